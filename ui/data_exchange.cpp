@@ -1,6 +1,7 @@
 #include "ui/data_exchange.h"
 
 #include <QLineEdit>
+#include <algorithm>
 
 #include "ui/dialog.h"
 #include "ui/dialog_window.h"
@@ -24,8 +25,12 @@ void ExchangeText(DataExchange& dx, int id, std::string& value, int maxChars) {
     if (dx.saveAndValidate) {
         value = edit->text().toLocal8Bit().toStdString();
     } else {
-        edit->setMaxLength(maxChars);
-        edit->setText(QString::fromLocal8Bit(value));
+        // The limit is for typing: a longer text set by the program (a
+        // dropped or chosen path) is shown whole, not cut, so that the
+        // dialog can refuse it rather than act on a shortened name.
+        const QString text = QString::fromLocal8Bit(value);
+        edit->setMaxLength(std::max<int>(maxChars, static_cast<int>(text.size())));
+        edit->setText(text);
     }
 }
 

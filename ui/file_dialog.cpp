@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <mutex>
 
+#include "ui/application.h"
+
 namespace arkseal {
 
 namespace {
@@ -30,7 +32,10 @@ QStringList NameFilters(const std::string& filter) {
 }
 
 std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) {
-    QFileDialog dialog(request.parent != nullptr ? request.parent->Widget() : nullptr);
+    // Without a parent the dialog belongs to the main window.
+    Window* parent = request.parent;
+    if (parent == nullptr && CurrentApplication() != nullptr) parent = CurrentApplication()->m_pMainWnd;
+    QFileDialog dialog(parent != nullptr ? parent->Widget() : nullptr);
     dialog.setObjectName("file_dialog");
     dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(request.open && (request.flags & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile
