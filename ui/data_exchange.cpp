@@ -1,7 +1,7 @@
 #include "ui/data_exchange.h"
 
 #include <QLineEdit>
-#include <algorithm>
+#include <QValidator>
 
 #include "ui/dialog.h"
 #include "ui/dialog_window.h"
@@ -9,6 +9,19 @@
 namespace arkseal {
 
 namespace {
+
+// Refuses an edit that would make the text longer than the limit: typing
+// stops at the limit, and a longer paste is refused whole rather than cut
+// (a cut path can name another file). Text set by the program (a dropped or
+// chosen path) is shown whole, so that the dialog can refuse it in turn.
+class LengthLimit : public QValidator {
+public:
+    LengthLimit(int maxChars, QObject* parent) : QValidator(parent), maxChars_(maxChars) {}
+    State validate(QString& input, int&) const override { return input.size() <= maxChars_ ? Acceptable : Invalid; }
+
+private:
+    const int maxChars_;
+};
 
 QWidget* ControlOf(DataExchange& dx, int id) {
     DialogWindow* window = dx.dialog.Handle();
@@ -25,12 +38,8 @@ void ExchangeText(DataExchange& dx, int id, std::string& value, int maxChars) {
     if (dx.saveAndValidate) {
         value = edit->text().toLocal8Bit().toStdString();
     } else {
-        // The limit is for typing: a longer text set by the program (a
-        // dropped or chosen path) is shown whole, not cut, so that the
-        // dialog can refuse it rather than act on a shortened name.
-        const QString text = QString::fromLocal8Bit(value);
-        edit->setMaxLength(std::max<int>(maxChars, static_cast<int>(text.size())));
-        edit->setText(text);
+        if (edit->validator() == nullptr) edit->setValidator(new LengthLimit(maxChars, edit));
+        edit->setText(QString::fromLocal8Bit(value));
     }
 }
 

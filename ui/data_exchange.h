@@ -22,8 +22,8 @@ public:
 // Binds the control object to the dialog's control with the id.
 void BindControl(DataExchange& dx, int id, Control& control);
 
-// Exchanges an edit's text with the 8-bit string and limits the edit to
-// maxChars characters.
+// Exchanges an edit's text with the 8-bit string and limits what the user
+// can enter to maxChars characters.
 void ExchangeText(DataExchange& dx, int id, std::string& value, int maxChars);
 
 }  // namespace arkseal
