@@ -49,12 +49,10 @@ int TextEnd(const NumberSystem& s, const char* text) {
   if (s.inputLength != 0) return s.inputLength;
   const bool signedBase = s.apparentBase <= kLargestSignedBase;
   int end = 0;
-  while (text[end] != '\0' && !(signedBase && text[end] == '\n')) {
-    if (text == s.ioBuffer && end >= s.ioBufferSize) {
-      RaiseNumberError(kErrorBufferOverflow);
-      return -1;
-    }
-    ++end;
+  while (text[end] != '\0' && !(signedBase && text[end] == '\n')) ++end;
+  if (text == s.ioBuffer && end >= s.ioBufferSize) {
+    RaiseNumberError(kErrorBufferOverflow);
+    return -1;
   }
   return end;
 }
