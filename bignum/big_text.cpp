@@ -227,9 +227,8 @@ int BigFromString(BigNumber x, const char* text) {
     count = ParseText(s, text, parsed);
   }
   ApplyBaseRule(s, savedApparent);
-  if (count >= 0 && (NumeratorLength(parsed) > s.wordCapacity || DenominatorLength(parsed) > s.wordCapacity)) {
-    RaiseNumberError(kErrorOverflow);
-  }
+  // The capacity is judged on the value in the working base: the change of
+  // base raises error 3 when it does not fit.
   if (!ErrorPending()) BigChangeBase(parsed, ioWorkingBase, x);
   BigZero(parsed);
   return ErrorPending() ? 0 : count;
