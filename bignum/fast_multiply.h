@@ -24,6 +24,11 @@ void Comba16MultiplyLow(const std::uint32_t* x, const std::uint32_t* y, std::uin
 // already holds the low 16 words of that product (which it reads).
 void Comba16MultiplyHigh(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
 
+// w[0..15] = x[0..31] * 2^-512 mod m[0..15], below m, for x below m * 2^512, m
+// odd and inv = m^-1 mod 2^512. w may overlap x.
+void Comba16MontgomeryReduce(const std::uint32_t* x, const std::uint32_t* m, const std::uint32_t* inv,
+                             std::uint32_t* w);
+
 // z = x + y over n words; returns the carry (0 or 1). z may be x or y.
 std::uint32_t ArrayAdd(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
 // y = y + x over n words; returns the carry.
@@ -48,8 +53,8 @@ void UpperHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const st
 
 // Montgomery reduction with R = 2^(32n): w[0..n-1] = x * R^-1 mod m, below m,
 // for x[0..2n-1] below m * R. m is odd, inv = m^-1 mod R. On return x[0..n-1]
-// is unchanged and x[n..2n-1] is overwritten. q: n words and t: 2n words of
-// temporary space. w must not overlap x, q or t.
+// is unchanged and x[n..2n-1] may be overwritten. q: n words and t: 2n words
+// of temporary space. w must not overlap x, q or t.
 void FastMontgomeryReduce(int n, std::uint32_t* t, std::uint32_t* q, std::uint32_t* x,
                           const std::uint32_t* m, const std::uint32_t* inv, std::uint32_t* w);
 // inv[0..n-1] = m^-1 mod 2^(32n) for an odd m[0..n-1]; t: 2n words.

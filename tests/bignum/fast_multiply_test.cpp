@@ -251,6 +251,14 @@ void CheckReduction(int n, const Words& m, const Words& inv, const Mpz& x) {
   FastMontgomeryReduce(n, t.data(), q.data(), input.data(), m.data(), inv.data(), w.data());
   EXPECT_EQ(w, expected.ToWords(n));
   EXPECT_EQ(Low(input, n), Low(x.ToWords(2 * n), n)) << "the low half of x is kept";
+  if (n == 16) {
+    for (int offset : {0, 16}) {
+      Words inPlace = x.ToWords(32);
+      Comba16MontgomeryReduce(inPlace.data(), m.data(), inv.data(), inPlace.data() + offset);
+      EXPECT_EQ(Words(inPlace.begin() + offset, inPlace.begin() + offset + 16), expected.ToWords(16))
+          << "result written over x at word " << offset;
+    }
+  }
 }
 
 TEST(FastMontgomery, ReductionMatchesGmp) {
