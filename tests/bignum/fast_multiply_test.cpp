@@ -212,11 +212,18 @@ TEST(HalfProducts, LowerAndUpperHalvesMatchTheFullProduct) {
   }
 }
 
-// An odd modulus of n words; with short set, its top quarter is zero.
-Words RandomModulus(int n, bool shortModulus, std::mt19937& rng) {
+// Odd moduli of n words: random with the top bit set, random with the top
+// quarter zero, and all ones. With all ones, q = -x_lo mod R, and x_lo = 1
+// gives q = R - 1, whose product with m fills every column (the case where
+// the high half of q m takes a carry from the columns below it).
+enum class ModulusKind { kFull, kShort, kOnes };
+constexpr ModulusKind kModulusKinds[] = {ModulusKind::kFull, ModulusKind::kShort, ModulusKind::kOnes};
+
+Words MakeModulus(ModulusKind kind, int n, std::mt19937& rng) {
+  if (kind == ModulusKind::kOnes) return MakeOperand(Shape::kOnes, n, rng);
   Words m = MakeOperand(Shape::kRandom, n, rng);
   m[0] |= 1;
-  if (shortModulus) {
+  if (kind == ModulusKind::kShort) {
     for (int i = 3 * n / 4; i < n; ++i) m[i] = 0;
   } else {
     m[n - 1] |= 0x80000000;
@@ -227,14 +234,14 @@ Words RandomModulus(int n, bool shortModulus, std::mt19937& rng) {
 TEST(FastMontgomery, InverseMatchesGmp) {
   std::mt19937 rng(5505);
   for (int n : kSizes) {
-    for (int i = 0; i < 4; ++i) {
-      const Words m = i == 0 ? MakeOperand(Shape::kOnes, n, rng) : RandomModulus(n, i == 1, rng);
+    for (ModulusKind kind : kModulusKinds) {
+      const Words m = MakeModulus(kind, n, rng);
       Words t(2 * n), inv(n);
       FastMontgomeryInverse(n, t.data(), m.data(), inv.data());
       Mpz modulus(m), r, expected;
       mpz_setbit(r.v, 32 * n);
       ASSERT_NE(mpz_invert(expected.v, modulus.v, r.v), 0);
-      EXPECT_EQ(inv, expected.ToWords(n)) << "n " << n << " case " << i;
+      EXPECT_EQ(inv, expected.ToWords(n)) << "n " << n << " modulus kind " << int(kind);
     }
   }
 }
@@ -264,9 +271,9 @@ void CheckReduction(int n, const Words& m, const Words& inv, const Mpz& x) {
 TEST(FastMontgomery, ReductionMatchesGmp) {
   std::mt19937 rng(6606);
   for (int n : {16, 32, 64}) {
-    for (bool shortModulus : {false, true}) {
-      SCOPED_TRACE(testing::Message() << "n " << n << (shortModulus ? " short modulus" : ""));
-      const Words m = RandomModulus(n, shortModulus, rng);
+    for (ModulusKind kind : kModulusKinds) {
+      SCOPED_TRACE(testing::Message() << "n " << n << " modulus kind " << int(kind));
+      const Words m = MakeModulus(kind, n, rng);
       Words t(2 * n), inv(n);
       FastMontgomeryInverse(n, t.data(), m.data(), inv.data());
       Mpz modulus(m), bound, x;
@@ -287,6 +294,8 @@ TEST(FastMontgomery, ReductionMatchesGmp) {
       mpz_sub_ui(x.v, modulus.v, 1);
       mpz_mul_2exp(x.v, x.v, 32 * n);
       CheckReduction(n, m, inv, x);
+      mpz_add_ui(x.v, x.v, 1);
+      CheckReduction(n, m, inv, x);  // (m - 1) R + 1
 
       for (int i = 0; i < 20; ++i) {
         Mpz random(MakeOperand(Shape::kRandom, 2 * n, rng));
@@ -302,7 +311,7 @@ TEST(FastMontgomery, ReductionMatchesGmp) {
 TEST(FastMontgomery, ProductThenReductionGivesTheMontgomeryProduct) {
   std::mt19937 rng(7707);
   for (int n : {16, 32, 64}) {
-    const Words m = RandomModulus(n, false, rng);
+    const Words m = MakeModulus(ModulusKind::kFull, n, rng);
     Words t(2 * n), q(n), inv(n), z(2 * n), w(n);
     FastMontgomeryInverse(n, t.data(), m.data(), inv.data());
     Mpz modulus(m), r, rInverse;
