@@ -37,27 +37,68 @@ inline Word B1(Word w) { return (w >> 8) & 0xff; }
 inline Word B2(Word w) { return (w >> 16) & 0xff; }
 inline Word B3(Word w) { return w >> 24; }
 
-// Enciphers the state s in place with the forward schedule k.
-inline void EncryptWords(const Word* k, int rounds, Word s[4]) {
+struct Columns {
+    Word c0, c1, c2, c3;
+};
+
+// One output column of a full encryption round; the xors are paired so the
+// dependency chain after the loads is two deep.
+[[gnu::always_inline]] inline Word ForwardColumn(Word a, Word b, Word c, Word d, Word key) {
     const auto& f = kAesTables.forward;
+    return (f[0][B0(a)] ^ f[1][B1(b)]) ^ (f[2][B2(c)] ^ f[3][B3(d)] ^ key);
+}
+
+[[gnu::always_inline]] inline Columns ForwardRound(const Columns& x, const Word* k) {
+    return {ForwardColumn(x.c0, x.c1, x.c2, x.c3, k[0]), ForwardColumn(x.c1, x.c2, x.c3, x.c0, k[1]),
+            ForwardColumn(x.c2, x.c3, x.c0, x.c1, k[2]), ForwardColumn(x.c3, x.c0, x.c1, x.c2, k[3])};
+}
+
+// The initial key addition and full rounds 1 .. count, fully unrolled.
+template <int kCount>
+[[gnu::always_inline]] inline Columns ForwardRounds(Columns x, const Word* k) {
+    x = {x.c0 ^ k[0], x.c1 ^ k[1], x.c2 ^ k[2], x.c3 ^ k[3]};
+#pragma GCC unroll 16
+    for (int r = 1; r <= kCount; ++r) x = ForwardRound(x, k + 4 * r);
+    return x;
+}
+
+// Byte k of the last round's column: S-box of row k taken from column +k.
+[[gnu::always_inline]] inline Word LastColumn(Word a, Word b, Word c, Word d, Word key) {
     const auto& sbox = kAesTables.sbox;
-    Word x0 = s[0] ^ k[0], x1 = s[1] ^ k[1], x2 = s[2] ^ k[2], x3 = s[3] ^ k[3];
-    for (int r = 1; r < rounds; ++r) {
-        k += 4;
-        const Word y0 = f[0][B0(x0)] ^ f[1][B1(x1)] ^ f[2][B2(x2)] ^ f[3][B3(x3)] ^ k[0];
-        const Word y1 = f[0][B0(x1)] ^ f[1][B1(x2)] ^ f[2][B2(x3)] ^ f[3][B3(x0)] ^ k[1];
-        const Word y2 = f[0][B0(x2)] ^ f[1][B1(x3)] ^ f[2][B2(x0)] ^ f[3][B3(x1)] ^ k[2];
-        const Word y3 = f[0][B0(x3)] ^ f[1][B1(x0)] ^ f[2][B2(x1)] ^ f[3][B3(x2)] ^ k[3];
-        x0 = y0, x1 = y1, x2 = y2, x3 = y3;
+    return (Word{sbox[B0(a)]} | Word{sbox[B1(b)]} << 8 | Word{sbox[B2(c)]} << 16 | Word{sbox[B3(d)]} << 24) ^ key;
+}
+
+template <int kRounds>
+void EncryptWords(const Word* k, Word s[4]) {
+    const Columns y = ForwardRounds<kRounds - 1>({s[0], s[1], s[2], s[3]}, k);
+    k += 4 * kRounds;
+    s[0] = LastColumn(y.c0, y.c1, y.c2, y.c3, k[0]);
+    s[1] = LastColumn(y.c1, y.c2, y.c3, y.c0, k[1]);
+    s[2] = LastColumn(y.c2, y.c3, y.c0, y.c1, k[2]);
+    s[3] = LastColumn(y.c3, y.c0, y.c1, y.c2, k[3]);
+}
+
+inline void EncryptWords(const Word* k, int rounds, Word s[4]) {
+    switch (rounds) {
+        case 10: EncryptWords<10>(k, s); break;
+        case 12: EncryptWords<12>(k, s); break;
+        default: EncryptWords<14>(k, s); break;
     }
-    k += 4;
-    auto last = [&](Word a, Word b, Word c, Word d, Word key) {
-        return (Word{sbox[B0(a)]} | Word{sbox[B1(b)]} << 8 | Word{sbox[B2(c)]} << 16 | Word{sbox[B3(d)]} << 24) ^ key;
-    };
-    s[0] = last(x0, x1, x2, x3, k[0]);
-    s[1] = last(x1, x2, x3, x0, k[1]);
-    s[2] = last(x2, x3, x0, x1, k[2]);
-    s[3] = last(x3, x0, x1, x2, k[3]);
+}
+
+// The two bytes of E(R) that mode 10 uses, T[0] and T[15], without the rest
+// of the block: the next-to-last round needs only columns 0 and 2, and the
+// last round only byte 0 of column 0 and byte 3 of column 3 (which row 3
+// takes from column 2).
+template <int kRounds>
+[[gnu::always_inline]] inline void EncryptFirstAndLastByte(const Word* k, const Columns& r, Word& t0, Word& t15) {
+    const Columns x = ForwardRounds<kRounds - 2>(r, k);
+    const Word* penultimate = k + 4 * (kRounds - 1);
+    const Word y0 = ForwardColumn(x.c0, x.c1, x.c2, x.c3, penultimate[0]);
+    const Word y2 = ForwardColumn(x.c2, x.c3, x.c0, x.c1, penultimate[2]);
+    const Word* last = k + 4 * kRounds;
+    t0 = (kAesTables.sbox[B0(y0)] ^ last[0]) & 0xff;
+    t15 = kAesTables.sbox[B3(y2)] ^ (last[3] >> 24);
 }
 
 inline void DecryptWords(const Word* k, int rounds, Word s[4]) {
@@ -108,26 +149,38 @@ void TableDecryptBlock(const std::uint32_t* inverseRoundKeys, int rounds, std::u
     SecureWipe(s, sizeof s);
 }
 
+namespace {
+
+template <int kRounds>
+void Xcfb8Run(const Word* roundKeys, std::uint8_t feedback[16], std::uint8_t* data, std::size_t length,
+              bool decrypt) {
+    Word w[4];
+    LoadState(feedback, w);
+    Columns r{w[0], w[1], w[2], w[3]};
+    Word t0 = 0, t15 = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        EncryptFirstAndLastByte<kRounds>(roundKeys, r, t0, t15);
+        const std::uint8_t in = data[i];
+        const std::uint8_t out = static_cast<std::uint8_t>(in ^ t0);
+        data[i] = out;
+        const Word fed = (decrypt ? in : out) ^ t15;
+        r = {(r.c0 >> 8) | (r.c1 << 24), (r.c1 >> 8) | (r.c2 << 24), (r.c2 >> 8) | (r.c3 << 24),
+             (r.c3 >> 8) | (fed << 24)};
+    }
+    w[0] = r.c0, w[1] = r.c1, w[2] = r.c2, w[3] = r.c3;
+    StoreState(feedback, w);
+    SecureWipe(w, sizeof w);
+}
+
+}  // namespace
+
 void TableXcfb8Run(const std::uint32_t* roundKeys, int rounds, std::uint8_t feedback[16], std::uint8_t* data,
                    std::size_t length, bool decrypt) {
-    Word r[4];
-    Word t[4];
-    LoadState(feedback, r);
-    for (std::size_t i = 0; i < length; ++i) {
-        std::memcpy(t, r, sizeof t);
-        EncryptWords(roundKeys, rounds, t);
-        const std::uint8_t in = data[i];
-        const std::uint8_t out = in ^ static_cast<std::uint8_t>(t[0]);
-        data[i] = out;
-        const Word fed = (decrypt ? in : out) ^ (t[3] >> 24);
-        r[0] = (r[0] >> 8) | (r[1] << 24);
-        r[1] = (r[1] >> 8) | (r[2] << 24);
-        r[2] = (r[2] >> 8) | (r[3] << 24);
-        r[3] = (r[3] >> 8) | (fed << 24);
+    switch (rounds) {
+        case 10: Xcfb8Run<10>(roundKeys, feedback, data, length, decrypt); break;
+        case 12: Xcfb8Run<12>(roundKeys, feedback, data, length, decrypt); break;
+        default: Xcfb8Run<14>(roundKeys, feedback, data, length, decrypt); break;
     }
-    StoreState(feedback, r);
-    SecureWipe(r, sizeof r);
-    SecureWipe(t, sizeof t);
 }
 
 }  // namespace arkseal::aes_rounds

@@ -1,0 +1,164 @@
+/* Digit kernels in any radix.
+ *
+ * Base 0 (radix 2^32) delegates to the word kernels. For a radix B <= 2^31
+ * every digit is below B, so a digit sum plus carry stays below 2^32 and one
+ * conditional subtraction of B normalises it; a product of a digit and a
+ * 32-bit multiplier plus carries stays below 2^63, and its quotient and
+ * remainder by B give the next carry and the digit.
+ *
+ * The combinations cx * x + cy * y (and cx * x - cy * y) take cofactors
+ * below 2^30: each product is below 2^62, so a column plus its carry fits a
+ * 64-bit word, signed for the difference. They run upward and read both
+ * digits before writing, so z may be x or y.
+ */
+#include "bignum/digit_kernels.h"
+
+namespace arkseal {
+
+Word DigitsAdd(Word base, Word* z, const Word* x, const Word* y, int n) {
+  if (base == 0) return AddWords(z, x, y, n);
+  Word c = 0;
+  for (int i = 0; i < n; ++i) {
+    Word s = x[i] + y[i] + c;
+    c = s >= base ? 1 : 0;
+    z[i] = s - (c ? base : 0);
+  }
+  return c;
+}
+
+Word DigitsAddDigit(Word base, Word* z, const Word* x, int n, Word w) {
+  if (base == 0) return AddWordTo(z, x, n, w);
+  Word c = w;
+  for (int i = 0; i < n; ++i) {
+    Word s = x[i] + c;
+    c = s >= base ? 1 : 0;
+    z[i] = s - (c ? base : 0);
+  }
+  return c;
+}
+
+Word DigitsSubtract(Word base, Word* z, const Word* x, const Word* y, int n) {
+  if (base == 0) return SubtractWords(z, x, y, n);
+  Word b = 0;
+  for (int i = 0; i < n; ++i) {
+    const Word t = y[i] + b;
+    b = x[i] < t ? 1 : 0;
+    z[i] = x[i] - t + (b ? base : 0);
+  }
+  return b;
+}
+
+Word DigitsSubtractDigit(Word base, Word* z, const Word* x, int n, Word w) {
+  if (base == 0) return SubtractWordFrom(z, x, n, w);
+  Word b = w;
+  for (int i = 0; i < n; ++i) {
+    const Word t = b;
+    b = x[i] < t ? 1 : 0;
+    z[i] = x[i] - t + (b ? base : 0);
+  }
+  return b;
+}
+
+Word DigitsMultiplyByWord(Word base, Word* z, const Word* x, int n, Word m) {
+  if (base == 0) return MultiplyByWord(z, x, n, m);
+  WideWord c = 0;
+  for (int i = 0; i < n; ++i) {
+    const WideWord t = static_cast<WideWord>(x[i]) * m + c;
+    z[i] = static_cast<Word>(t % base);
+    c = t / base;
+  }
+  return static_cast<Word>(c);
+}
+
+Word DigitsMultiplyAdd(Word base, Word* z, const Word* x, int n, Word m) {
+  if (base == 0) return MultiplyAddWord(z, x, n, m);
+  WideWord c = 0;
+  for (int i = 0; i < n; ++i) {
+    const WideWord t = static_cast<WideWord>(x[i]) * m + z[i] + c;
+    z[i] = static_cast<Word>(t % base);
+    c = t / base;
+  }
+  return static_cast<Word>(c);
+}
+
+Word DigitsMultiplySubtract(Word base, Word* z, const Word* x, int n, Word m) {
+  if (base == 0) return MultiplySubtractWord(z, x, n, m);
+  WideWord c = 0;
+  for (int i = 0; i < n; ++i) {
+    const WideWord t = static_cast<WideWord>(x[i]) * m + c;
+    const Word low = static_cast<Word>(t % base);
+    c = t / base;
+    if (z[i] < low) {
+      z[i] += base - low;
+      ++c;
+    } else {
+      z[i] -= low;
+    }
+  }
+  return static_cast<Word>(c);
+}
+
+void DigitsMultiply(Word base, Word* z, const Word* x, int n, const Word* y, int m) {
+  if (base == 0) return MultiplyWords(z, x, n, y, m);
+  z[m] = DigitsMultiplyByWord(base, z, y, m, x[0]);
+  for (int i = 1; i < n; ++i) z[i + m] = DigitsMultiplyAdd(base, z + i, y, m, x[i]);
+}
+
+void DigitsSquare(Word base, Word* z, const Word* x, int n) {
+  if (base == 0) return SquareWords(z, x, n);
+  z[0] = 0;
+  z[2 * n - 1] = 0;
+  if (n > 1) {
+    z[n] = DigitsMultiplyByWord(base, z + 1, x + 1, n - 1, x[0]);
+    for (int i = 1; i < n - 1; ++i) z[n + i] = DigitsMultiplyAdd(base, z + 2 * i + 1, x + i + 1, n - i - 1, x[i]);
+    z[2 * n - 1] = DigitsAdd(base, z + 1, z + 1, z + 1, 2 * n - 2);
+  }
+  WideWord c = 0;
+  for (int i = 0; i < n; ++i) {
+    WideWord t = static_cast<WideWord>(x[i]) * x[i] + z[2 * i] + c;
+    z[2 * i] = static_cast<Word>(t % base);
+    t = t / base + z[2 * i + 1];
+    z[2 * i + 1] = static_cast<Word>(t % base);
+    c = t / base;
+  }
+}
+
+Word DigitsDivideByWord(Word base, Word* q, const Word* x, int n, Word d) {
+  if (base == 0) return DivideByWord(q, x, n, d);
+  WideWord r = 0;
+  for (int i = n - 1; i >= 0; --i) {
+    const WideWord t = r * base + x[i];
+    if (q != nullptr) q[i] = static_cast<Word>(t / d);
+    r = t % d;
+  }
+  return static_cast<Word>(r);
+}
+
+Word DigitsCombineAdd(Word base, Word* z, const Word* x, Word cx, const Word* y, Word cy, int n) {
+  const WideWord radix = Radix(base);
+  WideWord c = 0;
+  for (int i = 0; i < n; ++i) {
+    const WideWord t = static_cast<WideWord>(x[i]) * cx + static_cast<WideWord>(y[i]) * cy + c;
+    z[i] = static_cast<Word>(t % radix);
+    c = t / radix;
+  }
+  return static_cast<Word>(c);
+}
+
+void DigitsCombineSubtract(Word base, Word* z, const Word* x, Word cx, const Word* y, Word cy, int n) {
+  const std::int64_t radix = static_cast<std::int64_t>(Radix(base));
+  std::int64_t c = 0;
+  for (int i = 0; i < n; ++i) {
+    const std::int64_t t = static_cast<std::int64_t>(x[i]) * cx - static_cast<std::int64_t>(y[i]) * cy + c;
+    std::int64_t next = t / radix;
+    std::int64_t digit = t - next * radix;
+    if (digit < 0) {
+      digit += radix;
+      --next;
+    }
+    z[i] = static_cast<Word>(digit);
+    c = next;
+  }
+}
+
+}  // namespace arkseal

@@ -1,0 +1,69 @@
+// Helpers shared by the implementation files of the number layer: reading
+// and writing the length word, finishing a result, the active limits.
+#pragma once
+
+#include "bignum/number_system.h"
+
+namespace arkseal::detail {
+
+inline int NumeratorLength(const std::uint32_t* x) { return static_cast<int>(x[0] & kBigLengthMask); }
+inline int DenominatorLength(const std::uint32_t* x) { return static_cast<int>((x[0] >> 16) & 0x7FFFu); }
+inline int TotalLength(const std::uint32_t* x) { return NumeratorLength(x) + DenominatorLength(x); }
+inline bool IsNegative(const std::uint32_t* x) { return (x[0] & kBigSignBit) != 0; }
+inline bool IsFraction(const std::uint32_t* x) { return DenominatorLength(x) != 0; }
+inline bool IsZero(const std::uint32_t* x) { return NumeratorLength(x) == 0; }
+inline std::uint32_t* Digits(BigNumber x) { return x + 1; }
+inline const std::uint32_t* Digits(const std::uint32_t* x) { return x + 1; }
+
+inline NumberSystem& Workspace() { return *CurrentNumberSystem(); }
+inline bool ErrorPending() { return CurrentNumberSystem()->errorCode != 0; }
+
+// The longest result allowed now: the capacity, or twice it while overflow
+// checking is switched off around double-length intermediates.
+inline int ResultLimit(const NumberSystem& s) {
+  return s.checkOverflow ? s.wordCapacity : 2 * s.wordCapacity;
+}
+
+// Length of the digit array d[0..n) without its leading zero words.
+inline int StrippedLength(const std::uint32_t* d, int n) {
+  while (n > 0 && d[n - 1] == 0) --n;
+  return n;
+}
+
+// Zeroes words from..to (inclusive) of x, the words a result no longer uses.
+inline void ClearWordsAbove(BigNumber x, int from, int to) {
+  for (int i = from; i <= to; ++i) x[i] = 0;
+}
+
+// Completes an integer result whose digits are already in place: clears the
+// words of the previous value above the new length (oldTotal is the total
+// length x had before it was written), strips leading zeros and sets the
+// length word. Zero never carries a sign.
+inline void FinishInteger(BigNumber x, int oldTotal, int length, bool negative) {
+  length = StrippedLength(Digits(x), length);
+  ClearWordsAbove(x, length + 1, oldTotal);
+  x[0] = static_cast<std::uint32_t>(length) | (negative && length > 0 ? kBigSignBit : 0u);
+}
+
+// Switches overflow checking off for a scope and restores the previous state.
+class UncheckedScope {
+ public:
+  UncheckedScope() : system_(Workspace()), saved_(system_.checkOverflow) { system_.checkOverflow = 0; }
+  ~UncheckedScope() { system_.checkOverflow = saved_; }
+  UncheckedScope(const UncheckedScope&) = delete;
+  UncheckedScope& operator=(const UncheckedScope&) = delete;
+
+ private:
+  NumberSystem& system_;
+  int saved_;
+};
+
+// Sets base, apparentBase, digitsPerWord, bitsPerWord and powerOfTwo for the
+// apparent base b (65536, 256, 16, 4, 2 and 0 give full words; any other b
+// its largest power up to 2^31).
+void ApplyBaseRule(NumberSystem& s, std::uint32_t b);
+
+// Clears size bytes in a way the compiler keeps.
+void WipeMemory(void* p, std::size_t size);
+
+}  // namespace arkseal::detail
