@@ -5,12 +5,16 @@
 // reads and writes, seeks, progress posts, the final fsync) should cost at
 // most 5%: the ratio must be at least 0.95.
 //
+// The machine is shared, so each figure is the best of several rounds, the
+// cipher and the job taking turns within each round.
+//
 // It also prints the process's peak resident memory, which must not grow
 // with the file size (the worker holds one 256 KiB chunk).
 //
-//   job_throughput [MiB]     (default 256; the file lives under /tmp)
+//   job_throughput [MiB] [rounds]     (default 256 and 3; the file lives under /tmp)
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -118,7 +122,7 @@ double JobSeconds(CryptJob& job, CountingWindow& window, const std::string& path
     return Seconds(start);
 }
 
-int Run(std::int64_t mebibytes) {
+int Run(std::int64_t mebibytes, int rounds) {
     const std::int64_t bytes = mebibytes << 20;
     std::vector<std::string> messages;
     SetMessageBoxPresenter([&](Window*, const std::string&, const std::string& text) { messages.push_back(text); });
@@ -128,25 +132,28 @@ int Run(std::int64_t mebibytes) {
 
     CryptJob job(256, 256);
     CountingWindow window;
-    const double rawEncrypt = RawSeconds(bytes, true);
-    const double jobEncrypt = JobSeconds(job, window, path, true);
-    const double rawDecrypt = RawSeconds(bytes, false);
-    const double jobDecrypt = JobSeconds(job, window, path, false);
+    double rawEncrypt = 1e30, jobEncrypt = 1e30, rawDecrypt = 1e30, jobDecrypt = 1e30;
+    for (int round = 0; round < rounds; ++round) {
+        rawEncrypt = std::min(rawEncrypt, RawSeconds(bytes, true));
+        jobEncrypt = std::min(jobEncrypt, JobSeconds(job, window, path, true));
+        rawDecrypt = std::min(rawDecrypt, RawSeconds(bytes, false));
+        jobDecrypt = std::min(jobDecrypt, JobSeconds(job, window, path, false));
+    }
     const bool restored = FileChecksum(path) == before;
     std::remove(path.c_str());
 
     const double mib = static_cast<double>(mebibytes);
     const double raw = 2 * mib / (rawEncrypt + rawDecrypt);
     const double whole = 2 * mib / (jobEncrypt + jobDecrypt);
-    std::printf("file: %lld MiB under /tmp, encrypted in place and decrypted again\n",
-                static_cast<long long>(mebibytes));
+    std::printf("file: %lld MiB under /tmp, encrypted in place and decrypted again; best of %d rounds\n",
+                static_cast<long long>(mebibytes), rounds);
     std::printf("StreamCipher in memory: encrypt %.1f MiB/s, decrypt %.1f MiB/s, both %.1f MiB/s\n",
                 mib / rawEncrypt, mib / rawDecrypt, raw);
     std::printf("whole job:              encrypt %.1f MiB/s, decrypt %.1f MiB/s, both %.1f MiB/s\n",
                 mib / jobEncrypt, mib / jobDecrypt, whole);
     std::printf("job / cipher ratio: %.3f (target >= 0.95)\n", whole / raw);
     std::printf("progress posts: %ld (expected %lld)\n", window.posts.load(),
-                static_cast<long long>(2 * (bytes / static_cast<std::int64_t>(kJobChunkSize) + 1)));
+                static_cast<long long>(2 * rounds * (bytes / static_cast<std::int64_t>(kJobChunkSize) + 1)));
     std::printf("peak resident memory: %ld KiB before the jobs, %ld KiB after\n", peakBefore, PeakResidentKiB());
     std::printf("file restored: %s; messages: %zu\n", restored ? "yes" : "NO", messages.size());
     return restored && messages.empty() && whole / raw >= 0.95 ? 0 : 1;
@@ -155,4 +162,6 @@ int Run(std::int64_t mebibytes) {
 }  // namespace
 }  // namespace arkseal
 
-int main(int argc, char** argv) { return arkseal::Run(argc > 1 ? std::atoll(argv[1]) : 256); }
+int main(int argc, char** argv) {
+    return arkseal::Run(argc > 1 ? std::atoll(argv[1]) : 256, argc > 2 ? std::max(1, std::atoi(argv[2])) : 3);
+}
