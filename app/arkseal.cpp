@@ -1,6 +1,7 @@
 // The program's static objects. They are constructed before main in the
 // order they are defined here and destroyed at exit in the reverse order,
-// so the job block frees its buffers before the application object goes.
+// so the workspace goes first and the job block frees its buffers before
+// the application object goes.
 #include "app/arkseal.h"
 
 namespace arkseal {
@@ -11,6 +12,7 @@ CArksealApp theApp;
 // passphrases of up to 256 bytes.
 CryptJob theJob(256, 256);
 
-// The holder of the arithmetic workspace comes third, here.
+// The arithmetic workspace of the user-interface thread.
+ArithmeticWorkspace theWorkspace;
 
 }  // namespace arkseal
