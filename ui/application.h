@@ -1,10 +1,10 @@
-// The application object and the program's entry.
+// The application object.
 //
 // Exactly one application object exists: a static object of the program,
-// constructed before main. The layer's main creates the Qt application,
-// then calls the object's start-up hook, InitInstance, which typically runs
-// the main dialog modally and returns false: the program then ends, after
-// every worker thread has finished.
+// constructed before main. The layer's main (RunApplication) creates the Qt
+// application, then calls the object's start-up hook, InitInstance, which
+// typically runs the main dialog modally and returns false: the program
+// then ends, after every worker thread has finished.
 #pragma once
 
 #include <string>
@@ -38,9 +38,5 @@ private:
 
 // The one application object; null before it is constructed.
 Application* CurrentApplication();
-
-// The program's whole life after static initialisation; main calls it.
-// The command line is not interpreted (Qt does not see it either).
-int RunApplication(int argc, char** argv);
 
 }  // namespace arkseal

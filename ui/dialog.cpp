@@ -1,9 +1,14 @@
 #include "ui/dialog.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+
 #include "ui/application.h"
 #include "ui/data_exchange.h"
 #include "ui/dialog_window.h"
 #include "ui/icon_images.h"
+#include "ui/posted_message_event.h"
 
 namespace arkseal {
 
@@ -37,13 +42,13 @@ bool Dialog::Build() {
     systemMenu_ = Menu{};
     window_ = std::make_unique<DialogWindow>(*this, *dialogTemplate, systemMenu_,
                                              owner != nullptr ? owner->Widget() : nullptr);
-    SetWidget(window_.get());
+    widget_.store(window_.get());
     if (OnInitDialog()) window_->FocusFirstTabStopWhenShown();
     return true;
 }
 
 void Dialog::Destroy() {
-    SetWidget(nullptr);
+    widget_.store(nullptr);
     window_.reset();
 }
 
@@ -91,6 +96,35 @@ void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void Dialog::OnSysCommand(WPARAM command, LPARAM) {
     if ((command & 0xFFF0) == SC_CLOSE) SendMessage(WM_CLOSE);
+}
+
+bool Dialog::Post(unsigned message, WPARAM wParam, LPARAM lParam) {
+    QWidget* widget = widget_.load();
+    if (widget == nullptr) return false;
+    // postEvent is thread-safe; the window's event() hands the message to
+    // SendMessage on the thread the window lives in.
+    QCoreApplication::postEvent(widget, new PostedMessageEvent(message, wParam, lParam));
+    return true;
+}
+
+void Dialog::RunOnWindowThread(const std::function<void()>& call) {
+    QCoreApplication* qt = QCoreApplication::instance();
+    if (qt != nullptr && QThread::currentThread() != qt->thread()) {
+        QMetaObject::invokeMethod(qt, call, Qt::BlockingQueuedConnection);
+    } else {
+        call();
+    }
+}
+
+void Dialog::ShowMessageBox(const std::string& caption, const std::string& text) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        Window::ShowMessageBox(caption, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text),
+                    QMessageBox::Ok, Widget());
+    box.setObjectName("message_box");
+    box.exec();
 }
 
 const MessageMap* Dialog::GetMessageMap() const {

@@ -12,6 +12,7 @@
 // which also goes to OnCancel.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -54,6 +55,13 @@ public:
 
     DialogWindow* Handle() const { return window_.get(); }
 
+    // Posted messages travel as Qt events to the dialog's widget; message
+    // boxes run on the user-interface thread as QMessageBox.
+    bool Post(unsigned message, WPARAM wParam, LPARAM lParam) override;
+    void RunOnWindowThread(const std::function<void()>& call) override;
+    void ShowMessageBox(const std::string& caption, const std::string& text) override;
+    QWidget* Widget() const override { return widget_.load(); }
+
 protected:
     // Pushes the members into the controls. True: the focus goes to the
     // first tab stop; false: the handler has placed it itself.
@@ -86,6 +94,9 @@ private:
     const int templateId_;
     Window* const parent_;
     std::unique_ptr<DialogWindow> window_;
+    // Read by posting threads while the user-interface thread creates and
+    // destroys the window.
+    std::atomic<QWidget*> widget_{nullptr};
     Menu systemMenu_;
 };
 

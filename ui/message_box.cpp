@@ -1,10 +1,8 @@
 #include "ui/message_box.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QThread>
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 #include "ui/application.h"
 
@@ -16,14 +14,11 @@ std::mutex presenterLock;
 MessageBoxPresenter presenter;
 
 void ShowMessageBox(Window* owner, const std::string& caption, const std::string& text) {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    if (owner != nullptr) {
+        owner->ShowMessageBox(caption, text);
+    } else {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-        return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text),
-                    QMessageBox::Ok, owner != nullptr ? owner->Widget() : nullptr);
-    box.setObjectName("message_box");
-    box.exec();
 }
 
 MessageBoxPresenter CurrentPresenter() {
@@ -39,12 +34,12 @@ MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter replacement) {
 }
 
 int MessageBox(Window* owner, const std::string& text) {
-    const std::string caption = CurrentApplication() != nullptr ? CurrentApplication()->Title() : "Arkseal";
+    const Application* application = CurrentApplication();
+    const std::string caption = application != nullptr ? application->Title() : "Arkseal";
+    if (owner == nullptr && application != nullptr) owner = application->m_pMainWnd;
     const MessageBoxPresenter present = CurrentPresenter();
-    QCoreApplication* qt = QCoreApplication::instance();
-    if (qt != nullptr && QThread::currentThread() != qt->thread()) {
-        QMetaObject::invokeMethod(
-            qt, [&] { present(owner, caption, text); }, Qt::BlockingQueuedConnection);
+    if (owner != nullptr) {
+        owner->RunOnWindowThread([&] { present(owner, caption, text); });
     } else {
         present(owner, caption, text);
     }

@@ -1,12 +1,14 @@
 // Message boxes: modal, owned by a window, the application's title as
 // caption, an OK button only.
 //
-// Every box goes through one presenter. The default one shows a real box
-// on the user-interface thread; a test replaces it to record the texts.
-// MessageBox may be called from any thread: from a worker it has the
-// presenter run on the user-interface thread and waits until the box has
-// been dismissed. Without a Qt application (a program without windows),
-// the presenter runs on the calling thread.
+// Every box goes through one presenter. The default one has the owner show
+// the box (a dialog shows a real one; a window that is not on screen writes
+// the text to standard error); a test replaces it to record the texts.
+// MessageBox may be called from any thread: the presenter runs on the
+// owner's thread (the user-interface thread for a dialog) and MessageBox
+// returns once the box has been dismissed. A box without an owner belongs
+// to the application's main window, or, without one, to no window: it is
+// then written to standard error on the calling thread.
 #pragma once
 
 #include <functional>

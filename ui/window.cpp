@@ -1,16 +1,8 @@
 #include "ui/window.h"
 
-#include <QCoreApplication>
-#include <QWidget>
-
-#include "ui/posted_message_event.h"
+#include <cstdio>
 
 namespace arkseal {
-
-QEvent::Type PostedMessageEvent::EventType() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-}
 
 LRESULT Window::SendMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
     for (const MessageMap* map = GetMessageMap(); map != nullptr; map = map->base) {
@@ -26,14 +18,15 @@ LRESULT Window::SendMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(message, wParam, lParam);
 }
 
-bool Window::Post(unsigned message, WPARAM wParam, LPARAM lParam) {
-    QWidget* widget = widget_.load();
-    if (widget == nullptr) return false;
-    // postEvent is thread-safe; the widget's event() hands the message to
-    // SendMessage on the thread the widget lives in.
-    QCoreApplication::postEvent(widget, new PostedMessageEvent(message, wParam, lParam));
-    return true;
+bool Window::Post(unsigned, WPARAM, LPARAM) { return false; }
+
+void Window::RunOnWindowThread(const std::function<void()>& call) { call(); }
+
+void Window::ShowMessageBox(const std::string& caption, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
+
+QWidget* Window::Widget() const { return nullptr; }
 
 const MessageMap* Window::GetMessageMap() const { return nullptr; }
 

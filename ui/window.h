@@ -1,9 +1,15 @@
 // A window of the dialog layer: the target of messages, sent (handled at
-// once on the calling thread) or posted (queued for the user-interface
-// thread from any thread), and dispatched through the class's message map.
+// once on the calling thread) or posted (queued for the window's thread from
+// any thread), and dispatched through the class's message map.
+//
+// This base needs no toolkit: a window that is not on screen (a command-line
+// program's stand-in for a dialog, a test's recorder) derives from it and
+// says itself what posting a message and showing a message box mean. The
+// dialogs of the layer override these with the Qt versions.
 #pragma once
 
-#include <atomic>
+#include <functional>
+#include <string>
 
 #include "ui/message_map.h"
 #include "ui/messages.h"
@@ -23,25 +29,29 @@ public:
     // thread for a real window).
     LRESULT SendMessage(unsigned message, WPARAM wParam = 0, LPARAM lParam = 0);
 
-    // Queues the message for the user-interface thread and returns at once;
-    // callable from any thread. False when the window does not exist (yet or
-    // any more); the message is then dropped.
+    // Queues the message for the window's thread and returns at once;
+    // callable from any thread. False when the window cannot take it (it
+    // does not exist yet or any more); the message is then dropped. This
+    // base has no queue and drops every message.
     virtual bool Post(unsigned message, WPARAM wParam, LPARAM lParam);
 
-    // The Qt widget behind the window, null while it does not exist.
-    QWidget* Widget() const { return widget_.load(); }
+    // Runs call on the thread the window belongs to and returns once it has
+    // run; message boxes owned by the window are shown this way. This base
+    // runs it on the calling thread.
+    virtual void RunOnWindowThread(const std::function<void()>& call);
+
+    // Shows a message box owned by the window, on the window's thread. This
+    // base writes "caption: text" to standard error.
+    virtual void ShowMessageBox(const std::string& caption, const std::string& text);
+
+    // The Qt widget behind the window; null while it does not exist, and
+    // always for a window that is not on screen.
+    virtual QWidget* Widget() const;
 
 protected:
     virtual const MessageMap* GetMessageMap() const;
     // What no message map handles.
     virtual LRESULT DefWindowProc(unsigned message, WPARAM wParam, LPARAM lParam);
-
-    void SetWidget(QWidget* widget) { widget_.store(widget); }
-
-private:
-    // Read by posting threads while the user-interface thread creates and
-    // destroys the widget.
-    std::atomic<QWidget*> widget_{nullptr};
 };
 
 // Posts a message to a window; see Window::Post.
