@@ -1,0 +1,126 @@
+#include "cli/cli_program.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/file_checks.h"
+#include "cli/file_job_runner.h"
+#include "cli/options.h"
+#include "cli/passphrase_input.h"
+#include "cli/progress_bar.h"
+#include "cli/stop_signals.h"
+
+#ifndef ARKSEAL_VERSION
+#define ARKSEAL_VERSION "unknown"
+#endif
+
+namespace arkseal {
+
+namespace {
+
+void Complain(const std::string& text) { std::fprintf(stderr, "arkseal-cli: %s\n", text.c_str()); }
+
+// The worker's messages are written for a message box, on two lines.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n') c = ' ';
+    }
+    return text;
+}
+
+int StoppedStatus() { return 128 + StopSignal(); }
+
+void ReportStop(const std::vector<std::string>& files, std::size_t next) {
+    std::string text = std::string("stopped (") + strsignal(StopSignal()) + ")";
+    if (next < files.size()) {
+        text += "; not started:";
+        for (std::size_t i = next; i < files.size(); ++i) text += " " + files[i];
+    }
+    Complain(text);
+}
+
+void ReportNotStarted(const std::vector<std::string>& files, std::size_t next) {
+    if (next >= files.size()) return;
+    std::string text = "not started, left unchanged:";
+    for (std::size_t i = next; i < files.size(); ++i) text += " " + files[i];
+    Complain(text);
+}
+
+bool FilesUsable(const std::vector<std::string>& files) {
+    std::vector<std::string> errors;
+    if (CheckFiles(files, &errors)) return true;
+    for (const std::string& error : errors) Complain(error);
+    Complain("nothing was changed");
+    return false;
+}
+
+PassphraseResult GetPassphrase(const CliOptions& options, Passphrase* passphrase, std::string* error) {
+    if (options.passphraseFd) {
+        return ReadPassphraseFromFd(*options.passphraseFd,
+                                    "file descriptor " + std::to_string(*options.passphraseFd), passphrase, error);
+    }
+    if (options.passphraseFile) return ReadPassphraseFromFile(*options.passphraseFile, passphrase, error);
+    return PromptPassphrase(passphrase, error);
+}
+
+std::string Label(const std::vector<std::string>& files, std::size_t index) {
+    if (files.size() == 1) return files[index];
+    return "[" + std::to_string(index + 1) + "/" + std::to_string(files.size()) + "] " + files[index];
+}
+
+}  // namespace
+
+int RunCli(int argc, char** argv) {
+    CliOptions options;
+    std::string error;
+    if (!ParseCliOptions(argc, argv, &options, &error)) {
+        Complain(error);
+        std::fputs("Try 'arkseal-cli --help'.\n", stderr);
+        return kExitRefused;
+    }
+    if (options.help) {
+        std::fputs(CliUsage(), stdout);
+        return kExitDone;
+    }
+    if (options.version) {
+        std::printf("arkseal-cli %s\n", ARKSEAL_VERSION);
+        return kExitDone;
+    }
+    InstallStopSignals();
+
+    // Everything is checked before the first file is touched: the files
+    // before the passphrase is asked for, and again after, as the prompt
+    // may have taken a while.
+    if (!FilesUsable(options.files)) return kExitRefused;
+    Passphrase passphrase;
+    switch (GetPassphrase(options, &passphrase, &error)) {
+        case PassphraseResult::kRead: break;
+        case PassphraseResult::kRefused: Complain(error); return kExitRefused;
+        case PassphraseResult::kInterrupted: ReportStop(options.files, 0); return StoppedStatus();
+    }
+    if (!FilesUsable(options.files)) return kExitRefused;
+
+    ProgressBar progress(stderr, !options.quiet && IsTerminal(stderr));
+    FileJobRunner runner(options.encrypt, progress);
+    const std::vector<std::string>& files = options.files;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (StopSignal() != 0) {
+            ReportStop(files, i);
+            return StoppedStatus();
+        }
+        if (!runner.Run(files[i], Label(files, i), passphrase, i + 1 == files.size(), &error)) {
+            Complain(files[i] + ": " + OneLine(error));
+            ReportNotStarted(files, i + 1);
+            return kExitJobFailed;
+        }
+    }
+    if (StopSignal() != 0) {
+        ReportStop(files, files.size());
+        return StoppedStatus();
+    }
+    return kExitDone;
+}
+
+}  // namespace arkseal

@@ -1,0 +1,163 @@
+#include "cli/passphrase_input.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "cli/stop_signals.h"
+#include "crypto/wipe.h"
+
+namespace arkseal {
+
+namespace {
+
+enum class LineEnd { kNewline, kEndOfInput, kError, kInterrupted };
+
+// Reads up to a newline or the end of the input. *tooLong is set when the
+// line does not fit; the rest of it is still consumed.
+LineEnd ReadLine(int fd, Passphrase* passphrase, bool* tooLong, bool* gotAny) {
+    *tooLong = false;
+    *gotAny = false;
+    for (;;) {
+        char c = 0;
+        const ssize_t n = read(fd, &c, 1);
+        if (n < 0 && errno == EINTR) {
+            if (StopSignal() != 0) return LineEnd::kInterrupted;
+            continue;
+        }
+        if (n < 0) return LineEnd::kError;
+        if (n == 0) return LineEnd::kEndOfInput;
+        *gotAny = true;
+        if (c == '\n') return LineEnd::kNewline;
+        if (!passphrase->Append(c)) *tooLong = true;
+        c = 0;
+    }
+}
+
+PassphraseResult ReadFirstLine(int fd, const std::string& source, Passphrase* passphrase, std::string* error) {
+    bool tooLong = false;
+    bool gotAny = false;
+    const LineEnd end = ReadLine(fd, passphrase, &tooLong, &gotAny);
+    if (end == LineEnd::kInterrupted) return PassphraseResult::kInterrupted;
+    if (end == LineEnd::kError) {
+        *error = "cannot read the passphrase from " + source + ": " + std::strerror(errno);
+        return PassphraseResult::kRefused;
+    }
+    if (!gotAny) {
+        *error = "no passphrase in " + source + " (it is empty)";
+        return PassphraseResult::kRefused;
+    }
+    if (tooLong) {
+        *error = "the passphrase in " + source + " is longer than " + std::to_string(kMaxPassphrase) + " bytes";
+        return PassphraseResult::kRefused;
+    }
+    return PassphraseResult::kRead;
+}
+
+void WriteText(int fd, const char* text) {
+    std::size_t left = std::strlen(text);
+    while (left > 0) {
+        const ssize_t n = write(fd, text, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        text += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+// Echo is off only while a line is typed; the terminal's settings come back
+// on every way out, an interruption included.
+class EchoOff {
+public:
+    explicit EchoOff(int fd) : fd_(fd) {
+        if (tcgetattr(fd_, &saved_) != 0) return;
+        termios quiet = saved_;
+        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK);
+        quiet.c_lflag |= ECHONL;
+        active_ = tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
+    }
+    ~EchoOff() {
+        if (active_) tcsetattr(fd_, TCSAFLUSH, &saved_);
+    }
+    EchoOff(const EchoOff&) = delete;
+    EchoOff& operator=(const EchoOff&) = delete;
+
+private:
+    int fd_;
+    termios saved_{};
+    bool active_ = false;
+};
+
+PassphraseResult AskOnce(int tty, const char* prompt, Passphrase* passphrase, std::string* error) {
+    WriteText(tty, prompt);
+    bool tooLong = false;
+    bool gotAny = false;
+    LineEnd end;
+    {
+        EchoOff echoOff(tty);
+        end = ReadLine(tty, passphrase, &tooLong, &gotAny);
+    }
+    if (end != LineEnd::kNewline) WriteText(tty, "\n");
+    if (end == LineEnd::kInterrupted) return PassphraseResult::kInterrupted;
+    if (end == LineEnd::kError || !gotAny) {
+        *error = "no passphrase was typed";
+        return PassphraseResult::kRefused;
+    }
+    if (tooLong) {
+        *error = "the passphrase is longer than " + std::to_string(kMaxPassphrase) + " bytes";
+        return PassphraseResult::kRefused;
+    }
+    return PassphraseResult::kRead;
+}
+
+}  // namespace
+
+bool Passphrase::Append(char c) {
+    if (length_ == kMaxPassphrase) return false;
+    text_[length_++] = c;
+    return true;
+}
+
+void Passphrase::Clear() {
+    SecureWipe(text_, sizeof text_);
+    length_ = 0;
+}
+
+PassphraseResult ReadPassphraseFromFd(int fd, const std::string& source, Passphrase* passphrase,
+                                      std::string* error) {
+    return ReadFirstLine(fd, source, passphrase, error);
+}
+
+PassphraseResult ReadPassphraseFromFile(const std::string& path, Passphrase* passphrase, std::string* error) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = "cannot open the passphrase file " + path + ": " + std::strerror(errno);
+        return PassphraseResult::kRefused;
+    }
+    const PassphraseResult result = ReadFirstLine(fd, path, passphrase, error);
+    close(fd);
+    return result;
+}
+
+PassphraseResult PromptPassphrase(Passphrase* passphrase, std::string* error) {
+    const int tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (tty < 0) {
+        *error = "no terminal to ask for the passphrase on; use --passphrase-fd or --passphrase-file";
+        return PassphraseResult::kRefused;
+    }
+    Passphrase confirmation;
+    PassphraseResult result = AskOnce(tty, "Passphrase: ", passphrase, error);
+    if (result == PassphraseResult::kRead) result = AskOnce(tty, "Re-enter passphrase: ", &confirmation, error);
+    close(tty);
+    if (result == PassphraseResult::kRead && !(*passphrase == confirmation)) {
+        *error = "Passphrase and confirmation does not match.";
+        result = PassphraseResult::kRefused;
+    }
+    if (result != PassphraseResult::kRead) passphrase->Clear();
+    return result;
+}
+
+}  // namespace arkseal

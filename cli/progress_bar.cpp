@@ -1,0 +1,128 @@
+#include "cli/progress_bar.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace arkseal {
+
+namespace {
+
+constexpr double kSmoothingSeconds = 2.0;
+
+std::string Bytes(double bytes) {
+    const char* units[] = {"B", "kB", "MB", "GB", "TB"};
+    int unit = 0;
+    while (bytes >= 1000 && unit < 4) {
+        bytes /= 1000;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", bytes, units[unit]);
+    return text;
+}
+
+std::string Duration(double seconds) {
+    if (!std::isfinite(seconds) || seconds < 0 || seconds > 360000) return "--:--";
+    const auto total = static_cast<long>(std::ceil(seconds));
+    char text[32];
+    if (total >= 3600) {
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+    }
+    return text;
+}
+
+int TerminalWidth(std::FILE* out) {
+    winsize size{};
+    if (ioctl(fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+}
+
+}  // namespace
+
+std::string FormatProgressLine(const std::string& label, const ProgressState& state, int width) {
+    const double fraction =
+        state.length > 0 ? std::clamp(static_cast<double>(state.position) / static_cast<double>(state.length), 0.0, 1.0)
+                         : 1.0;
+    char percent[8];
+    std::snprintf(percent, sizeof percent, "%3d%%", static_cast<int>(fraction * 100));
+    std::string tail = std::string(" ") + percent + "  " + Bytes(static_cast<double>(state.position)) + " / " +
+                       Bytes(static_cast<double>(state.length));
+    if (state.bytesPerSecond > 0) {
+        char speed[32];
+        std::snprintf(speed, sizeof speed, "  %.1f MB/s", state.bytesPerSecond / 1e6);
+        const double left = static_cast<double>(state.length - state.position) / state.bytesPerSecond;
+        tail += std::string(speed) + "  " + Duration(left) + " left";
+    } else {
+        tail += "  --.- MB/s  --:-- left";
+    }
+    // label, a bar of at least 10 cells, then the figures; the label gives
+    // way first on a narrow terminal.
+    const int room = width - 1 - static_cast<int>(tail.size());
+    std::string shown = label;
+    const int barCells = std::max(10, std::min(30, room - static_cast<int>(shown.size()) - 3));
+    const int labelRoom = std::max(0, room - barCells - 3);
+    if (static_cast<int>(shown.size()) > labelRoom) {
+        shown = labelRoom > 3 ? "..." + shown.substr(shown.size() - static_cast<std::size_t>(labelRoom - 3)) : "";
+    }
+    const int filled = static_cast<int>(fraction * barCells);
+    std::string line = shown + (shown.empty() ? "" : " ") + "[" + std::string(static_cast<std::size_t>(filled), '#') +
+                       std::string(static_cast<std::size_t>(barCells - filled), '.') + "]" + tail;
+    if (static_cast<int>(line.size()) >= width) line.resize(static_cast<std::size_t>(std::max(0, width - 1)));
+    return line;
+}
+
+ProgressBar::ProgressBar(std::FILE* out, bool enabled) : out_(out), enabled_(enabled) {}
+
+void ProgressBar::Start(const std::string& label, std::int64_t length, Clock::time_point now) {
+    label_ = label;
+    state_ = ProgressState{0, length, 0};
+    start_ = last_ = now;
+    lastPosition_ = 0;
+    Draw();
+}
+
+void ProgressBar::Update(std::int64_t position, Clock::time_point now) {
+    const double seconds = std::chrono::duration<double>(now - last_).count();
+    if (seconds <= 0) return;
+    const double rate = static_cast<double>(position - lastPosition_) / seconds;
+    const double weight = 1 - std::exp(-seconds / kSmoothingSeconds);
+    state_.bytesPerSecond = state_.bytesPerSecond > 0 ? state_.bytesPerSecond + weight * (rate - state_.bytesPerSecond)
+                                                      : rate;
+    state_.position = position;
+    last_ = now;
+    lastPosition_ = position;
+    Draw();
+}
+
+// The last line shows the average speed of the whole file.
+void ProgressBar::Finish(std::int64_t position, Clock::time_point now) {
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    state_.position = position;
+    if (seconds > 0 && position > 0) state_.bytesPerSecond = static_cast<double>(position) / seconds;
+    Draw();
+    if (enabled_ && drawn_) std::fputc('\n', out_);
+    drawn_ = false;
+}
+
+void ProgressBar::Clear() {
+    if (!enabled_ || !drawn_) return;
+    std::fputs("\r\x1b[K", out_);
+    std::fflush(out_);
+    drawn_ = false;
+}
+
+void ProgressBar::Draw() {
+    if (!enabled_) return;
+    std::fputs(("\r" + FormatProgressLine(label_, state_, TerminalWidth(out_)) + "\x1b[K").c_str(), out_);
+    std::fflush(out_);
+    drawn_ = true;
+}
+
+bool IsTerminal(std::FILE* out) { return isatty(fileno(out)) != 0; }
+
+}  // namespace arkseal
