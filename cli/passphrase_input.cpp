@@ -80,7 +80,7 @@ public:
         active_ = tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
     }
     ~EchoOff() {
-        if (active_) tcsetattr(fd_, TCSAFLUSH, &saved_);
+        if (active_) tcsetattr(fd_, TCSANOW, &saved_);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
@@ -92,12 +92,14 @@ private:
 };
 
 PassphraseResult AskOnce(int tty, const char* prompt, Passphrase* passphrase, std::string* error) {
-    WriteText(tty, prompt);
     bool tooLong = false;
     bool gotAny = false;
     LineEnd end;
     {
+        // Echo goes off before the prompt appears, so that nothing typed
+        // in answer to it is shown.
         EchoOff echoOff(tty);
+        WriteText(tty, prompt);
         end = ReadLine(tty, passphrase, &tooLong, &gotAny);
     }
     if (end != LineEnd::kNewline) WriteText(tty, "\n");

@@ -1,0 +1,312 @@
+// arkseal-cli through its real binary: the documented example, files that
+// travel between it and the dialog's job code, refusals that change nothing,
+// a failing device, stop signals, and the prompt on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "job/crypt_job.h"
+#include "job/transform_file_thread.h"
+#include "tests/cli/cli_process.h"
+#include "tests/job/reference_file_cipher.h"
+#include "tests/job/temp_files.h"
+#include "ui/message_box.h"
+#include "ui/worker_thread.h"
+
+namespace arkseal {
+namespace {
+
+using test::Bytes;
+using test::CliProcess;
+using test::CliResult;
+using test::CliTerminal;
+using test::PatternBytes;
+using test::ReadFile;
+using test::ReferenceFileCipher;
+using test::RunCli;
+using test::WriteFile;
+
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The job as the main dialog runs it: the same block, the same worker.
+void RunDialogJob(const std::string& path, const std::string& passphrase, bool encrypt) {
+    std::vector<std::string> messages;
+    SetMessageBoxPresenter([&](Window*, const std::string&, const std::string& text) { messages.push_back(text); });
+    Window owner;
+    CryptJob job(256, 256);
+    ASSERT_TRUE(job.SetFileName(path));
+    ASSERT_TRUE(job.SetPassphrase(passphrase));
+    job.owner = &owner;
+    job.encryptFlag = encrypt ? 1 : 0;
+    WaitForThread(BeginThread(TransformFileThread, &job));
+    SetMessageBoxPresenter(nullptr);
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(job.done, 1);
+}
+
+class ArksealCliTest : public ::testing::Test {
+protected:
+    std::string File(const std::string& name, const Bytes& content) {
+        const std::string path = dir_.File(name);
+        WriteFile(path, content);
+        return path;
+    }
+    std::string PassphraseFile(const std::string& content) {
+        const std::string path = dir_.File("passphrase" + std::to_string(++passphraseFiles_));
+        WriteFile(path, Text(content));
+        return path;
+    }
+
+    test::TempDir dir_;
+    int passphraseFiles_ = 0;
+};
+
+TEST_F(ArksealCliTest, GivesTheDocumentedExampleAndRestoresIt) {
+    const std::string path = File("message", Text("Attack at dawn!"));
+    const std::string passphrase = PassphraseFile("correct horse battery staple\n");
+    const Bytes expected = {0xa3, 0x85, 0xe0, 0x87, 0x92, 0xd2, 0x61, 0xf7, 0xce, 0xbb, 0x02, 0x7f, 0x48, 0x9d, 0xb0};
+
+    CliResult result = RunCli({"--passphrase-file", passphrase, "encrypt", path});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out + result.err, "") << "silent when standard error is not a terminal";
+    EXPECT_EQ(ReadFile(path), expected);
+
+    result = RunCli({"--passphrase-file", passphrase, "decrypt", path});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadFile(path), Text("Attack at dawn!"));
+}
+
+// Several files in one run, of sizes around the job's chunk, go to the
+// dialog's job and back, both ways round.
+TEST_F(ArksealCliTest, FilesTravelBetweenItAndTheDialogsJob) {
+    const std::string passphrase = "P\xc3\xa4ssphrase with spaces";
+    const std::string passphraseFile = PassphraseFile(passphrase + "\n");
+    std::vector<std::string> paths;
+    std::vector<Bytes> plains;
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, kJobChunkSize, kJobChunkSize + 1, 3 * kJobChunkSize + 5}) {
+        plains.push_back(PatternBytes(size, static_cast<unsigned>(size)));
+        paths.push_back(File("file" + std::to_string(size), plains.back()));
+    }
+    std::vector<std::string> args = {"--passphrase-file", passphraseFile, "encrypt"};
+    args.insert(args.end(), paths.begin(), paths.end());
+    CliResult result = RunCli(args);
+    ASSERT_EQ(result.status, 0) << result.err;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        SCOPED_TRACE(paths[i]);
+        EXPECT_EQ(ReadFile(paths[i]), ReferenceFileCipher(plains[i], passphrase, true));
+        RunDialogJob(paths[i], passphrase, false);
+        EXPECT_EQ(ReadFile(paths[i]), plains[i]);
+        RunDialogJob(paths[i], passphrase, true);
+    }
+    args[2] = "decrypt";
+    result = RunCli(args);
+    ASSERT_EQ(result.status, 0) << result.err;
+    for (std::size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(ReadFile(paths[i]), plains[i]) << paths[i];
+}
+
+// Only the first line counts, without its newline; an empty line is the
+// empty passphrase; nothing after the line is consumed from a descriptor.
+TEST_F(ArksealCliTest, ReadsTheFirstLineFromADescriptorOrAFile) {
+    struct Case {
+        std::string input;
+        std::string passphrase;
+    };
+    const Case cases[] = {
+        {"secret\nsecond line\n", "secret"},
+        {"no newline at the end", "no newline at the end"},
+        {"\n", ""},
+        {"trailing space \n", "trailing space "},
+        {std::string(256, 'x') + "\n", std::string(256, 'x')},
+    };
+    const Bytes plain = PatternBytes(1000);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        const std::string path = File("data", plain);
+        const CliResult fromFile = RunCli({"--passphrase-file", PassphraseFile(c.input), "encrypt", path});
+        EXPECT_EQ(fromFile.status, 0) << fromFile.err;
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, c.passphrase, true));
+
+        int pipeFds[2];
+        ASSERT_EQ(pipe(pipeFds), 0);
+        ASSERT_EQ(write(pipeFds[1], c.input.data(), c.input.size()), static_cast<ssize_t>(c.input.size()));
+        close(pipeFds[1]);
+        CliResult fromFd = CliProcess({"--passphrase-fd", "3", "decrypt", path}, -1, pipeFds[0]).Wait();
+        close(pipeFds[0]);
+        EXPECT_EQ(fromFd.status, 0) << fromFd.err;
+        EXPECT_EQ(ReadFile(path), plain);
+    }
+}
+
+// Each refusal exits with 1, says why, and leaves every file as it was.
+TEST_F(ArksealCliTest, RefusalsChangeNothing) {
+    const Bytes firstPlain = PatternBytes(5000, 1);
+    const Bytes secondPlain = PatternBytes(300, 2);
+    const std::string first = File("first", firstPlain);
+    const std::string second = File("second", secondPlain);
+    const std::string good = PassphraseFile("good\n");
+    const std::string subdir = dir_.File("subdir");
+    ASSERT_EQ(mkdir(subdir.c_str(), 0700), 0);
+    const std::string link = dir_.File("link-to-first");
+    ASSERT_EQ(::link(first.c_str(), link.c_str()), 0);
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"--passphrase-file", good, "encrypt", first, dir_.File("missing"), second},
+         "missing: Could not open file to encrypt."},
+        {{"--passphrase-file", good, "decrypt", first, subdir}, "subdir: Could not open file to encrypt."},
+        {{"--passphrase-file", good, "encrypt", first, second, first}, "name each file once"},
+        {{"--passphrase-file", good, "encrypt", first, link}, "name each file once"},
+        {{"--passphrase-file", good, "encrypt", first, ""}, "Could not open file to encrypt."},
+        {{"encrypt", first, second}, "no terminal to ask for the passphrase"},
+        {{"--passphrase-file", PassphraseFile(""), "encrypt", first}, "no passphrase in"},
+        {{"--passphrase-file", PassphraseFile(std::string(257, 'x')), "encrypt", first}, "longer than 256 bytes"},
+        {{"--passphrase-file", dir_.File("no-such-secret"), "encrypt", first}, "cannot open the passphrase file"},
+        {{"--passphrase-fd", "9", "encrypt", first}, "Bad file descriptor"},
+        {{"--passphrase-fd", "x", "encrypt", first}, "needs a file descriptor number"},
+        {{"--passphrase-fd", "0", "--passphrase-file", good, "encrypt", first}, "not both"},
+        {{"--passphrase-file", good, "encrypt"}, "name at least one file"},
+        {{"--passphrase-file", good, "scramble", first}, "unknown command"},
+        {{"--passphrase", "good", "encrypt", first}, "unknown option --passphrase"},
+        {{}, "say encrypt or decrypt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const CliResult result = RunCli(c.args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(Contains(result.err, c.message)) << result.err;
+        EXPECT_EQ(ReadFile(first), firstPlain);
+        EXPECT_EQ(ReadFile(second), secondPlain);
+    }
+}
+
+TEST_F(ArksealCliTest, HelpNamesTheCommandsAndOptions) {
+    const CliResult result = RunCli({"--help"});
+    EXPECT_EQ(result.status, 0);
+    for (const char* part : {"encrypt FILE", "decrypt FILE", "--passphrase-fd N", "--passphrase-file PATH", "--quiet"}) {
+        EXPECT_TRUE(Contains(result.out, part)) << part;
+    }
+}
+
+// A device that takes no writes: the job fails with exit 2, the message
+// names the file, the operation and how much was done, and the files
+// after it are not started.
+TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
+    if (access("/dev/full", R_OK | W_OK) != 0) GTEST_SKIP() << "no /dev/full";
+    const Bytes firstPlain = PatternBytes(700, 1);
+    const Bytes lastPlain = PatternBytes(800, 2);
+    const std::string first = File("first", firstPlain);
+    const std::string last = File("last", lastPlain);
+    const CliResult result =
+        RunCli({"--passphrase-file", PassphraseFile("pw\n"), "encrypt", first, "/dev/full", last});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(Contains(result.err, "/dev/full: Could not write the file (No space left on device)")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "The file is unchanged.")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "not started, left unchanged: " + last)) << result.err;
+    EXPECT_EQ(ReadFile(first), ReferenceFileCipher(firstPlain, "pw", true));
+    EXPECT_EQ(ReadFile(last), lastPlain);
+}
+
+// A stop signal during a file lets that file finish; the next is not
+// started. The first file is large enough that the signal, sent once its
+// first chunk is on disk, arrives while it is still being worked on.
+TEST_F(ArksealCliTest, AStopSignalFinishesTheCurrentFileAndStartsNoOther) {
+    const std::size_t kBigSize = 32 * kJobChunkSize;
+    const Bytes bigPlain = PatternBytes(kBigSize, 7);
+    const Bytes smallPlain = PatternBytes(1000, 8);
+    const std::string passphrase = PassphraseFile("stop\n");
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        const std::string big = File("big", bigPlain);
+        const std::string small = File("small", smallPlain);
+        CliProcess process({"--passphrase-file", passphrase, "encrypt", big, small});
+        const Bytes head(bigPlain.begin(), bigPlain.begin() + 64);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        for (;;) {
+            Bytes now = ReadFile(big);
+            if (now.size() >= 64 && !std::equal(head.begin(), head.end(), now.begin())) break;
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the job never began";
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_EQ(kill(process.Pid(), signal), 0);
+        const CliResult result = process.Wait();
+
+        EXPECT_EQ(result.status, 128 + signal) << result.err;
+        EXPECT_TRUE(Contains(result.err, "not started: " + small)) << result.err;
+        EXPECT_EQ(ReadFile(small), smallPlain);
+        const Bytes done = ReadFile(big);
+        ASSERT_EQ(done.size(), kBigSize);
+        EXPECT_FALSE(std::equal(done.end() - 64, done.end(), bigPlain.end() - 64)) << "the file was cut off";
+        if (signal == SIGINT) {
+            RunDialogJob(big, "stop", false);
+            EXPECT_EQ(ReadFile(big), bigPlain);
+        }
+    }
+}
+
+TEST_F(ArksealCliTest, AsksTwiceOnTheTerminalWithEchoOff) {
+    const Bytes plain = PatternBytes(3 * kJobChunkSize, 3);
+    const std::string path = File("data", plain);
+    CliTerminal terminal({"encrypt", path});
+    ASSERT_TRUE(terminal.ReadUntil("Passphrase: ")) << terminal.Screen();
+    EXPECT_FALSE(terminal.Echoes());
+    terminal.Type("typed secret\n");
+    ASSERT_TRUE(terminal.ReadUntil("Re-enter passphrase: ")) << terminal.Screen();
+    EXPECT_FALSE(terminal.Echoes());
+    terminal.Type("typed secret\n");
+    EXPECT_EQ(terminal.Wait(), 0) << terminal.Screen();
+    EXPECT_TRUE(terminal.Echoes()) << "echo was not restored";
+    EXPECT_FALSE(Contains(terminal.Screen(), "typed secret")) << terminal.Screen();
+    EXPECT_TRUE(Contains(terminal.Screen(), "100%")) << "no progress bar: " << terminal.Screen();
+    EXPECT_TRUE(Contains(terminal.Screen(), "MB/s")) << terminal.Screen();
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "typed secret", true));
+}
+
+TEST_F(ArksealCliTest, RefusesAConfirmationThatDiffers) {
+    const Bytes plain = PatternBytes(100, 4);
+    const std::string path = File("data", plain);
+    CliTerminal terminal({"--quiet", "decrypt", path});
+    ASSERT_TRUE(terminal.ReadUntil("Passphrase: ")) << terminal.Screen();
+    terminal.Type("Secret\n");
+    ASSERT_TRUE(terminal.ReadUntil("Re-enter passphrase: ")) << terminal.Screen();
+    terminal.Type("secret\n");
+    EXPECT_EQ(terminal.Wait(), 1);
+    EXPECT_TRUE(Contains(terminal.Screen(), "Passphrase and confirmation does not match.")) << terminal.Screen();
+    EXPECT_EQ(ReadFile(path), plain);
+}
+
+TEST_F(ArksealCliTest, QuietShowsNoProgressOnTheTerminal) {
+    const Bytes plain = PatternBytes(1000, 5);
+    const std::string path = File("data", plain);
+    CliTerminal terminal({"--quiet", "--passphrase-file", PassphraseFile("pw\n"), "encrypt", path});
+    EXPECT_EQ(terminal.Wait(), 0) << terminal.Screen();
+    EXPECT_EQ(terminal.Screen(), "");
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "pw", true));
+}
+
+// A stop signal at the prompt ends the program at once, with the terminal
+// echoing again and nothing changed.
+TEST_F(ArksealCliTest, AStopSignalAtThePromptChangesNothing) {
+    const Bytes plain = PatternBytes(100, 6);
+    const std::string path = File("data", plain);
+    CliTerminal terminal({"encrypt", path});
+    ASSERT_TRUE(terminal.ReadUntil("Passphrase: ")) << terminal.Screen();
+    terminal.Type("\x03");  // Ctrl-C: SIGINT from the terminal
+    EXPECT_EQ(terminal.Wait(), 128 + SIGINT) << terminal.Screen();
+    EXPECT_TRUE(terminal.Echoes());
+    EXPECT_EQ(ReadFile(path), plain);
+}
+
+}  // namespace
+}  // namespace arkseal
