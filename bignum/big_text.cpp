@@ -77,6 +77,23 @@ bool PackFraction(NumberSystem& s, BigNumber numerator, BigNumber denominator) {
   return true;
 }
 
+// Stores digit `index` (1 = least significant) of a number whose digits
+// arrive in increasing order, each at most once; error 3 past the limit.
+bool AppendDigit(const NumberSystem& s, BigNumber target, int index, std::uint32_t value) {
+  const int word = (index - 1) / s.digitsPerWord;
+  if (word >= ResultLimit(s)) {
+    RaiseNumberError(kErrorOverflow);
+    return false;
+  }
+  std::uint32_t scale = 1;
+  for (int i = (index - 1) % s.digitsPerWord; i > 0; --i) scale *= s.apparentBase;
+  Digits(target)[word] += value * scale;
+  if (value != 0 && word >= NumeratorLength(target)) {
+    target[0] = (target[0] & ~kBigLengthMask) | static_cast<std::uint32_t>(word + 1);
+  }
+  return true;
+}
+
 // Parses text in the apparent base (the io base, already switched to) into
 // target; returns the characters scanned or -1 on error.
 int ParseText(NumberSystem& s, const char* text, BigNumber target) {
@@ -121,23 +138,35 @@ int ParseText(NumberSystem& s, const char* text, BigNumber target) {
       RaiseNumberError(kErrorBadDigit);
       return -1;
     }
-    BigSetDigit(target, ++index, value);
-    if (ErrorPending()) return -1;
+    if (!AppendDigit(s, target, ++index, value)) return -1;
   }
   if (fraction && !PackFraction(s, target, denominator)) return -1;
   BigSetSign(negative ? -1 : 1, target);
   return end;
 }
 
-// Writes the digits of d[0..length) in the apparent base from the most
-// significant; returns the new position.
+// Writes the digits of number in the apparent base from the most
+// significant, a digit word at a time; returns the new position.
 int WriteDigits(NumberSystem& s, BigNumber number, char* text, int pos) {
-  for (int i = BigDigitCount(number); i >= 1; --i) {
-    if (text == s.ioBuffer && pos >= s.ioBufferSize - 3) {
-      RaiseNumberError(kErrorBufferOverflow);
-      return pos;
+  const int length = NumeratorLength(number);
+  char digits[32];
+  for (int word = length; word >= 1; --word) {
+    std::uint32_t value = number[word];
+    for (int j = 0; j < s.digitsPerWord; ++j) {
+      digits[j] = DigitCharacter(value % s.apparentBase, s.apparentBase);
+      value /= s.apparentBase;
     }
-    text[pos++] = DigitCharacter(BigGetDigit(number, i), s.apparentBase);
+    int j = s.digitsPerWord - 1;
+    if (word == length) {
+      while (j > 0 && digits[j] == DigitCharacter(0, s.apparentBase)) --j;
+    }
+    for (; j >= 0; --j) {
+      if (text == s.ioBuffer && pos >= s.ioBufferSize - 3) {
+        RaiseNumberError(kErrorBufferOverflow);
+        return pos;
+      }
+      text[pos++] = digits[j];
+    }
   }
   return pos;
 }
