@@ -8,8 +8,15 @@
  * unpacked into the caller's words, so the caller's arrays may have any
  * length and alignment. Squaring forms each cross product once, then doubles
  * the sum and adds the diagonal squares in one pass.
+ *
+ * Operands of 2 or 4 limbs (the 256-bit curve field has 4) take unrolled
+ * column-wise (Comba) forms instead: each column's products are summed in a
+ * three-limb accumulator and its low limb stored once.
  */
 #include "bignum/limb_products.h"
+
+#include <bit>
+#include <cstring>
 
 namespace arkseal {
 
@@ -26,17 +33,74 @@ constexpr int kMaxLimbs = 512;
 
 int Pack(Limb* out, const std::uint32_t* x, int n) {
   const int limbs = (n + 1) / 2;
-  for (int i = 0; i < n / 2; ++i) out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
-  if (n % 2) out[limbs - 1] = x[n - 1];
+  if constexpr (std::endian::native == std::endian::little) {
+    out[limbs - 1] = 0;
+    std::memcpy(out, x, static_cast<std::size_t>(n) * sizeof(std::uint32_t));
+  } else {
+    for (int i = 0; i < n / 2; ++i) out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
+    if (n % 2) out[limbs - 1] = x[n - 1];
+  }
   return limbs;
 }
 
 void Unpack(std::uint32_t* z, const Limb* in, int words) {
-  for (int i = 0; i < words / 2; ++i) {
-    z[2 * i] = static_cast<std::uint32_t>(in[i]);
-    z[2 * i + 1] = static_cast<std::uint32_t>(in[i] >> 32);
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(z, in, static_cast<std::size_t>(words) * sizeof(std::uint32_t));
+  } else {
+    for (int i = 0; i < words / 2; ++i) {
+      z[2 * i] = static_cast<std::uint32_t>(in[i]);
+      z[2 * i + 1] = static_cast<std::uint32_t>(in[i] >> 32);
+    }
+    if (words % 2) z[words - 1] = static_cast<std::uint32_t>(in[words / 2]);
   }
-  if (words % 2) z[words - 1] = static_cast<std::uint32_t>(in[words / 2]);
+}
+
+// Three-limb column accumulator: a 128-bit low part and the limb above it.
+struct Column {
+  WideLimb low = 0;
+  Limb high = 0;
+  void Add(WideLimb p) {
+    low += p;
+    high += low < p ? 1 : 0;
+  }
+  Limb Shift() {
+    const auto limb = static_cast<Limb>(low);
+    low = (low >> 64) | static_cast<WideLimb>(high) << 64;
+    high = 0;
+    return limb;
+  }
+};
+
+// Column-wise products of exactly N limbs, fully unrolled by the compiler:
+// no carry is written back between the products of one column.
+template <int N>
+void CombaMultiply(Limb* z, const Limb* x, const Limb* y) {
+  Column acc;
+#pragma GCC unroll 16
+  for (int k = 0; k < 2 * N - 1; ++k) {
+#pragma GCC unroll 16
+    for (int i = k < N ? 0 : k - N + 1; i <= (k < N ? k : N - 1); ++i) acc.Add(static_cast<WideLimb>(x[i]) * y[k - i]);
+    z[k] = acc.Shift();
+  }
+  z[2 * N - 1] = acc.Shift();
+}
+
+// Each column sums the cross products x_i x_j (i < j) once, doubles them and
+// adds the square x_(k/2)^2 of an even column.
+template <int N>
+void CombaSquare(Limb* z, const Limb* x) {
+  Column acc;
+#pragma GCC unroll 16
+  for (int k = 0; k < 2 * N - 1; ++k) {
+    Column cross;
+#pragma GCC unroll 16
+    for (int i = k < N ? 0 : k - N + 1; 2 * i < k; ++i) cross.Add(static_cast<WideLimb>(x[i]) * x[k - i]);
+    acc.Add(cross.low << 1);
+    acc.high += static_cast<Limb>(cross.low >> 127) | cross.high << 1;
+    if (k % 2 == 0) acc.Add(static_cast<WideLimb>(x[k / 2]) * x[k / 2]);
+    z[k] = acc.Shift();
+  }
+  z[2 * N - 1] = acc.Shift();
 }
 
 Limb MultiplyRow(Limb* z, const Limb* x, int n, Limb m) {
@@ -88,27 +152,63 @@ void SquareLimbs(Limb* z, const Limb* x, int n) {
   }
 }
 
+// Products in limb buffers of kLimbs limbs per operand: small operands get
+// small stack frames.
+template <int kLimbs>
+void MultiplyInBuffers(std::uint32_t* z, const std::uint32_t* x, int n, const std::uint32_t* y, int m) {
+  Limb xs[kLimbs];
+  Limb ys[kLimbs];
+  Limb zs[2 * kLimbs];
+  const int nl = Pack(xs, x, n);
+  const int ml = Pack(ys, y, m);
+  if (nl == ml && nl == 4) {
+    CombaMultiply<4>(zs, xs, ys);
+  } else if (nl == ml && nl == 2) {
+    CombaMultiply<2>(zs, xs, ys);
+  } else {
+    MultiplyLimbs(zs, xs, nl, ys, ml);
+  }
+  Unpack(z, zs, n + m);
+}
+
+template <int kLimbs>
+void SquareInBuffers(std::uint32_t* z, const std::uint32_t* x, int n) {
+  Limb xs[kLimbs];
+  Limb zs[2 * kLimbs];
+  const int nl = Pack(xs, x, n);
+  if (nl == 4) {
+    CombaSquare<4>(zs, xs);
+  } else if (nl == 2) {
+    CombaSquare<2>(zs, xs);
+  } else {
+    SquareLimbs(zs, xs, nl);
+  }
+  Unpack(z, zs, 2 * n);
+}
+
+constexpr int kSmallLimbs = 8;
+
 }  // namespace
 
 bool MultiplyWordsInLimbs(std::uint32_t* z, const std::uint32_t* x, int n, const std::uint32_t* y, int m) {
-  if (n > 2 * kMaxLimbs || m > 2 * kMaxLimbs) return false;
-  Limb xs[kMaxLimbs];
-  Limb ys[kMaxLimbs];
-  Limb zs[2 * kMaxLimbs];
-  const int nl = Pack(xs, x, n);
-  const int ml = Pack(ys, y, m);
-  MultiplyLimbs(zs, xs, nl, ys, ml);
-  Unpack(z, zs, n + m);
+  if (n <= 2 * kSmallLimbs && m <= 2 * kSmallLimbs) {
+    MultiplyInBuffers<kSmallLimbs>(z, x, n, y, m);
+  } else if (n <= 2 * kMaxLimbs && m <= 2 * kMaxLimbs) {
+    MultiplyInBuffers<kMaxLimbs>(z, x, n, y, m);
+  } else {
+    return false;
+  }
   return true;
 }
 
 bool SquareWordsInLimbs(std::uint32_t* z, const std::uint32_t* x, int n) {
-  if (n > 2 * kMaxLimbs) return false;
-  Limb xs[kMaxLimbs];
-  Limb zs[2 * kMaxLimbs];
-  const int nl = Pack(xs, x, n);
-  SquareLimbs(zs, xs, nl);
-  Unpack(z, zs, 2 * n);
+  if (n <= 2 * kSmallLimbs) {
+    SquareInBuffers<kSmallLimbs>(z, x, n);
+  } else if (n <= 2 * kMaxLimbs) {
+    SquareInBuffers<kMaxLimbs>(z, x, n);
+  } else {
+    return false;
+  }
   return true;
 }
 
