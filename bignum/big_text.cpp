@@ -1,5 +1,5 @@
 // Text in the workspace's ioBase: parsing and writing.
-#include <cstring>
+#include <cstdio>
 
 #include "bignum/big_arithmetic.h"
 #include "bignum/conversions.h"
@@ -240,12 +240,27 @@ int WriteText(NumberSystem& s, BigNumber number, char* text) {
   return pos;
 }
 
+// Stream mode: reads one line (up to a newline or the end of the file) of
+// inputFile into the io buffer. A line that fills the buffer is left
+// unterminated there, so that parsing it reports the overflow.
+void ReadLine(NumberSystem& s) {
+  int count = 0;
+  for (int c; count < s.ioBufferSize && (c = std::fgetc(s.inputFile)) != EOF && c != '\n';) {
+    s.ioBuffer[count++] = static_cast<char>(c);
+  }
+  s.ioBuffer[count] = '\0';
+}
+
 }  // namespace
 
 int BigFromString(BigNumber x, const char* text) {
   if (ErrorPending()) return 0;
   NumberSystem& s = Workspace();
   if (!TextBaseUsable(s)) return 0;
+  if (s.readFromFile != 0 && s.inputFile != nullptr) {
+    ReadLine(s);
+    text = s.ioBuffer;
+  }
   const std::uint32_t savedApparent = s.apparentBase;
   ApplyBaseRule(s, static_cast<std::uint32_t>(s.ioBase));
   const std::uint32_t ioWorkingBase = s.base;
@@ -275,9 +290,14 @@ int BigToString(const std::uint32_t* x, char* text) {
     UncheckedScope unchecked;
     BigChangeBase(x, savedBase, converted);
   }
-  const int count = ErrorPending() ? 0 : WriteText(s, converted, text);
+  const bool toStream = s.writeToFile != 0 && s.outputFile != nullptr;
+  const int count = ErrorPending() ? 0 : WriteText(s, converted, toStream ? s.ioBuffer : text);
   BigZero(converted);
   ApplyBaseRule(s, savedApparent);
+  if (toStream && !ErrorPending()) {
+    std::fputs(s.ioBuffer, s.outputFile);
+    std::fputc('\n', s.outputFile);
+  }
   return count;
 }
 

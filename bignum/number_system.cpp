@@ -98,7 +98,11 @@ void NumberFree(void* block) {
   if (block == nullptr) return;
   NumberSystem* s = currentSystem;
   auto* p = static_cast<unsigned char*>(block);
-  if (s != nullptr && s->alignment != 0) p -= p[-1];
+  if (s != nullptr && s->alignment != 0) {
+    const unsigned char offset = p[-1];
+    p[-1] = 0;
+    p -= offset;
+  }
   allocator.release(p);
 }
 

@@ -2,6 +2,7 @@
 // working bases, round trips of large values, and the documented edge cases.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,32 @@ TEST_F(ConversionTest, BytesBeyondTheCapacityOverflow) {
   const std::vector<std::uint8_t> bytes(640 * 4 + 1, 0xFF);
   BigFromBytes(static_cast<int>(bytes.size()), bytes.data(), x);
   EXPECT_EQ(system_->errorCode, kErrorOverflow);
+}
+
+TEST_F(ConversionTest, StreamModeReadsAndWritesLines) {
+  std::FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  std::fputs("-123456789012345678901234567890\n42\n", file);
+  std::rewind(file);
+  system_->readFromFile = 1;
+  system_->inputFile = file;
+  Big x, y;
+  EXPECT_EQ(BigFromString(x, nullptr), 31);
+  EXPECT_EQ(BigFromString(y, nullptr), 2);
+  EXPECT_EQ(BigToInt(y), 42);
+  system_->readFromFile = 0;
+  std::FILE* out = std::tmpfile();
+  system_->writeToFile = 1;
+  system_->outputFile = out;
+  EXPECT_EQ(BigToString(x, nullptr), 31);
+  system_->writeToFile = 0;
+  std::rewind(out);
+  char line[64] = {};
+  ASSERT_NE(std::fgets(line, sizeof line, out), nullptr);
+  EXPECT_STREQ(line, "-123456789012345678901234567890\n");
+  std::fclose(file);
+  std::fclose(out);
+  EXPECT_EQ(system_->errorCode, 0);
 }
 
 TEST_F(ConversionTest, DigitAccessInTheApparentBase) {
