@@ -3,6 +3,8 @@
 // outputs, small-int conversion markers, roots and inverses.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "bignum/big_arithmetic.h"
 #include "bignum/conversions.h"
 #include "tests/bignum/gmp_bridge.h"
@@ -59,6 +61,24 @@ TEST_F(ArithmeticExamplesTest, DivisionKeepsTheSignOfTheDividend) {
   EXPECT_EQ(BigRemainderInt(x, 2), -1);
   EXPECT_EQ(BigDivideInt(x, -2, z), -1);
   EXPECT_EQ(BigToInt(z), 3);
+}
+
+// A dividend and divisor whose estimated quotient limb is one too large even
+// after the two-limb test, so the divisor must be added back (the pattern of
+// Hacker's Delight's test table, at 64-bit digits).
+TEST_F(ArithmeticExamplesTest, DivisionAddsTheDivisorBackWhenTheEstimateIsHigh) {
+  const std::vector<std::vector<std::uint32_t>> dividends = {{0, 0, 0, 0, 0, 0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu}};
+  const std::vector<std::vector<std::uint32_t>> divisors = {{1, 0, 0, 0, 0, 0x80000000u}};
+  for (std::size_t i = 0; i < dividends.size(); ++i) {
+    Mpz a, b, q, r;
+    mpz_import(a, dividends[i].size(), -1, 4, 0, 0, dividends[i].data());
+    mpz_import(b, divisors[i].size(), -1, 4, 0, 0, divisors[i].data());
+    mpz_tdiv_qr(q, r, a, b);
+    Big x(a), y(b), z;
+    BigDivide(x, y, z);
+    EXPECT_EQ(mpz_cmp(z.value(), q), 0) << i;
+    EXPECT_EQ(mpz_cmp(x.value(), r), 0) << i;
+  }
 }
 
 TEST_F(ArithmeticExamplesTest, ToIntMarksValuesFrom2To30Up) {
