@@ -226,6 +226,10 @@ TEST_F(ConversionTest, DigitAccessInTheApparentBase) {
   BigSetDigit(x, 20, 0);
   EXPECT_EQ(BigDigitCount(x), 11);
   EXPECT_EQ(ShapeProblem(x, 13), "");
+  EXPECT_EQ(system_->errorCode, 0);
+  BigSetDigit(x, 12 * 9 + 1, 1);  // one digit past the 12-word capacity
+  EXPECT_EQ(system_->errorCode, kErrorOverflow);
+  EXPECT_EQ(BigDigitCount(x), 11);
 }
 
 }  // namespace
