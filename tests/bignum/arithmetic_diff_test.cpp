@@ -397,6 +397,18 @@ TEST_P(ArithmeticDiffTest, GcdAndExtendedGcdMatchGmp) {
                                           << MpzText(xd.value()) << ", " << MpzText(yd.value());
     ASSERT_EQ(ShapeProblem(xd, BlockWords()), "");
     ASSERT_EQ(ShapeProblem(yd, BlockWords()), "");
+    // The outputs may be the inputs.
+    {
+      Big x2(a), y2(b);
+      BigGcd(x2, y2, x2);
+      ASSERT_EQ(mpz_cmp(x2.value(), g), 0);
+      ASSERT_EQ(mpz_cmp(y2.value(), b), 0);
+      FromMpz(a, x2);
+      BigExtendedGcd(x2, y2, x2, y2, z);
+      ASSERT_EQ(mpz_cmp(x2.value(), xd.value()), 0);
+      ASSERT_EQ(mpz_cmp(y2.value(), yd.value()), 0);
+      ASSERT_EQ(mpz_cmp(z.value(), g), 0);
+    }
     if (mpz_cmp_ui(g.get(), 1) == 0 && Sign(b) != 0) {
       Mpz absB;
       mpz_abs(absB, b);
