@@ -9,8 +9,8 @@
  * length and alignment. Squaring forms each cross product once, then doubles
  * the sum and adds the diagonal squares in one pass.
  *
- * Operands of 2 or 4 limbs (the 256-bit curve field has 4) take unrolled
- * column-wise (Comba) forms instead: each column's products are summed in a
+ * Operands of exactly 4 or 8 words (2 or 4 limbs; the 256-bit curve field
+ * has 8 words) take unrolled column-wise (Comba) forms instead: each column's products are summed in a
  * three-limb accumulator and its low limb stored once.
  */
 #include "bignum/limb_products.h"
@@ -33,25 +33,36 @@ constexpr int kMaxLimbs = 512;
 
 int Pack(Limb* out, const std::uint32_t* x, int n) {
   const int limbs = (n + 1) / 2;
-  if constexpr (std::endian::native == std::endian::little) {
-    out[limbs - 1] = 0;
-    std::memcpy(out, x, static_cast<std::size_t>(n) * sizeof(std::uint32_t));
-  } else {
-    for (int i = 0; i < n / 2; ++i) out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
-    if (n % 2) out[limbs - 1] = x[n - 1];
-  }
+  for (int i = 0; i < n / 2; ++i) out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
+  if (n % 2) out[limbs - 1] = x[n - 1];
   return limbs;
 }
 
 void Unpack(std::uint32_t* z, const Limb* in, int words) {
+  for (int i = 0; i < words / 2; ++i) {
+    z[2 * i] = static_cast<std::uint32_t>(in[i]);
+    z[2 * i + 1] = static_cast<std::uint32_t>(in[i] >> 32);
+  }
+  if (words % 2) z[words - 1] = static_cast<std::uint32_t>(in[words / 2]);
+}
+
+// Fixed-size copies between words and limbs: plain byte copies where the
+// machine is little-endian, since a limb then has the bytes of its two words.
+template <int kLimbs>
+void PackFixed(Limb* out, const std::uint32_t* x) {
   if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(z, in, static_cast<std::size_t>(words) * sizeof(std::uint32_t));
+    std::memcpy(out, x, sizeof(Limb) * kLimbs);
   } else {
-    for (int i = 0; i < words / 2; ++i) {
-      z[2 * i] = static_cast<std::uint32_t>(in[i]);
-      z[2 * i + 1] = static_cast<std::uint32_t>(in[i] >> 32);
-    }
-    if (words % 2) z[words - 1] = static_cast<std::uint32_t>(in[words / 2]);
+    Pack(out, x, 2 * kLimbs);
+  }
+}
+
+template <int kLimbs>
+void UnpackFixed(std::uint32_t* z, const Limb* in) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(z, in, sizeof(Limb) * kLimbs);
+  } else {
+    Unpack(z, in, 2 * kLimbs);
   }
 }
 
@@ -161,13 +172,7 @@ void MultiplyInBuffers(std::uint32_t* z, const std::uint32_t* x, int n, const st
   Limb zs[2 * kLimbs];
   const int nl = Pack(xs, x, n);
   const int ml = Pack(ys, y, m);
-  if (nl == ml && nl == 4) {
-    CombaMultiply<4>(zs, xs, ys);
-  } else if (nl == ml && nl == 2) {
-    CombaMultiply<2>(zs, xs, ys);
-  } else {
-    MultiplyLimbs(zs, xs, nl, ys, ml);
-  }
+  MultiplyLimbs(zs, xs, nl, ys, ml);
   Unpack(z, zs, n + m);
 }
 
@@ -176,14 +181,29 @@ void SquareInBuffers(std::uint32_t* z, const std::uint32_t* x, int n) {
   Limb xs[kLimbs];
   Limb zs[2 * kLimbs];
   const int nl = Pack(xs, x, n);
-  if (nl == 4) {
-    CombaSquare<4>(zs, xs);
-  } else if (nl == 2) {
-    CombaSquare<2>(zs, xs);
-  } else {
-    SquareLimbs(zs, xs, nl);
-  }
+  SquareLimbs(zs, xs, nl);
   Unpack(z, zs, 2 * n);
+}
+
+// Operands of exactly 2N words through the unrolled column-wise forms.
+template <int N>
+void CombaMultiplyWords(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y) {
+  Limb xs[N];
+  Limb ys[N];
+  Limb zs[2 * N];
+  PackFixed<N>(xs, x);
+  PackFixed<N>(ys, y);
+  CombaMultiply<N>(zs, xs, ys);
+  UnpackFixed<2 * N>(z, zs);
+}
+
+template <int N>
+void CombaSquareWords(std::uint32_t* z, const std::uint32_t* x) {
+  Limb xs[N];
+  Limb zs[2 * N];
+  PackFixed<N>(xs, x);
+  CombaSquare<N>(zs, xs);
+  UnpackFixed<2 * N>(z, zs);
 }
 
 constexpr int kSmallLimbs = 8;
@@ -191,7 +211,11 @@ constexpr int kSmallLimbs = 8;
 }  // namespace
 
 bool MultiplyWordsInLimbs(std::uint32_t* z, const std::uint32_t* x, int n, const std::uint32_t* y, int m) {
-  if (n <= 2 * kSmallLimbs && m <= 2 * kSmallLimbs) {
+  if (n == 8 && m == 8) {
+    CombaMultiplyWords<4>(z, x, y);
+  } else if (n == 4 && m == 4) {
+    CombaMultiplyWords<2>(z, x, y);
+  } else if (n <= 2 * kSmallLimbs && m <= 2 * kSmallLimbs) {
     MultiplyInBuffers<kSmallLimbs>(z, x, n, y, m);
   } else if (n <= 2 * kMaxLimbs && m <= 2 * kMaxLimbs) {
     MultiplyInBuffers<kMaxLimbs>(z, x, n, y, m);
@@ -202,7 +226,11 @@ bool MultiplyWordsInLimbs(std::uint32_t* z, const std::uint32_t* x, int n, const
 }
 
 bool SquareWordsInLimbs(std::uint32_t* z, const std::uint32_t* x, int n) {
-  if (n <= 2 * kSmallLimbs) {
+  if (n == 8) {
+    CombaSquareWords<4>(z, x);
+  } else if (n == 4) {
+    CombaSquareWords<2>(z, x);
+  } else if (n <= 2 * kSmallLimbs) {
     SquareInBuffers<kSmallLimbs>(z, x, n);
   } else if (n <= 2 * kMaxLimbs) {
     SquareInBuffers<kMaxLimbs>(z, x, n);
