@@ -81,6 +81,38 @@ TEST_F(ArithmeticExamplesTest, DivisionAddsTheDivisorBackWhenTheEstimateIsHigh) 
   }
 }
 
+// Operands beyond the 64-bit limb buffers take the word-by-word kernels, the
+// portable twins of the limb kernels.
+TEST_F(ArithmeticExamplesTest, LongOperandsTakeThePortableWordKernels) {
+  DestroyNumberSystem();
+  CreateNumberSystem(3000, 0);
+  OperandSource source(41);
+  for (int round = 0; round < 3; ++round) {
+    Mpz a, b, c, want, r;
+    a = source.NextPositive(1);
+    mpz_mul_2exp(a, a, 32 * (1100 + round * 150));
+    mpz_add(a, a, source.NextPositive(1000));
+    b = source.NextPositive(1);
+    mpz_mul_2exp(b, b, 32 * (1030 + round * 100));
+    mpz_sub(b, b, source.NextPositive(900));
+    Big x(a), y(b), z;
+    BigMultiply(x, y, z);
+    mpz_mul(want, a, b);
+    EXPECT_EQ(mpz_cmp(z.value(), want), 0) << "product, round " << round;
+    BigMultiply(x, x, z);
+    mpz_mul(want, a, a);
+    EXPECT_EQ(mpz_cmp(z.value(), want), 0) << "square, round " << round;
+    mpz_mul(c, a, b);
+    mpz_add(c, c, b);
+    mpz_tdiv_qr(want, r, c, a);
+    Big dividend(c);
+    BigDivide(dividend, x, z);
+    EXPECT_EQ(mpz_cmp(z.value(), want), 0) << "quotient, round " << round;
+    EXPECT_EQ(mpz_cmp(dividend.value(), r), 0) << "remainder, round " << round;
+    ASSERT_EQ(CurrentNumberSystem()->errorCode, 0);
+  }
+}
+
 TEST_F(ArithmeticExamplesTest, ToIntMarksValuesFrom2To30Up) {
   Big x;
   BigIntPower(2, 30, x);
