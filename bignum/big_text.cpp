@@ -77,20 +77,31 @@ bool PackFraction(NumberSystem& s, BigNumber numerator, BigNumber denominator) {
   return true;
 }
 
-// Stores digit `index` (1 = least significant) of a number whose digits
-// arrive in increasing order, each at most once; error 3 past the limit.
-bool AppendDigit(const NumberSystem& s, BigNumber target, int index, std::uint32_t value) {
-  const int word = (index - 1) / s.digitsPerWord;
-  if (word >= ResultLimit(s)) {
+// Where the next digit read from the right goes: its digit word and the
+// apparent base to its position in that word.
+struct DigitSlot {
+  int word = 0;
+  int position = 0;
+  std::uint32_t scale = 1;
+  int Index(const NumberSystem& s) const { return word * s.digitsPerWord + position; }
+};
+
+// Adds the next digit at its slot (digits arrive least significant first,
+// each slot once) and moves the slot on; error 3 past the limit.
+bool AppendDigit(const NumberSystem& s, BigNumber target, DigitSlot& slot, std::uint32_t value) {
+  if (slot.position == s.digitsPerWord) {
+    slot = DigitSlot{slot.word + 1, 0, 1};
+  }
+  if (slot.word >= ResultLimit(s)) {
     RaiseNumberError(kErrorOverflow);
     return false;
   }
-  std::uint32_t scale = 1;
-  for (int i = (index - 1) % s.digitsPerWord; i > 0; --i) scale *= s.apparentBase;
-  Digits(target)[word] += value * scale;
-  if (value != 0 && word >= NumeratorLength(target)) {
-    target[0] = (target[0] & ~kBigLengthMask) | static_cast<std::uint32_t>(word + 1);
+  Digits(target)[slot.word] += value * slot.scale;
+  if (value != 0 && slot.word >= NumeratorLength(target)) {
+    target[0] = (target[0] & ~kBigLengthMask) | static_cast<std::uint32_t>(slot.word + 1);
   }
+  ++slot.position;
+  slot.scale *= s.apparentBase;
   return true;
 }
 
@@ -119,18 +130,18 @@ int ParseText(NumberSystem& s, const char* text, BigNumber target) {
   bool fraction = false;
   bool slashSeen = false;
   bool pointSeen = false;
-  int index = 0;
+  DigitSlot slot;
   for (int pos = last - 1; pos >= first; --pos) {
     const auto c = static_cast<unsigned char>(text[pos]);
     if (b <= kLargestSignedBase && c == '/' && !slashSeen) {
       slashSeen = fraction = true;
       StartNumerator(target, denominator);
-      index = 0;
+      slot = DigitSlot{};
       continue;
     }
     if (b <= kLargestSignedBase && c == '.' && !pointSeen) {
       pointSeen = fraction = true;
-      BigIntPower(static_cast<int>(b), index, denominator);
+      BigIntPower(static_cast<int>(b), slot.Index(s), denominator);
       continue;
     }
     const std::uint32_t value = b <= kLargestSignedBase ? DigitValue(c) : c;
@@ -138,7 +149,7 @@ int ParseText(NumberSystem& s, const char* text, BigNumber target) {
       RaiseNumberError(kErrorBadDigit);
       return -1;
     }
-    if (!AppendDigit(s, target, ++index, value)) return -1;
+    if (!AppendDigit(s, target, slot, value)) return -1;
   }
   if (fraction && !PackFraction(s, target, denominator)) return -1;
   BigSetSign(negative ? -1 : 1, target);
