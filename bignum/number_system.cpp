@@ -225,7 +225,6 @@ void ApplyBaseRule(NumberSystem& s, std::uint32_t b) {
   }
 }
 
-
 void WipeMemory(void* p, std::size_t size) {
   volatile unsigned char* bytes = static_cast<volatile unsigned char*>(p);
   for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
