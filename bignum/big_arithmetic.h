@@ -13,8 +13,8 @@
 
 namespace arkseal {
 
-// The marker BigToInt returns (with the number's sign) for values that do not
-// fit below it.
+// The marker BigToInt returns (with the number's sign) for values that are
+// not below it.
 constexpr int kBigIntMarker = 0x40000000;
 
 // --- sign, copy, comparison (always) ---

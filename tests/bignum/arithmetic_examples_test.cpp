@@ -158,6 +158,10 @@ TEST_F(ArithmeticExamplesTest, OtherBasesKeepBitOperationsExact) {
   DestroyNumberSystem();
   CreateNumberSystem(90, 10);  // base 10^9: bits do not line up with digits
   Big x, z;
+  BigFromString(x, "1000000000");  // two digit words, yet below the marker
+  EXPECT_EQ(BigToInt(x), 1000000000);
+  BigFromString(x, "1073741824");
+  EXPECT_EQ(BigToInt(x), kBigIntMarker);
   BigFromString(x, "1000000000000000000");  // 10^18 = 2^18 * 5^18
   EXPECT_EQ(BigBitLength(x), 60);
   EXPECT_EQ(BigTestBit(x, 18), 1);
