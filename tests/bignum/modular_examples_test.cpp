@@ -29,24 +29,25 @@ class ModularExamplesTest : public ::testing::Test {
 
 TEST_F(ModularExamplesTest, ModulusMustBeOddAndAboveTwo) {
   for (int bad : {1, 2, 10, 0, -7}) {
-    CreateNumberSystem(640, 0);
+    DestroyNumberSystem();
+    system_ = CreateNumberSystem(640, 0);
     Big n;
     Set(n, bad);
     EXPECT_EQ(MontgomerySetModulus(n), 0u) << bad;
-    EXPECT_EQ(CurrentNumberSystem()->errorCode, kErrorBadModulus) << bad;
-    DestroyNumberSystem();
+    EXPECT_EQ(ErrorCode(), kErrorBadModulus) << bad;
   }
-  CreateNumberSystem(640, 0);
+  DestroyNumberSystem();
+  system_ = CreateNumberSystem(640, 0);
   Big n;
   Set(n, 7);
   const std::uint32_t factor = MontgomerySetModulus(n);
   EXPECT_EQ(factor * 7u, 0xFFFFFFFFu);  // -7^-1 mod 2^32
   // Setting it again is a comparison only: a scratch number it would
   // overwrite keeps its value.
-  Set(CurrentNumberSystem()->scratch[17], 1234);
+  Set(system_->scratch[17], 1234);
   EXPECT_EQ(MontgomerySetModulus(n), factor);
-  EXPECT_EQ(BigToInt(CurrentNumberSystem()->scratch[17]), 1234);
-  EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
+  EXPECT_EQ(BigToInt(system_->scratch[17]), 1234);
+  EXPECT_EQ(ErrorCode(), 0);
 }
 
 TEST_F(ModularExamplesTest, ConversionWithoutModulusRecordsError20) {
@@ -423,6 +424,41 @@ TEST_F(ModularExamplesTest, AllOnesOperandsOnTheFixedSizeRoute) {
     EXPECT_EQ(BigToInt(w), 5);
     EXPECT_EQ(ShapeProblem(w, system_->wordCapacity + 1), "");
   }
+  EXPECT_EQ(system_->errorCode, 0);
+}
+
+// A modulus as long as the capacity: the fixed-size route's working space
+// then reaches the upper-half view of scratch 7, which must read as zero
+// afterwards.
+TEST_F(ModularExamplesTest, FixedSizeRouteAtFullCapacity) {
+  DestroyNumberSystem();
+  system_ = CreateNumberSystem(-64, 0);  // 16 words
+  ASSERT_EQ(system_->wordCapacity, 16);
+  std::mt19937_64 rng(9);
+  Mpz m, r, inverse;
+  mpz_setbit(r, 512);
+  for (int i = 0; i < 8; ++i) {
+    mpz_mul_2exp(m, m, 64);
+    mpz_add_ui(m, m, rng());
+  }
+  mpz_setbit(m, 511);
+  mpz_setbit(m, 0);
+  mpz_invert(inverse, r, m);
+  Big n, x, y, w;
+  FromMpz(m, n);
+  MontgomerySetModulus(n);
+  ASSERT_EQ(system_->fastReduction, 1);
+  Mpz vx, vy, want;
+  mpz_sub_ui(vx, m, 1);
+  mpz_tdiv_q_2exp(vy, m, 3);
+  FromMpz(vx, x);
+  FromMpz(vy, y);
+  MontgomeryMultiply(x, y, w);
+  mpz_mul(want, vx, vy);
+  mpz_mul(want, want, inverse);
+  mpz_mod(want, want, m);
+  EXPECT_EQ(mpz_cmp(w.value(), want), 0);
+  EXPECT_EQ(ShapeProblem(system_->scratch[10], system_->wordCapacity + 1), "");
   EXPECT_EQ(system_->errorCode, 0);
 }
 
