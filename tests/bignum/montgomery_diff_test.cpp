@@ -400,6 +400,60 @@ TEST_P(MontgomeryDiffTest, LucasValuesFollowTheRecurrence) {
   EXPECT_EQ(system_->errorCode, 0);
 }
 
+// Every modulus length from 1 to 18 words, so that each fixed limb count of
+// the column kernel and both row kernels meet GMP; residues and unreduced
+// operands below R alike.
+TEST(MontgomeryKernelLengths, EveryLengthAgreesWithGmpAndTheWordByWordReduction) {
+  CreateNumberSystem(640, 0);
+  NumberSystem* s = CurrentNumberSystem();
+  std::mt19937_64 rng(97);
+  {
+    Big n, a, b, w, general;
+    for (int words = 1; words <= 18; ++words) {
+      Mpz r, rInverse;
+      mpz_setbit(r, static_cast<mp_bitcnt_t>(32 * words));
+      for (int c = 0; c < 20; ++c) {
+        Mpz m, va, vb;
+        for (int i = 0; i < words; ++i) {
+          mpz_mul_2exp(m, m, 32);
+          mpz_add_ui(m, m, rng() & 0xFFFFFFFFu);
+          mpz_mul_2exp(va, va, 32);
+          mpz_add_ui(va, va, rng() & 0xFFFFFFFFu);
+          mpz_mul_2exp(vb, vb, 32);
+          mpz_add_ui(vb, vb, rng() & 0xFFFFFFFFu);
+        }
+        mpz_setbit(m, static_cast<mp_bitcnt_t>(32 * words - 1 - rng() % 3));
+        mpz_setbit(m, 0);
+        if (c % 2 == 0) {  // residues
+          mpz_mod(va, va, m);
+          mpz_mod(vb, vb, m);
+        }
+        FromMpz(m, n);
+        FromMpz(va, a);
+        FromMpz(vb, b);
+        MontgomerySetModulus(n);
+        s->fastReduction = 0;
+        MontgomeryMultiply(a, b, w);
+        BigMultiply(a, b, general);
+        FromMontgomery(general, general);
+        ASSERT_EQ(BigCompare(w, general), 0) << words;
+        ASSERT_EQ(ShapeProblem(w, s->wordCapacity + 1), "");
+        mpz_invert(rInverse, r, m);
+        Mpz want, got = w.value();
+        mpz_mul(want, va, vb);
+        mpz_mul(want, want, rInverse);
+        mpz_sub(want, got, want);
+        ASSERT_TRUE(mpz_divisible_p(want, m)) << words;
+        if (c % 2 == 0) {
+          ASSERT_LT(mpz_cmp(got, m), 0);
+        }
+      }
+    }
+    ASSERT_EQ(s->errorCode, 0);
+  }
+  DestroyNumberSystem();
+}
+
 INSTANTIATE_TEST_SUITE_P(Moduli, MontgomeryDiffTest,
                          ::testing::Values(ModulusCase{1, 0}, ModulusCase{3, 0}, ModulusCase{8, 0}, ModulusCase{16, 0},
                                            ModulusCase{24, 0}, ModulusCase{32, 0}, ModulusCase{64, 0},
