@@ -4,9 +4,13 @@
 // with GMP, and the conversions, sums, inverses and powers must match.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
 #include <vector>
 
 #include "bignum/big_arithmetic.h"
+#include "bignum/modular_power.h"
 #include "bignum/montgomery.h"
 #include "tests/bignum/gmp_bridge.h"
 #include "tests/bignum/workspace_fixture.h"
@@ -261,6 +265,136 @@ TEST_P(MontgomeryDiffTest, DivisionAndSimultaneousInversion) {
     mpz_mul(quotient, quotient, values[0]);
     mpz_mod(quotient, quotient, m);
     ASSERT_EQ(mpz_cmp(w[0].value(), Form(quotient, m)), 0);
+  }
+  EXPECT_EQ(system_->errorCode, 0);
+}
+
+TEST_P(MontgomeryDiffTest, PowersMatchGmp) {
+  std::mt19937_64 rng(67 + Words());
+  Big n, x, a, e, f, w;
+  OperandSource source(rng());
+  const int cases = std::max(2, kCases / (1 + Words() / 16));
+  for (int c = 0; c < cases; ++c) {
+    const Mpz m = RandomModulus(rng);
+    FromMpz(m, n);
+    MontgomerySetModulus(n);
+    const Mpz vx = RandomResidue(rng, m), va = RandomResidue(rng, m);
+    const Mpz ve = source.NextPositive(Words()), vf = source.NextPositive(Words() / 2 + 1);
+    FromMpz(Form(vx, m), x);
+    FromMpz(Form(va, m), a);
+    FromMpz(ve, e);
+    FromMpz(vf, f);
+    Mpz want, other;
+    mpz_powm(want, vx, ve, m);
+    MontgomeryPower(x, e, w);
+    ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "x^e";
+    MontgomeryPower2(x, e, a, f, w);
+    mpz_powm(other, va, vf, m);
+    mpz_mul(want, want, other);
+    mpz_mod(want, want, m);
+    ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "x^e a^f";
+    BigNumber bases[2] = {x, a};
+    BigNumber exponents[2] = {e, f};
+    if (system_->base == system_->powerOfTwo) {
+      MontgomeryPowerMany(2, bases, exponents, w);
+      ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "many";
+    }
+    const int small = source.Int();
+    MontgomeryIntPower(small, e, w);
+    Mpz vs(small);
+    mpz_mod(vs, vs, m);
+    mpz_powm(want, vs, ve, m);
+    ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "small base " << small;
+    // The explicit-modulus form on ordinary numbers, the output also being
+    // the exponent.
+    FromMpz(vx, x);
+    BigCopy(e, w);
+    PowerMod(x, w, n, w);
+    mpz_powm(want, vx, ve, m);
+    ASSERT_EQ(mpz_cmp(w.value(), want), 0) << "PowerMod";
+  }
+  EXPECT_EQ(system_->errorCode, 0);
+}
+
+// x^e mod an even modulus goes through plain products; small and zero
+// exponents and the exponent as output everywhere.
+TEST_P(MontgomeryDiffTest, PowersOfEvenModuliAndEdgeExponents) {
+  std::mt19937_64 rng(71 + Words());
+  OperandSource source(rng());
+  Big n, x, e, w;
+  for (int c = 0; c < kCases; ++c) {
+    Mpz m = RandomModulus(rng);
+    mpz_add_ui(m, m, 1);
+    const Mpz vx = source.Next(Words() + 1), ve = source.NextPositive(3);
+    FromMpz(m, n);
+    FromMpz(vx, x);
+    FromMpz(ve, e);
+    PowerMod(x, e, n, w);
+    Mpz want;
+    mpz_powm(want, vx, ve, m);
+    ASSERT_EQ(mpz_cmp(w.value(), want), 0);
+    const int small = source.Int();
+    IntPowerMod(small, e, n, w);
+    Mpz vs(small);
+    mpz_mod(vs, vs, m);
+    mpz_powm(want, vs, ve, m);
+    ASSERT_EQ(mpz_cmp(w.value(), want), 0) << small;
+  }
+  EXPECT_EQ(system_->errorCode, 0);
+}
+
+TEST_P(MontgomeryDiffTest, SquareRootsSquareBackAndNonResiduesGiveZero) {
+  std::mt19937_64 rng(79 + Words());
+  Big p, x, w;
+  // Finding large primes costs GMP more than the roots cost us.
+  const int cases = Words() > 16 ? 3 : kCases;
+  for (int c = 0; c < cases; ++c) {
+    Mpz m = RandomModulus(rng);
+    mpz_nextprime(m, m);
+    if (mpz_cmp(m, r_) >= 0) continue;
+    FromMpz(m, p);
+    const Mpz v = RandomResidue(rng, m);
+    FromMpz(v, x);
+    const int found = SquareRootMod(x, p, w);
+    const bool square = mpz_sgn(v.get()) == 0 || mpz_legendre(v, m) == 1;
+    ASSERT_EQ(found, square ? 1 : 0) << MpzText(m) << " " << MpzText(v);
+    Mpz root = w.value(), back;
+    if (square) {
+      mpz_powm_ui(back, root, 2, m);
+      ASSERT_EQ(mpz_cmp(back, v), 0);
+    } else {
+      ASSERT_EQ(mpz_sgn(root.get()), 0);
+    }
+  }
+  EXPECT_EQ(system_->errorCode, 0);
+}
+
+TEST_P(MontgomeryDiffTest, LucasValuesFollowTheRecurrence) {
+  std::mt19937_64 rng(83 + Words());
+  Big n, p, e, vp, v;
+  for (int c = 0; c < kCases; ++c) {
+    const Mpz m = RandomModulus(rng);
+    const Mpz vpar = RandomResidue(rng, m);
+    const long k = static_cast<long>(rng() % 200) - 100;
+    // V_0 .. V_|k| by the recurrence.
+    Mpz previous(2), current(vpar), next;
+    mpz_mod(current, current, m);
+    Mpz before = vpar;  // V_-1 = V_1
+    for (long j = 0; j < std::labs(k); ++j) {
+      before = previous;
+      mpz_mul(next, vpar, current);
+      mpz_sub(next, next, previous);
+      mpz_mod(next, next, m);
+      previous = current;
+      current = next;
+    }
+    // previous = V_|k|, before = V_(|k|-1).
+    FromMpz(m, n);
+    FromMpz(vpar, p);
+    BigFromInt(static_cast<int>(k), e);
+    LucasMod(p, e, n, vp, v);
+    ASSERT_EQ(mpz_cmp(v.value(), previous), 0) << k;
+    ASSERT_EQ(mpz_cmp(vp.value(), before), 0) << k;
   }
   EXPECT_EQ(system_->errorCode, 0);
 }
