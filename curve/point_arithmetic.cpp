@@ -14,6 +14,7 @@
 #include "bignum/montgomery.h"
 #include "curve/curve_internal.h"
 #include "curve/curve_point.h"
+#include "curve/point_arithmetic256.h"
 
 namespace arkseal {
 
@@ -84,6 +85,11 @@ void DoubleJacobian(CurvePoint* P) {
         SetInfinity(P);
         return;
     }
+    const Field256* field = CurrentField256();
+    if (field != nullptr && Workspace().curveASmall == -3) {
+        DoubleJacobian256(*field, P);
+        return;
+    }
     BigNumber z2 = Temp(0), M = Temp(1), T = Temp(2), S = Temp(3);
     const bool normalised = P->marker == kPointNormalised;
     if (!normalised) MontgomeryMultiply(P->Z, P->Z, z2);
@@ -142,6 +148,11 @@ void Halve(BigNumber w, BigNumber y) {
 
 int AddJacobian(const CurvePoint* P, CurvePoint* PA) {
     EnsureZ(PA);
+    if (const Field256* field = CurrentField256()) {
+        const int added = AddJacobian256(*field, P, PA);
+        if (added < 0) SetInfinity(PA);
+        return added != 0;
+    }
     BigNumber t1 = Temp(0), U2 = Temp(1), S2 = Temp(2), t4 = Temp(3), t5 = Temp(4), R = Temp(5);
     MontgomeryMultiply(PA->Z, PA->Z, t1);
     MontgomeryMultiply(P->X, t1, U2);
