@@ -3,6 +3,7 @@
 // curve where they can be reached by hand.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 #include "bignum/exponent_recoding.h"
@@ -390,6 +391,70 @@ TEST_P(CurveOnPrime, PendingErrorStopsEveryOperation) {
     EXPECT_EQ(AffineOf(R), G_);
 }
 
+// Curves that take the general field route: a 224-bit prime (seven words,
+// so not the four-limb field) with A = -3 and with A = 0, and a 256-bit
+// prime with A = 5 (general doubling, four-limb addition).
+struct OtherCurve {
+    const char* name;
+    const char* prime;
+    int a;
+    const char* b;
+};
+
+const OtherCurve kOtherCurves[] = {
+    {"p224_minus3", "25408409285143289383990232728883175977425857690906964260117443673383", -3, "7"},
+    {"p224_zero", "25408409285143289383990232728883175977425857690906964260117443673383", 0, "9"},
+    {"p256_five", "111811464646464370943586874286472331970798657285281162480711834407987198116783", 5, "11"},
+};
+
+class OtherCurves : public ::testing::TestWithParam<OtherCurve> {
+protected:
+    void SetUp() override {
+        ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
+        ossl_ = std::make_unique<test::OpenSslCurve>(GetParam().prime, GetParam().a, GetParam().b);
+        Num a(GetParam().a), b(GetParam().b), p(GetParam().prime);
+        CurveInit(a, b, p, 0);
+        for (int x = 1; G_.infinity; ++x) G_ = ossl_->Decompress(Bn(std::to_string(x).c_str()), 0);
+    }
+    void TearDown() override {
+        EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
+        DestroyNumberSystem();
+    }
+    std::unique_ptr<test::OpenSslCurve> ossl_;
+    AffinePoint G_;
+    std::mt19937_64 rng_{7};
+};
+
+INSTANTIATE_TEST_SUITE_P(GeneralRoute, OtherCurves, ::testing::ValuesIn(kOtherCurves),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(OtherCurves, MultiplyAndMultiply2AgreeWithOpenSsl) {
+    Point P, PA, R;
+    for (int bits : {2, 17, 100, 224, 256}) {
+        for (bool negative : {false, true}) {
+            const Bn k = RandomScalar(rng_, bits, negative), ka = RandomScalar(rng_, 150, !negative);
+            Num e, ea;
+            k.To(e);
+            ka.To(ea);
+            Set(P, G_);
+            PointMultiply(e, P, R);
+            EXPECT_EQ(AffineOf(R), ossl_->Multiply(k, G_)) << k.Decimal();
+            const AffinePoint A = ossl_->Multiply(Bn("3"), G_);
+            Set(P, G_);
+            Set(PA, A);
+            PointMultiply2(e, P, ea, PA, R);
+            EXPECT_EQ(AffineOf(R), ossl_->Add(ossl_->Multiply(k, G_), ossl_->Multiply(ka, A))) << k.Decimal();
+        }
+    }
+    // Compressed points here too, with the square root of a general modulus.
+    const AffinePoint Q = ossl_->Multiply(Bn("99991"), G_);
+    Num x(Q.x.c_str());
+    for (int bit : {0, 1}) {
+        ASSERT_EQ(PointSet(x, x, bit, P), 1);
+        EXPECT_EQ(AffineOf(P), ossl_->Decompress(Bn(Q.x.c_str()), bit));
+    }
+}
+
 // A curve small enough to reach every special case: y^2 = x^3 + x + 0 mod 23
 // has the point (0, 0) with y = 0, and orders that let repeated addition
 // check every multiple.
@@ -431,6 +496,57 @@ TEST_P(TinyCurve, MultiplyAgreesWithRepeatedAddition) {
             EXPECT_EQ(PointIsInfinity(R), PointIsInfinity(sum)) << sign * k;
         }
     }
+}
+
+}  // namespace
+}  // namespace arkseal
+
+namespace arkseal {
+namespace {
+
+// A workspace in base 10^9: scalar multiplication takes the comparison
+// route instead of the signed windows, and PointMultiplyMany refuses.
+class DecimalWorkspace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(CreateNumberSystem(100, 10), nullptr);
+        Num a(-3), b(test::kCurveB), p(test::kCurvePrime);
+        CurveInit(a, b, p, 0);
+        G_ = PointNew();
+        Num x(1), y(test::kGeneratorY);
+        ASSERT_EQ(PointSet(x, y, 0, G_), 1);
+    }
+    void TearDown() override {
+        PointFree(G_);
+        DestroyNumberSystem();
+    }
+    CurvePoint* G_ = nullptr;
+};
+
+TEST_F(DecimalWorkspace, MultiplyByComparisonAgreesWithOpenSsl) {
+    const test::OpenSslCurve ossl;
+    const AffinePoint g{false, "1", test::kGeneratorY};
+    std::mt19937_64 rng(3);
+    Point R;
+    for (int bits : {2, 5, 64, 255}) {
+        for (bool negative : {false, true}) {
+            const Bn k = RandomScalar(rng, bits, negative);
+            Num e(k.Decimal().c_str());
+            PointMultiply(e, G_, R);
+            EXPECT_EQ(AffineOf(R), ossl.Multiply(k, g)) << k.Decimal();
+        }
+    }
+    EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
+}
+
+TEST_F(DecimalWorkspace, MultiplyManyNeedsAPowerOfTwoBase) {
+    Point R;
+    Num e(5);
+    BigNumber scalars[] = {e};
+    CurvePoint* points[] = {G_};
+    PointMultiplyMany(1, scalars, points, R);
+    EXPECT_EQ(CurrentNumberSystem()->errorCode, kErrorNeedsPowerOfTwoBase);
+    EXPECT_TRUE(PointIsInfinity(R));
 }
 
 }  // namespace

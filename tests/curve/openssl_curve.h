@@ -76,11 +76,13 @@ inline std::ostream& operator<<(std::ostream& os, const AffinePoint& p) {
 // plainly.
 class OpenSslCurve {
 public:
-    OpenSslCurve() : ctx_(BN_CTX_new()) {
-        Bn p(kCurvePrime), b(kCurveB), a;
-        BN_sub(a.get(), p.get(), BN_value_one());
-        BN_sub_word(a.get(), 2);  // a = p - 3
-        group_ = EC_GROUP_new_curve_GFp(p.get(), a.get(), b.get(), ctx_);
+    OpenSslCurve() : OpenSslCurve(kCurvePrime, -3, kCurveB) {}
+    // y^2 = x^3 + a x + b mod p for a small a.
+    OpenSslCurve(const char* prime, int smallA, const char* b) : ctx_(BN_CTX_new()) {
+        Bn p(prime), bb(b), a;
+        BN_set_word(a.get(), static_cast<BN_ULONG>(smallA < 0 ? -smallA : smallA));
+        if (smallA < 0) BN_sub(a.get(), p.get(), a.get());
+        group_ = EC_GROUP_new_curve_GFp(p.get(), a.get(), bb.get(), ctx_);
         if (group_ == nullptr) throw std::runtime_error("EC_GROUP_new_curve_GFp");
     }
     ~OpenSslCurve() {
