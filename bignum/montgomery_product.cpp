@@ -43,6 +43,9 @@ void FastReduce(NumberSystem& s, int n, BigNumber w) {
                        Digits(s.montgomeryInverse), Digits(w));
   s.fastScratch[0] = static_cast<std::uint32_t>(n);
   FinishInteger(w, oldTotal > n ? oldTotal : n, n, false);
+  // Working space of 2n words reaches into the upper-half view of scratch 7
+  // once 2n exceeds the capacity; clear it so that the view reads as zero.
+  if (2 * n > s.wordCapacity) ClearWordsAbove(s.scratch[7], 0, 2 * n);
 }
 
 void KernelProduct(NumberSystem& s, const std::uint32_t* x, const std::uint32_t* y, int n, BigNumber w) {
