@@ -4,6 +4,7 @@
 // negation, reading an int) are guarded here instead.
 #include "curve/big_value.h"
 
+#include <istream>
 #include <ostream>
 #include <string>
 
@@ -53,6 +54,15 @@ std::string BigValue::ToString() const {
     const int length = BigToString(number_, text.data());
     text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
     return text.empty() ? "0" : text;
+}
+
+int BigValue::ToText(char* buffer) const {
+    if (number_ == nullptr) {
+        buffer[0] = '0';
+        buffer[1] = '\0';
+        return 1;
+    }
+    return BigToString(number_, buffer);
 }
 
 BigValue BigValue::FromBytes(int length, const std::uint8_t* bytes) {
@@ -130,6 +140,18 @@ BigValue MultiplyMod(const BigValue& x, const BigValue& y, const BigValue& m) {
     // Passing x as the addend adds nothing; m as the quotient stores none.
     return Result([&](BigNumber r) { BigMultiplyAddDivide(x.Handle(), y.Handle(), x.Handle(), m.Handle(), m.Handle(), r); });
 }
+BigValue NormalisingFactor(const BigValue& x) {
+    const BigNumber n = x.Handle();
+    const int length = n != nullptr ? static_cast<int>(n[0] & kBigLengthMask) : 0;
+    if (length == 0) return x;
+    const std::uint32_t base = CurrentNumberSystem()->base;
+    const std::uint64_t radix = base == 0 ? std::uint64_t{1} << 32 : base;
+    const std::uint64_t factor = radix / (static_cast<std::uint64_t>(n[length]) + 1);
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(factor >> 24), static_cast<std::uint8_t>(factor >> 16),
+                                   static_cast<std::uint8_t>(factor >> 8), static_cast<std::uint8_t>(factor)};
+    return x * BigValue::FromBytes(4, bytes);
+}
+
 BigValue Abs(const BigValue& x) {
     BigValue r(x);
     if (r.Handle() != nullptr) BigAbs(r.Handle(), r.Handle());
@@ -149,5 +171,17 @@ BigValue InverseMod(const BigValue& x, const BigValue& m) {
 }
 
 std::ostream& operator<<(std::ostream& os, const BigValue& x) { return os << x.ToString(); }
+
+std::istream& operator>>(std::istream& is, BigValue& x) {
+    std::string token;
+    const bool read = CurrentNumberSystem()->ioBase < 61 ? static_cast<bool>(is >> token)
+                                                         : static_cast<bool>(std::getline(is, token));
+    if (!read) {
+        x = BigValue();
+        return is;
+    }
+    x = token.c_str();
+    return is;
+}
 
 }  // namespace arkseal

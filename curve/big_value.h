@@ -26,6 +26,9 @@ public:
     BigNumber Handle() const { return number_; }
     explicit operator int() const;  // BigToInt: the marker +-2^30 when too big
     std::string ToString() const;   // in the workspace's text base
+    // Writes the text and its terminator into buffer (room for every digit,
+    // a sign and the terminator); returns the characters without it.
+    int ToText(char* buffer) const;
 
     static BigValue FromBytes(int length, const std::uint8_t* bytes);  // big-endian
     int ToBytes(int max, std::uint8_t* bytes) const;                   // big-endian, returns the count
@@ -58,6 +61,9 @@ inline bool operator==(const BigValue& x, const BigValue& y) { return Compare(x,
 inline bool operator<(const BigValue& x, const BigValue& y) { return Compare(x, y) < 0; }
 
 BigValue MultiplyMod(const BigValue& x, const BigValue& y, const BigValue& m);  // x y mod m
+// x times floor(base / (top digit + 1)), the factor long division scales a
+// divisor by so that its top digit is at least half the base.
+BigValue NormalisingFactor(const BigValue& x);
 BigValue Abs(const BigValue& x);
 BigValue Gcd(const BigValue& x, const BigValue& y);
 BigValue Root(const BigValue& x, int n);   // truncated n-th root
@@ -65,6 +71,15 @@ BigValue Power(const BigValue& x, int n);  // x^n
 BigValue PowerMod(const BigValue& x, const BigValue& e, const BigValue& m);
 BigValue InverseMod(const BigValue& x, const BigValue& m);  // x^-1 mod m
 BigValue SquareRootMod(const BigValue& x, const BigValue& p);
+BigValue IntPowerMod(int a, const BigValue& e, const BigValue& m);
+BigValue PowerMod2(const BigValue& x, const BigValue& e, const BigValue& a, const BigValue& f, const BigValue& m);
+// product of x[i]^e[i] mod m for i < n (the caller's bases are not changed).
+BigValue PowerModMany(int n, const BigValue* x, const BigValue* e, const BigValue& m);
+BigValue LucasMod(const BigValue& p, const BigValue& e, const BigValue& m);  // V_e(p) mod m
+BigValue RandomDigits(int n, int b);  // exactly n digits in base b
+BigValue NextSafePrime(int type, int subset, const BigValue& w);
+// Trial division by the small primes: 0 composite, 1 prime, 2 no verdict.
+int TrialDivision(const BigValue& x);
 BigValue RandomBelow(const BigValue& w);
 BigValue NextPrime(const BigValue& w);
 bool IsPrime(const BigValue& x);
@@ -80,7 +95,15 @@ BigValue MontgomerySubtract(const BigValue& x, const BigValue& y);
 BigValue MontgomeryNegate(const BigValue& x);
 BigValue MontgomeryDivide(const BigValue& x, const BigValue& y);
 BigValue MontgomeryPower(const BigValue& x, const BigValue& e);
+BigValue MontgomeryMultiplyInt(const BigValue& x, int k);
+BigValue MontgomeryPower2(const BigValue& x, const BigValue& e, const BigValue& a, const BigValue& f);
+BigValue MontgomeryPowerMany(int n, const BigValue* x, const BigValue* e);
+BigValue MontgomeryLucas(const BigValue& p, const BigValue& e);  // V_e(p)
+BigValue MontgomerySquareRoot(const BigValue& x);                 // 0 when x is not a square
 
 std::ostream& operator<<(std::ostream& os, const BigValue& x);
+// One whitespace-delimited token (text bases below 61; above, one line);
+// at the end of the stream or on a failed read the value becomes 0.
+std::istream& operator>>(std::istream& is, BigValue& x);
 
 }  // namespace arkseal

@@ -67,6 +67,36 @@ TEST_F(BigValueTest, CopiesAreDeepAndBytesRoundTrip) {
     EXPECT_EQ(text.str(), "4294967297");
 }
 
+TEST_F(BigValueTest, ModularPrimeAndTextOperationsForward) {
+    EXPECT_EQ(PowerMod(Text("4"), Text("13"), Text("497")).ToString(), "445");
+    EXPECT_EQ(IntPowerMod(3, Text("5"), Text("10")).ToString(), "3");
+    EXPECT_EQ(SquareRootMod(Text("10"), Text("13")).ToString(), "7");
+    EXPECT_EQ(SquareRootMod(Text("2"), Text("17")).ToString(), "11");
+    EXPECT_EQ(NextPrime(Text("14")).ToString(), "17");
+    EXPECT_EQ(NextSafePrime(0, 0, Text("20")).ToString(), "47");
+    EXPECT_EQ(TrialDivision(Text("97")), 1);
+    EXPECT_EQ(TrialDivision(Text("91")), 0);
+    EXPECT_TRUE(IsPrime(Text("170141183460469231731687303715884105727")));
+    const BigValue digits = RandomDigits(3, 10);
+    EXPECT_FALSE(digits < Text("100"));
+    EXPECT_TRUE(digits < Text("1000"));
+    // The caller's bases survive a product of powers: 3^4 * 5^2 mod 7 = 2.
+    const BigValue bases[] = {Text("10"), Text("12")}, exponents[] = {Text("4"), Text("2")};
+    EXPECT_EQ(PowerModMany(2, bases, exponents, Text("7")).ToString(), "2");
+    EXPECT_EQ(bases[0].ToString(), "10");
+    // A top digit of 1 scales by 2^31.
+    EXPECT_EQ(NormalisingFactor(Text("4294967297")).ToString(), "9223372039002259456");
+    std::istringstream in("  12345678901234567890 -7");
+    BigValue a, b, c = Text("5");
+    in >> a >> b >> c;
+    EXPECT_EQ(a.ToString(), "12345678901234567890");
+    EXPECT_EQ(b.ToString(), "-7");
+    EXPECT_EQ(c.ToString(), "0");  // end of stream
+    char buffer[32];
+    EXPECT_EQ(b.ToText(buffer), 2);
+    EXPECT_STREQ(buffer, "-7");
+}
+
 using PointValueTest = Workspace;
 
 TEST_F(PointValueTest, OperatorsAgreeWithOpenSsl) {
