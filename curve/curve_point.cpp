@@ -177,6 +177,10 @@ int PointSet(const std::uint32_t* x, const std::uint32_t* y, int bit, CurvePoint
 int PointNormalise(CurvePoint* P) {
     if (ErrorPending()) return 0;
     if (IsAffine() || P->marker != kPointGeneral) return 1;
+    if (P->Z == nullptr) {  // a sum made in affine mode: its coordinates are affine
+        P->marker = kPointNormalised;
+        return 1;
+    }
     BigNumber one = Temp(0), t = Temp(1), t2 = Temp(2);
     SetMontgomeryOne(one);
     if (MontgomeryDivide(one, P->Z, t) != 1) return 0;

@@ -158,7 +158,8 @@ int AddJacobian(const CurvePoint* P, CurvePoint* PA) {
     MontgomeryMultiply(P->X, t1, U2);
     MontgomeryMultiply(t1, PA->Z, t1);
     MontgomeryMultiply(P->Y, t1, S2);
-    const bool mixed = P->marker == kPointNormalised;
+    // A point without a Z (a sum made in affine mode) holds affine coordinates.
+    const bool mixed = P->marker == kPointNormalised || P->Z == nullptr;
     const std::uint32_t* U1 = PA->X;
     const std::uint32_t* S1 = PA->Y;
     if (!mixed) {

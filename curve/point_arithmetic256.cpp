@@ -61,7 +61,8 @@ int AddJacobian256(const Field256& f, const CurvePoint* P, CurvePoint* PA) {
     LoadLimbs(PA->Z, ZA);
     LoadLimbs(P->X, XP);
     LoadLimbs(P->Y, YP);
-    const bool mixed = P->marker == kPointNormalised;
+    // A point without a Z (a sum made in affine mode) holds affine coordinates.
+    const bool mixed = P->marker == kPointNormalised || P->Z == nullptr;
     Limbs ZP = {};
     // U2 = X_P Z_PA^2, S2 = Y_P Z_PA^3
     FieldMultiply(f, ZA, ZA, t);

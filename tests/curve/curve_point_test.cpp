@@ -551,3 +551,38 @@ TEST_F(DecimalWorkspace, MultiplyManyNeedsAPowerOfTwoBase) {
 
 }  // namespace
 }  // namespace arkseal
+
+namespace arkseal {
+namespace {
+
+// A sum made by PointAddMany in affine mode carries the marker `general`
+// without a Z; after switching the same curve to Jacobian coordinates it
+// must still be read as the affine point it is.
+TEST(CoordinateModes, AffineSumsStayUsableInJacobianMode) {
+    ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
+    {
+        const test::OpenSslCurve ossl;
+        const AffinePoint g{false, "1", test::kGeneratorY};
+        Num a(-3), b(test::kCurveB), p(test::kCurvePrime);
+        CurveInit(a, b, p, kAffineCoordinates);
+        Point x, w, other, R;
+        Set(x, g);
+        Set(w, ossl.Multiply(Bn("2"), g));
+        CurvePoint* xs[] = {x};
+        CurvePoint* ws[] = {w};
+        PointAddMany(1, xs, ws);
+        CurveInit(a, b, p, 0);
+        Set(other, ossl.Multiply(Bn("10"), g));
+        PointAdd(w, other);  // w as the added point
+        EXPECT_EQ(AffineOf(other), ossl.Multiply(Bn("13"), g));
+        Num seven(7);
+        PointMultiply(seven, w, R);
+        EXPECT_EQ(AffineOf(R), ossl.Multiply(Bn("21"), g));
+        EXPECT_EQ(AffineOf(w), ossl.Multiply(Bn("3"), g));
+    }
+    EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
+    DestroyNumberSystem();
+}
+
+}  // namespace
+}  // namespace arkseal
