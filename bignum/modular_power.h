@@ -1,6 +1,9 @@
 // Modular powers, roots and Lucas values on ordinary (not Montgomery form)
 // numbers with an explicit modulus. Each sets its modulus as the workspace's
 // current one where it takes the Montgomery path, replacing any other.
+// Results are non-negative residues. Scratch numbers: those of the Montgomery
+// operation each runs (see montgomery.h), plus 1-3 on the plain path of
+// PowerMod and IntPowerMod, 17 and 18 in PowerMod2 and SquareRootMod.
 #pragma once
 
 #include <cstdint>

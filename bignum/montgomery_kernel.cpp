@@ -17,18 +17,14 @@ namespace {
 
 constexpr int kMaxLimbs = kMontgomeryKernelMaxWords / 2;
 
-
-template <class W, class WW, class Count>
-inline void ProductRows(Count count, const W* x, const W* y, const W* m, W factor, W* t) {
+// t[0..k] = x y R^-1 (+ m), by rows; t has k + 2 entries.
+template <class W, class WW>
+void ProductRows(int k, const W* x, const W* y, const W* m, W factor, W* t) {
   constexpr int kShift = 8 * sizeof(W);
-  const int k = count;
-#pragma GCC unroll 10
   for (int i = 0; i < k + 2; ++i) t[i] = 0;
-#pragma GCC unroll 8
   for (int i = 0; i < k; ++i) {
     const W xi = x[i];
     W c = 0;
-#pragma GCC unroll 8
     for (int j = 0; j < k; ++j) {
       const WW p = WW(xi) * y[j] + t[j] + c;
       t[j] = W(p);
@@ -40,7 +36,6 @@ inline void ProductRows(Count count, const W* x, const W* y, const W* m, W facto
     const W q = t[0] * factor;
     WW p = WW(q) * m[0] + t[0];
     c = W(p >> kShift);
-#pragma GCC unroll 8
     for (int j = 1; j < k; ++j) {
       p = WW(q) * m[j] + t[j] + c;
       t[j - 1] = W(p);
@@ -78,7 +73,6 @@ inline void SubtractOnce(Count count, const W* m, W* t) {
 __attribute__((noinline)) std::uint32_t LimbProduct(int k, const std::uint32_t* x, const std::uint32_t* y,
                                                    const std::uint32_t* m, Limb factor, std::uint32_t* z) {
   Limb xl[kMaxLimbs], yl[kMaxLimbs], ml[kMaxLimbs], t[kMaxLimbs + 2];
-#pragma GCC unroll 8
   for (int i = 0; i < k; ++i) {
     xl[i] = LoadLimb(x + 2 * i);
     yl[i] = LoadLimb(y + 2 * i);
@@ -86,7 +80,6 @@ __attribute__((noinline)) std::uint32_t LimbProduct(int k, const std::uint32_t* 
   }
   ProductRows<Limb, WideLimb>(k, xl, yl, ml, factor, t);
   SubtractOnce<Limb, WideLimb>(k, ml, t);
-#pragma GCC unroll 8
   for (int i = 0; i < k; ++i) StoreLimb(z + 2 * i, t[i]);
   return std::uint32_t(t[k]);
 }
@@ -150,8 +143,8 @@ __attribute__((noinline)) std::uint32_t ColumnProduct(const std::uint32_t* xw, c
 
 }  // namespace
 
-std::uint32_t MontgomeryProductWords(int words, const std::uint32_t* x, const std::uint32_t* y, const std::uint32_t* m,
-                            std::uint32_t factor, std::uint32_t* z) {
+std::uint32_t MontgomeryProductWords(int words, const std::uint32_t* x, const std::uint32_t* y,
+                                     const std::uint32_t* m, std::uint32_t factor, std::uint32_t* z) {
   if (words % 2 != 0) return WordProduct(words, x, y, m, factor, z);
   // -m^-1 mod 2^64 from -m^-1 mod 2^32 by one Newton step on the inverse.
   const Limb m0 = LoadLimb(m);

@@ -26,7 +26,9 @@ bool FitsWords(const std::uint32_t* x, int words) { return (x[0] & ~kBigLengthMa
 void FastProduct(NumberSystem& s, const std::uint32_t* x, const std::uint32_t* y, int n) {
   BigNumber product = s.scratch[0];
   BigNumber temporary = s.scratch[7];
-  BigZero(product);
+  // The product fills words 1..2n; only what an older, longer value left
+  // above them needs clearing.
+  ClearWordsAbove(product, 2 * n + 1, TotalLength(product));
   if (x == y) {
     KaratsubaSquare(n, Digits(temporary), Digits(x), Digits(product));
   } else {

@@ -427,6 +427,50 @@ TEST_F(ModularExamplesTest, AllOnesOperandsOnTheFixedSizeRoute) {
   EXPECT_EQ(system_->errorCode, 0);
 }
 
+// With an error pending the operations leave their outputs alone, except
+// the square root, which clears its output first.
+TEST_F(ModularExamplesTest, PendingErrorLeavesOutputsAlone) {
+  Big n, x, y, w;
+  Set(n, 1000003);
+  MontgomerySetModulus(n);
+  Set(x, 5);
+  Set(y, 7);
+  system_->errorCode = kErrorOverflow;
+  Set(w, 42);
+  MontgomeryMultiply(x, y, w);
+  MontgomeryAdd(x, y, w);
+  MontgomerySubtract(x, y, w);
+  MontgomeryNegate(x, w);
+  MontgomeryMultiplyInt(x, 3, w);
+  MontgomeryPower(x, y, w);
+  ToMontgomery(x, w);
+  FromMontgomery(x, w);
+  EXPECT_EQ(MontgomeryDivide(x, y, w), 0);
+  EXPECT_EQ(BigToInt(w), 42);
+  EXPECT_EQ(MontgomerySquareRoot(x, w), 0);
+  EXPECT_EQ(w.get()[0], 0u);
+  EXPECT_EQ(system_->errorCode, kErrorOverflow);
+}
+
+int progressCalls = 0;
+int CountProgress() { return ++progressCalls; }
+
+TEST_F(ModularExamplesTest, PowersReportProgressPerStep) {
+  system_->progressCallback = CountProgress;
+  Big n, x, e, w;
+  Set(n, 1000003);
+  Set(x, 12345);
+  Set(e, 1 << 20);
+  progressCalls = 0;
+  PowerMod(x, e, n, w);
+  EXPECT_GT(progressCalls, 0);
+  EXPECT_LE(progressCalls, 20);  // one per window step over 20 bits
+  Mpz want;
+  mpz_powm_ui(want, Mpz(12345), 1 << 20, Mpz(1000003));
+  EXPECT_EQ(mpz_cmp(w.value(), want), 0);
+  system_->progressCallback = nullptr;
+}
+
 // A modulus as long as the capacity: the fixed-size route's working space
 // then reaches the upper-half view of scratch 7, which must read as zero
 // afterwards.

@@ -188,6 +188,29 @@ TEST_F(PrimesTest, NextPrimeMatchesGmp) {
   EXPECT_EQ(system_->errorCode, 0);
 }
 
+// Random odd numbers and GMP's next primes of 1 to 64 words: BigIsPrime
+// agrees with GMP's test.
+TEST_F(PrimesTest, PrimalityAgreesWithGmp) {
+  std::mt19937_64 rng(29);
+  OperandSource source(rng());
+  Big x;
+#ifdef NDEBUG
+  const int sizes[] = {1, 8, 16, 24, 32, 64};
+#else
+  const int sizes[] = {1, 8, 16, 24};
+#endif
+  for (int words : sizes) {
+    for (int c = 0; c < 6; ++c) {
+      Mpz v = source.NextPositive(words);
+      mpz_setbit(v, 0);
+      if (c == 0) mpz_nextprime(v, v);
+      FromMpz(v, x);
+      ASSERT_EQ(BigIsPrime(x), mpz_probab_prime_p(v, 30) > 0 ? 1 : 0) << MpzText(v);
+    }
+  }
+  EXPECT_EQ(system_->errorCode, 0);
+}
+
 // p prime with (p - 1) / 2 or (p + 1) / 2 prime in the class asked for,
 // found by the search and checked by brute force below 5000.
 TEST_F(PrimesTest, NextSafePrime) {
