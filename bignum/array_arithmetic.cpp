@@ -5,6 +5,8 @@
 // result of z = x +- y may be written over x or over y (each limb is read
 // before it is written); other overlaps are not allowed.
 
+#include <cassert>
+
 #include "bignum/fast_multiply.h"
 #include "bignum/limb.h"
 
@@ -36,6 +38,7 @@ void SubtractStep(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t*
 }  // namespace
 
 std::uint32_t ArrayAdd(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+  assert(n % 16 == 0);
   Carry c = 0;
   for (int i = 0; i < n; i += 16) AddStep(x + i, y + i, z + i, c);
   return c;
@@ -46,6 +49,7 @@ std::uint32_t ArrayAddInPlace(int n, const std::uint32_t* x, std::uint32_t* y) {
 }
 
 std::uint32_t ArraySubtract(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+  assert(n % 16 == 0);
   Carry b = 0;
   for (int i = 0; i < n; i += 16) SubtractStep(x + i, y + i, z + i, b);
   return b;

@@ -15,6 +15,7 @@
 // iteration on one limb, started from (3 m) xor 2, which is right to 5 bits.
 
 #include <algorithm>
+#include <cassert>
 
 #include "bignum/fast_multiply.h"
 #include "bignum/limb.h"
@@ -58,6 +59,7 @@ void LowProduct(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint
 
 void FastMontgomeryReduce(int n, std::uint32_t* t, std::uint32_t* q, std::uint32_t* x,
                           const std::uint32_t* m, const std::uint32_t* inv, std::uint32_t* w) {
+  assert(IsFastMultiplySize(n));
   if (n == 16) {
     Comba16MontgomeryReduce(x, m, inv, w);
     return;
@@ -69,6 +71,7 @@ void FastMontgomeryReduce(int n, std::uint32_t* t, std::uint32_t* q, std::uint32
 }
 
 void FastMontgomeryInverse(int n, std::uint32_t* t, const std::uint32_t* m, std::uint32_t* inv) {
+  assert(IsFastMultiplySize(n) && m[0] % 2 == 1);
   std::fill(inv, inv + n, 0);
   StoreLimb(inv, InverseOfLimb(LoadLimb(m)));
   // inv[0..k-1] is the inverse mod 2^(32k) and inv[k..] is zero.

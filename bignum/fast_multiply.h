@@ -14,6 +14,9 @@
 
 namespace arkseal {
 
+// True for the sizes these routines handle: 16 * 2^k words.
+constexpr bool IsFastMultiplySize(int words) { return words >= 16 && (words & (words - 1)) == 0; }
+
 // z[0..31] = x[0..15] * y[0..15].
 void Comba16Multiply(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
 // z[0..31] = x[0..15]^2.

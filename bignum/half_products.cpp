@@ -22,6 +22,8 @@
 // and the recursion beyond it, less than 2n in all. z must not overlap x, y
 // or t; the upper half reads z[0..n-1] and leaves it unchanged.
 
+#include <cassert>
+
 #include "bignum/fast_multiply.h"
 #include "bignum/limb.h"
 
@@ -41,6 +43,7 @@ void AddSmallModulo(int n, std::uint32_t* z, Limb v) {
 
 void LowerHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y,
                        std::uint32_t* z) {
+  assert(IsFastMultiplySize(n));
   if (n == 16) {
     Comba16MultiplyLow(x, y, z);
     return;
@@ -55,6 +58,7 @@ void LowerHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const st
 
 void UpperHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y,
                        std::uint32_t* z) {
+  assert(IsFastMultiplySize(n));
   if (n == 16) {
     Comba16MultiplyHigh(x, y, z);
     return;

@@ -14,6 +14,8 @@
 // holds the middle term (n words) and, beyond it, the space of the recursion:
 // n + n/2 + ... + 32 words, less than 2n. z must not overlap x, y or t.
 
+#include <cassert>
+
 #include "bignum/fast_multiply.h"
 #include "bignum/limb.h"
 
@@ -21,6 +23,7 @@ namespace arkseal {
 
 void KaratsubaMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y,
                        std::uint32_t* z) {
+  assert(IsFastMultiplySize(n));
   if (n == 16) {
     Comba16Multiply(x, y, z);
     return;
@@ -43,6 +46,7 @@ void KaratsubaMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const st
 }
 
 void KaratsubaSquare(int n, std::uint32_t* t, const std::uint32_t* x, std::uint32_t* z) {
+  assert(IsFastMultiplySize(n));
   if (n == 16) {
     Comba16Square(x, z);
     return;

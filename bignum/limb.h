@@ -97,14 +97,6 @@ struct ColumnSum {
     c2 = AddCarry(c2, 0, k);
   }
 
-  // Adds 2 * s (the doubled cross products of a square's column).
-  void AddTwice(const ColumnSum& s) {
-    Carry k = 0;
-    c0 = AddCarry(c0, s.c0 << 1, k);
-    c1 = AddCarry(c1, s.c1 << 1 | s.c0 >> 63, k);
-    c2 = AddCarry(c2, s.c2 << 1 | s.c1 >> 63, k);
-  }
-
   // Returns the finished low limb of the column and moves the rest down.
   Limb Shift() {
     Limb low = c0;

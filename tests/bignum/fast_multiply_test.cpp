@@ -90,6 +90,11 @@ struct Mpz {
 
 constexpr int kSizes[] = {16, 32, 64, 128};
 
+TEST(FastMultiplySize, IsSixteenTimesAPowerOfTwo) {
+  for (int words : {16, 32, 64, 128, 512}) EXPECT_TRUE(IsFastMultiplySize(words)) << words;
+  for (int words : {-16, 0, 1, 8, 24, 48, 96, 640}) EXPECT_FALSE(IsFastMultiplySize(words)) << words;
+}
+
 TEST(Comba16, ProductSquareAndHalvesMatchGmp) {
   std::mt19937 rng(1601);
   for (Shape sx : kShapes) {

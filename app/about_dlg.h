@@ -1,0 +1,14 @@
+// The about box: the icon, the version line and the cipher line, closed by
+// OK, Esc or the close box.
+#pragma once
+
+#include "ui/dialog.h"
+
+namespace arkseal {
+
+class CAboutDlg : public Dialog {
+public:
+    CAboutDlg();
+};
+
+}  // namespace arkseal

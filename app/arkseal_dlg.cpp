@@ -1,0 +1,179 @@
+#include "app/arkseal_dlg.h"
+
+#include <cstdio>
+
+#include "app/about_dlg.h"
+#include "app/arkseal.h"
+#include "app/resource_ids.h"
+#include "job/transform_file_thread.h"
+#include "ui/data_exchange.h"
+#include "ui/dropped_files.h"
+#include "ui/file_dialog.h"
+#include "ui/message_box.h"
+
+namespace arkseal {
+
+namespace {
+
+constexpr int kMaxText = 256;
+constexpr unsigned kTimerId = 1;
+constexpr unsigned kTimerPeriodMs = 100;
+
+// Whether the file exists and may be opened for update.
+bool CanOpenForUpdate(const char* fileName) {
+    std::FILE* file = std::fopen(fileName, "r+b");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    return true;
+}
+
+}  // namespace
+
+CArksealDlg::CArksealDlg(Window* parent) : Dialog(IDD_MAIN, parent), m_hIcon(LoadIcon(IDR_MAINFRAME)) {}
+
+const MessageMap* CArksealDlg::GetMessageMap() const {
+    static const MessageMapEntry entries[] = {
+        OnMessage<&CArksealDlg::OnSysCommand>(WM_SYSCOMMAND),
+        OnCommand<&CArksealDlg::OnBrowse>(IDC_BROWSE),
+        OnCommand<&CArksealDlg::OnEncrypt>(IDC_ENCRYPT),
+        OnCommand<&CArksealDlg::OnDecrypt>(IDC_DECRYPT),
+        OnMessage<&CArksealDlg::OnJobProgress>(WM_JOB_PROGRESS),
+        OnMessage<&CArksealDlg::OnDropFiles>(WM_DROPFILES),
+        OnMessage<&CArksealDlg::OnEndSession>(WM_ENDSESSION),
+    };
+    static const MessageMap map{Dialog::GetMessageMap(), entries};
+    return &map;
+}
+
+void CArksealDlg::DoDataExchange(DataExchange& dx) {
+    Dialog::DoDataExchange(dx);
+    BindControl(dx, IDC_DECRYPT, m_btnDecrypt);
+    BindControl(dx, IDC_ENCRYPT, m_btnEncrypt);
+    BindControl(dx, IDC_PROGRESS, m_progress);
+    ExchangeText(dx, IDC_FILENAME, m_fileName, kMaxText);
+    ExchangeText(dx, IDC_PASSPHRASE, m_passphrase, kMaxText);
+    ExchangeText(dx, IDC_PASSPHRASE2, m_confirm, kMaxText);
+}
+
+bool CArksealDlg::OnInitDialog() {
+    Dialog::OnInitDialog();
+    if (Menu* systemMenu = GetSystemMenu()) {
+        const std::string about = LoadString(IDS_ABOUTBOX);
+        if (!about.empty()) {
+            systemMenu->AppendMenu(MF_SEPARATOR);
+            systemMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+    SetIcon(m_hIcon, true);
+    SetIcon(m_hIcon, false);
+    theJob.started = 0;
+    SetTimer(kTimerId, kTimerPeriodMs);
+    DragAcceptFiles(true);
+    return true;
+}
+
+LRESULT CArksealDlg::OnSysCommand(WPARAM command, LPARAM lParam) {
+    if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+    } else {
+        Dialog::OnSysCommand(command, lParam);
+    }
+    return 0;
+}
+
+// A cancelled file dialog leaves the file name as it was.
+void CArksealDlg::OnBrowse() {
+    FileDialog dialog(true, nullptr, "*.*", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "All Files (*.*)|*.*||");
+    UpdateData(true);
+    if (dialog.DoModal() == IDOK) m_fileName = dialog.GetPathName();
+    UpdateData(false);
+}
+
+LRESULT CArksealDlg::OnDropFiles(WPARAM files, LPARAM) {
+    const DroppedFiles& dropped = DroppedFilesOf(files);
+    if (dropped.paths.empty()) return 0;
+    UpdateData(true);
+    m_fileName = dropped.paths.front();
+    UpdateData(false);
+    return 0;
+}
+
+// The checks run in a fixed order: the texts' lengths, the file, then the
+// passphrases. The previous worker has closed its file before it set done;
+// its thread is waited for as well, so two workers never overlap.
+void CArksealDlg::StartJob(int direction) {
+    WaitForThread(m_worker);
+    m_worker = 0;
+    theJob.started = 0;
+    theJob.done = 0;
+    theJob.position = 0;
+    UpdateData(true);
+    if (!theJob.SetFileName(m_fileName)) {
+        RefuseStart(kFileNameTooLong);
+        return;
+    }
+    if (!theJob.SetPassphrase(m_passphrase)) {
+        RefuseStart(kPassphraseTooLong);
+        return;
+    }
+    if (!CanOpenForUpdate(theJob.fileName)) {
+        RefuseStart(kCannotOpen);
+        return;
+    }
+    if (m_passphrase != m_confirm) {
+        RefuseStart(kMismatch);
+        return;
+    }
+    m_btnEncrypt.EnableWindow(false);
+    m_btnDecrypt.EnableWindow(false);
+    m_progress.SetRange(0, 1000);
+    m_progress.SetPos(0);
+    UpdateData(false);
+    theJob.owner = this;
+    theJob.encryptFlag = static_cast<std::uint8_t>(direction);
+    m_jobRunning = true;
+    m_worker = BeginThread(TransformFileThread, &theJob);
+}
+
+// A refused start leaves no passphrase behind in the job block.
+void CArksealDlg::RefuseStart(const char* message) {
+    theJob.ClearPassphrase();
+    MessageBox(this, message);
+}
+
+LRESULT CArksealDlg::OnJobProgress(WPARAM, LPARAM) {
+    UpdateData(true);
+    if (theJob.done == 0) {
+        m_progress.SetRange(0, theJob.fileLength);
+        m_progress.SetPos(theJob.position);
+    } else {
+        m_btnEncrypt.EnableWindow(true);
+        m_btnDecrypt.EnableWindow(true);
+        m_progress.SetPos(0);
+        m_jobRunning = false;
+    }
+    UpdateData(false);
+    if (!m_jobRunning && m_quitWhenDone) EndDialog(IDCANCEL);
+    return 0;
+}
+
+void CArksealDlg::OnCancel() {
+    if (m_jobRunning) {
+        MessageBox(this, kStillProcessing);
+        return;
+    }
+    Dialog::OnCancel();
+}
+
+// A termination signal: quit now, or as soon as the running job has ended.
+LRESULT CArksealDlg::OnEndSession(WPARAM, LPARAM) {
+    if (m_jobRunning) {
+        m_quitWhenDone = true;
+    } else {
+        EndDialog(IDCANCEL);
+    }
+    return 0;
+}
+
+}  // namespace arkseal

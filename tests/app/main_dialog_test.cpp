@@ -1,0 +1,386 @@
+// The main dialog with its real widgets on Qt's offscreen platform: the
+// template's controls and tab order, the checks before a job and their
+// order, the buttons and the bar through a job, Enter, the edit limits,
+// Browse and dropped files, the about box from the system menu, and
+// quitting while a job runs.
+#include "app/arkseal_dlg.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <csignal>
+#include <filesystem>
+
+#include "app/arkseal.h"
+#include "app/resource_ids.h"
+#include "job/file_io.h"
+#include "tests/app/qt_test_environment.h"
+#include "tests/job/reference_file_cipher.h"
+#include "tests/job/temp_files.h"
+#include "ui/file_dialog.h"
+#include "ui/message_box.h"
+#include "ui/termination_signals.h"
+#include "ui/worker_thread.h"
+
+namespace arkseal {
+namespace {
+
+using test::Bytes;
+using test::PatternBytes;
+using test::ReadFile;
+using test::ReferenceFileCipher;
+using test::RunUntil;
+using test::WriteFile;
+
+std::string Repeat(const std::string& text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) repeated += text;
+    return repeated;
+}
+
+const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new test::QtEnvironment);
+
+class MainDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetMessageBoxPresenter([this](Window* owner, const std::string& caption, const std::string& text) {
+            EXPECT_EQ(owner, &dlg_);
+            EXPECT_EQ(caption, "Arkseal");
+            messages_.push_back(text);
+        });
+        theApp.m_pMainWnd = &dlg_;
+        ASSERT_TRUE(dlg_.Create());
+        window_ = dlg_.Widget();
+    }
+    void TearDown() override {
+        EXPECT_TRUE(RunUntil([this] { return Button("IDC_ENCRYPT")->isEnabled(); }));
+        WaitForAllThreads();
+        SetWorkerFileIo(nullptr);
+        SetFileDialogPresenter(nullptr);
+        SetMessageBoxPresenter(nullptr);
+        theApp.m_pMainWnd = nullptr;
+    }
+
+    QPushButton* Button(const char* name) const { return window_->findChild<QPushButton*>(name); }
+    QLineEdit* Edit(const char* name) const { return window_->findChild<QLineEdit*>(name); }
+    QProgressBar* Bar() const { return window_->findChild<QProgressBar*>("IDC_PROGRESS"); }
+
+    void Fill(const std::string& fileName, const std::string& passphrase, const std::string& confirm) {
+        Edit("IDC_FILENAME")->setText(QString::fromStdString(fileName));
+        Edit("IDC_PASSPHRASE")->setText(QString::fromStdString(passphrase));
+        Edit("IDC_PASSPHRASE2")->setText(QString::fromStdString(confirm));
+    }
+    bool Idle() const { return Button("IDC_ENCRYPT")->isEnabled() && Button("IDC_DECRYPT")->isEnabled(); }
+    bool WaitForIdle() { return RunUntil([this] { return Idle(); }); }
+
+    test::TempDir dir_;
+    CArksealDlg dlg_;
+    QWidget* window_ = nullptr;
+    std::vector<std::string> messages_;
+};
+
+TEST_F(MainDialogTest, IsBuiltFromItsTemplateWithEncryptFirstInTabOrder) {
+    EXPECT_EQ(window_->windowTitle(), "Arkseal");
+    EXPECT_FALSE(window_->windowIcon().isNull());
+    const char* const tabOrder[] = {"IDC_ENCRYPT",    "IDCANCEL",   "IDC_FILENAME", "IDC_PASSPHRASE",
+                                    "IDC_PASSPHRASE2", "IDC_BROWSE", "IDC_DECRYPT"};
+    QWidget* widget = window_->findChild<QWidget*>(tabOrder[0]);
+    EXPECT_EQ(window_->focusWidget(), widget);
+    for (const char* name : tabOrder) {
+        EXPECT_EQ(widget->objectName(), name);
+        do widget = widget->nextInFocusChain();
+        while (widget->focusPolicy() != Qt::StrongFocus);
+    }
+    EXPECT_EQ(widget->objectName(), tabOrder[0]);
+
+    EXPECT_TRUE(Button("IDC_ENCRYPT")->isDefault());
+    EXPECT_FALSE(Button("IDC_DECRYPT")->isDefault());
+    EXPECT_EQ(Button("IDCANCEL")->text(), "&Quit");
+    EXPECT_EQ(Button("IDC_BROWSE")->text(), "&Browse...");
+    EXPECT_EQ(Edit("IDC_FILENAME")->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(Edit("IDC_PASSPHRASE")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(Edit("IDC_PASSPHRASE2")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(window_->findChild<QLabel*>("label_status")->text(), "Status:");
+    EXPECT_EQ(window_->findChild<QLabel*>("label_passphrase2")->text(), "Re-enter passphrase:");
+    // Positions scale with the font: Decrypt sits 17 dialog units below
+    // Encrypt, the bar spans the dialog less 7 units on each side.
+    const QRect encrypt = Button("IDC_ENCRYPT")->geometry();
+    EXPECT_GT(Button("IDC_DECRYPT")->geometry().top(), encrypt.bottom());
+    EXPECT_NEAR(Bar()->geometry().right() + 1 + Bar()->geometry().left(), window_->width(), 1);
+}
+
+TEST_F(MainDialogTest, ChecksTheFileBeforeThePassphrasesAndStaysIdle) {
+    const std::string existing = dir_.File("existing.bin");
+    WriteFile(existing, PatternBytes(10));
+    struct Case {
+        std::string fileName, passphrase, confirm;
+        const char* button;
+        const char* message;
+    };
+    const Case cases[] = {
+        {dir_.File("missing.bin"), "a", "b", "IDC_ENCRYPT", CArksealDlg::kCannotOpen},
+        {dir_.File("missing.bin"), "a", "a", "IDC_DECRYPT", CArksealDlg::kCannotOpen},
+        {"", "", "", "IDC_ENCRYPT", CArksealDlg::kCannotOpen},
+        {dir_.Path(), "a", "a", "IDC_ENCRYPT", CArksealDlg::kCannotOpen},
+        {existing, "Secret", "secret", "IDC_ENCRYPT", CArksealDlg::kMismatch},
+        {existing, "secret", "", "IDC_DECRYPT", CArksealDlg::kMismatch},
+        {existing, Repeat("\xc3\xa4", 200), Repeat("\xc3\xa4", 200), "IDC_ENCRYPT", CArksealDlg::kPassphraseTooLong},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fileName + " / " + c.passphrase + " / " + c.confirm);
+        messages_.clear();
+        Fill(c.fileName, c.passphrase, c.confirm);
+        Button(c.button)->click();
+        EXPECT_EQ(messages_, std::vector<std::string>{c.message});
+        EXPECT_TRUE(Idle());
+        EXPECT_EQ(std::string(theJob.passphrase, 257), std::string(257, '\0'));
+    }
+    EXPECT_EQ(ReadFile(existing), PatternBytes(10));
+}
+
+TEST_F(MainDialogTest, RefusesAReadOnlyFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may write to read-only files";
+    const std::string path = dir_.File("read-only.bin");
+    WriteFile(path, PatternBytes(10));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    Fill(path, "a", "a");
+    Button("IDC_ENCRYPT")->click();
+    EXPECT_EQ(messages_, std::vector<std::string>{CArksealDlg::kCannotOpen});
+}
+
+// A name whose 8-bit form exceeds the buffer is refused whole, not cut to a
+// shorter (and possibly existing) name.
+TEST_F(MainDialogTest, RefusesAFileNameLongerThanTheBuffer) {
+    const std::string shortened = dir_.File(std::string(200, 'a'));
+    WriteFile(shortened, PatternBytes(10));
+    const std::string tooLong = shortened + std::string(250 - 201 + 56, 'a');
+    ASSERT_GT(tooLong.size(), 256u);
+    Fill(tooLong, "a", "a");
+    Button("IDC_ENCRYPT")->click();
+    EXPECT_EQ(messages_, std::vector<std::string>{CArksealDlg::kFileNameTooLong});
+
+    messages_.clear();
+    const std::string nonAscii = dir_.File(std::string(40, 'a'));
+    const std::string wide = nonAscii + Repeat("\xc3\xa9", 100);  // under 256 characters, over 256 bytes
+    Fill(wide, "a", "a");
+    EXPECT_LE(Edit("IDC_FILENAME")->text().size(), 256);
+    Button("IDC_ENCRYPT")->click();
+    EXPECT_EQ(messages_, std::vector<std::string>{CArksealDlg::kFileNameTooLong});
+    EXPECT_EQ(ReadFile(shortened), PatternBytes(10));
+}
+
+TEST_F(MainDialogTest, RunsAJobWithTheButtonsDisabledAndTheBarFollowingIt) {
+    const std::string path = dir_.File("data.bin");
+    const Bytes plain = PatternBytes(3 * 262144 + 5);
+    WriteFile(path, plain);
+
+    Fill(path, "Tr0ub4dor", "Tr0ub4dor");
+    Button("IDC_ENCRYPT")->click();
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_FALSE(Button("IDC_ENCRYPT")->isEnabled());
+    EXPECT_FALSE(Button("IDC_DECRYPT")->isEnabled());
+    EXPECT_TRUE(Button("IDC_BROWSE")->isEnabled());
+    EXPECT_EQ(Bar()->maximum(), 1000);
+    EXPECT_EQ(Bar()->value(), 0);
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(Bar()->value(), 0);
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "Tr0ub4dor", true));
+
+    // At once a second job on the same file: it must not overlap the first.
+    Button("IDC_DECRYPT")->click();
+    EXPECT_FALSE(Button("IDC_ENCRYPT")->isEnabled());
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(ReadFile(path), plain);
+    EXPECT_TRUE(messages_.empty());
+}
+
+// Each progress message is read against the job block as it is then.
+TEST_F(MainDialogTest, ShowsTheJobBlockOnEveryProgressMessage) {
+    struct Case {
+        std::int64_t fileLength, position;
+        bool done;
+        double filled;  // fraction of the bar
+        bool idle;
+    };
+    const Case cases[] = {
+        {262144, 262144, false, 1.0, false},
+        {262145, 262144, false, 262144.0 / 262145, false},
+        {std::int64_t{5} << 30, std::int64_t{2} << 30, false, 0.4, false},  // beyond 32 bits
+        {262144, 262144, true, 0.0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fileLength);
+        Button("IDC_ENCRYPT")->setEnabled(false);
+        Button("IDC_DECRYPT")->setEnabled(false);
+        theJob.fileLength = c.fileLength;
+        theJob.position = c.position;
+        theJob.done = c.done ? 1 : 0;
+        dlg_.SendMessage(WM_JOB_PROGRESS, 0, 0);
+        EXPECT_NEAR(static_cast<double>(Bar()->value()) / Bar()->maximum(), c.filled, 1e-6);
+        EXPECT_EQ(Idle(), c.idle);
+    }
+    theJob.done = 0;
+}
+
+TEST_F(MainDialogTest, EnterStartsAnEncryption) {
+    const std::string path = dir_.File("enter.bin");
+    const Bytes plain = PatternBytes(1000);
+    WriteFile(path, plain);
+    Fill(path, "", "");  // the empty passphrase is accepted
+    QTest::keyClick(Edit("IDC_PASSPHRASE2"), Qt::Key_Return);
+    EXPECT_FALSE(Button("IDC_DECRYPT")->isEnabled());
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "", true));
+}
+
+TEST_F(MainDialogTest, LimitsTypingTo256Characters) {
+    for (const char* name : {"IDC_FILENAME", "IDC_PASSPHRASE", "IDC_PASSPHRASE2"}) {
+        QLineEdit* edit = Edit(name);
+        edit->clear();
+        QTest::keyClicks(edit, QString(300, 'k'));
+        EXPECT_EQ(edit->text().size(), 256) << name;
+        // A paste that would go beyond the limit is refused whole, not cut.
+        edit->clear();
+        QApplication::clipboard()->setText(QString(257, 'v'));
+        edit->paste();
+        EXPECT_EQ(edit->text(), "") << name;
+    }
+}
+
+TEST_F(MainDialogTest, TheWorkersFailuresAreShownAndTheDialogBecomesIdle) {
+    // The dialog's own test-open succeeds; the worker's open or read fails.
+    struct FailingOpen : FileIo {
+        std::FILE* Open(const char*, const char*) override { return nullptr; }
+    } failingOpen;
+    struct FailingRead : FileIo {
+        bool Read(std::FILE*, void*, std::size_t, std::size_t* count) override {
+            *count = 0;
+            errno = EIO;
+            return false;
+        }
+    } failingRead;
+    const std::string path = dir_.File("data.bin");
+    WriteFile(path, PatternBytes(100));
+    const std::pair<FileIo*, std::string> cases[] = {
+        {&failingOpen, "Could not open file to encrypt.[?]"},
+        {&failingRead, "Could not read the file (Input/output error).\nThe file is unchanged."},
+    };
+    for (const auto& [io, message] : cases) {
+        messages_.clear();
+        SetWorkerFileIo(io);
+        Fill(path, "p", "p");
+        Button("IDC_DECRYPT")->click();
+        EXPECT_FALSE(Idle());
+        ASSERT_TRUE(WaitForIdle());
+        EXPECT_EQ(messages_, std::vector<std::string>{message});
+        WaitForAllThreads();
+        SetWorkerFileIo(nullptr);
+    }
+    EXPECT_EQ(ReadFile(path), PatternBytes(100));
+}
+
+TEST_F(MainDialogTest, BrowseTakesTheChosenFileAndKeepsTheNameOnCancel) {
+    std::optional<std::string> answer = "/chosen/file.txt";
+    SetFileDialogPresenter([&](const FileDialogRequest& request) {
+        EXPECT_TRUE(request.open);
+        EXPECT_EQ(request.flags, 0x1004u);
+        EXPECT_EQ(request.fileName, "*.*");
+        return answer;
+    });
+    Button("IDC_BROWSE")->click();
+    EXPECT_EQ(Edit("IDC_FILENAME")->text(), "/chosen/file.txt");
+    answer.reset();
+    Button("IDC_BROWSE")->click();
+    EXPECT_EQ(Edit("IDC_FILENAME")->text(), "/chosen/file.txt");
+}
+
+TEST_F(MainDialogTest, ADroppedFileFillsTheFileName) {
+    const std::string path = dir_.File("dropped file.bin");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Edit("IDC_FILENAME"), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(Edit("IDC_FILENAME"), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(Edit("IDC_FILENAME")->text().toStdString(), path);
+}
+
+TEST_F(MainDialogTest, TheSystemMenuOpensTheAboutBox) {
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(10, 10), window_->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(window_, &request);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_EQ(actions[0]->text(), "&Close");
+    EXPECT_TRUE(actions[1]->isSeparator());
+    EXPECT_EQ(actions[2]->text(), "&About Arkseal...");
+
+    // The about box runs modally inside the menu command; a timer looks at it
+    // from within and closes it with Esc.
+    bool inspected = false;
+    QTimer inspector;
+    QObject::connect(&inspector, &QTimer::timeout, [&] {
+        QWidget* about = QApplication::activeModalWidget();
+        if (about == nullptr || inspected) return;
+        EXPECT_EQ(about->objectName(), "IDD_ABOUTBOX");
+        EXPECT_EQ(about->windowTitle(), "About Arkseal");
+        EXPECT_EQ(about->findChild<QLabel*>("about_version")->text(), "Arkseal Version 1.0");
+        EXPECT_EQ(about->findChild<QLabel*>("about_cipher")->text(),
+                  "Uses 256-bit AES (Rjindael) encryption in CFB mode");
+        EXPECT_EQ(about->findChild<QLabel*>("about_icon")->pixmap().size(), QSize(32, 32));
+        EXPECT_TRUE(about->findChild<QPushButton*>("IDOK")->isDefault());
+        inspected = true;
+        QTest::keyClick(about, Qt::Key_Escape);
+    });
+    inspector.start(5);
+    actions[2]->trigger();
+    menu->close();
+    ASSERT_TRUE(RunUntil([&] { return inspected && QApplication::activeModalWidget() == nullptr; }));
+    EXPECT_TRUE(window_->isVisible());
+}
+
+// Quit, Esc and the close box are refused while a job runs; a termination
+// signal lets the job finish and then ends the dialog.
+TEST_F(MainDialogTest, QuittingWaitsForTheRunningJob) {
+    const std::string path = dir_.File("long.bin");
+    const Bytes plain = PatternBytes(4 * 262144);
+    WriteFile(path, plain);
+    TerminationSignals endRequests([this] { PostMessage(&dlg_, WM_ENDSESSION, 0, 0); });
+
+    Fill(path, "p", "p");
+    Button("IDC_ENCRYPT")->click();
+    Button("IDCANCEL")->click();
+    QTest::keyClick(window_, Qt::Key_Escape);
+    window_->close();
+    EXPECT_EQ(messages_, std::vector<std::string>(3, CArksealDlg::kStillProcessing));
+    EXPECT_TRUE(window_->isVisible());
+
+    std::raise(SIGTERM);
+    ASSERT_TRUE(RunUntil([this] { return !window_->isVisible(); }));
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "p", true));
+}
+
+TEST_F(MainDialogTest, QuitEndsAnIdleDialog) {
+    Button("IDCANCEL")->click();
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_TRUE(messages_.empty());
+}
+
+}  // namespace
+}  // namespace arkseal

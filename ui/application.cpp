@@ -1,0 +1,45 @@
+#include "ui/application.h"
+
+#include <QApplication>
+
+#include "ui/termination_signals.h"
+#include "ui/worker_thread.h"
+
+namespace arkseal {
+
+namespace {
+
+Application* theApplication = nullptr;
+
+}  // namespace
+
+Application::Application(const ResourceTable& resources) : resources_(resources) { theApplication = this; }
+
+Application::~Application() {
+    if (theApplication == this) theApplication = nullptr;
+}
+
+bool Application::InitInstance() { return true; }
+
+Application* CurrentApplication() { return theApplication; }
+
+// A termination signal asks the main window to end (WM_ENDSESSION); the
+// window decides when. Worker threads are waited for before the program
+// ends, so no job is cut off by the process exit.
+int RunApplication(int argc, char** argv) {
+    Application* application = CurrentApplication();
+    if (application == nullptr) return 1;
+    int qtArgc = 1;
+    char name[] = "arkseal";
+    char* qtArgv[] = {argc > 0 ? argv[0] : name, nullptr};
+    QApplication qt(qtArgc, qtArgv);
+    QGuiApplication::setDesktopFileName("arkseal");
+
+    TerminationSignals endRequests([application] { PostMessage(application->m_pMainWnd, WM_ENDSESSION, 0, 0); });
+    if (application->InitInstance()) QApplication::exec();
+    application->m_pMainWnd = nullptr;
+    WaitForAllThreads();
+    return 0;
+}
+
+}  // namespace arkseal

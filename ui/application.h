@@ -1,0 +1,46 @@
+// The application object and the program's entry.
+//
+// Exactly one application object exists: a static object of the program,
+// constructed before main. The layer's main creates the Qt application,
+// then calls the object's start-up hook, InitInstance, which typically runs
+// the main dialog modally and returns false: the program then ends, after
+// every worker thread has finished.
+#pragma once
+
+#include <string>
+
+#include "ui/resources.h"
+#include "ui/window.h"
+
+namespace arkseal {
+
+class Application {
+public:
+    explicit Application(const ResourceTable& resources);
+    virtual ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Start-up hook. False ends the program when it returns; true runs an
+    // event loop until the Qt application is told to quit.
+    virtual bool InitInstance();
+
+    // The default title: the caption of every message box.
+    std::string Title() const { return resources_.moduleName; }
+    const ResourceTable& Resources() const { return resources_; }
+
+    // The window that termination signals are delivered to (WM_ENDSESSION).
+    Window* m_pMainWnd = nullptr;
+
+private:
+    const ResourceTable& resources_;
+};
+
+// The one application object; null before it is constructed.
+Application* CurrentApplication();
+
+// The program's whole life after static initialisation; main calls it.
+// The command line is not interpreted (Qt does not see it either).
+int RunApplication(int argc, char** argv);
+
+}  // namespace arkseal

@@ -1,0 +1,23 @@
+#include "ui/controls.h"
+
+#include <QWidget>
+
+#include "ui/progress_bar_widget.h"
+
+namespace arkseal {
+
+void Control::EnableWindow(bool enable) {
+    if (widget_ != nullptr) widget_->setEnabled(enable);
+}
+
+bool Control::IsWindowEnabled() const { return widget_ != nullptr && widget_->isEnabled(); }
+
+void ProgressBar::SetRange(std::int64_t lower, std::int64_t upper) {
+    if (auto* bar = dynamic_cast<ProgressBarWidget*>(widget_)) bar->SetRange64(lower, upper);
+}
+
+void ProgressBar::SetPos(std::int64_t position) {
+    if (auto* bar = dynamic_cast<ProgressBarWidget*>(widget_)) bar->SetPosition64(position);
+}
+
+}  // namespace arkseal

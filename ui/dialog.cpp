@@ -1,0 +1,107 @@
+#include "ui/dialog.h"
+
+#include "ui/application.h"
+#include "ui/data_exchange.h"
+#include "ui/dialog_window.h"
+#include "ui/icon_images.h"
+
+namespace arkseal {
+
+Dialog::Dialog(int templateId, Window* parent) : templateId_(templateId), parent_(parent) {}
+
+Dialog::~Dialog() { Destroy(); }
+
+int Dialog::DoModal() {
+    if (!Build()) return IDCANCEL;
+    const int result = window_->exec();
+    Destroy();
+    return result;
+}
+
+bool Dialog::Create() {
+    if (!Build()) return false;
+    window_->show();
+    return true;
+}
+
+// A dialog without a parent is owned by the application's main window, so
+// that it stays above it.
+bool Dialog::Build() {
+    const DialogTemplate* dialogTemplate = FindDialogTemplate(templateId_);
+    if (dialogTemplate == nullptr) return false;
+    Window* owner = parent_;
+    if (owner == nullptr && CurrentApplication() != nullptr && CurrentApplication()->m_pMainWnd != this) {
+        owner = CurrentApplication()->m_pMainWnd;
+    }
+    Destroy();
+    systemMenu_ = Menu{};
+    window_ = std::make_unique<DialogWindow>(*this, *dialogTemplate, systemMenu_,
+                                             owner != nullptr ? owner->Widget() : nullptr);
+    SetWidget(window_.get());
+    if (OnInitDialog()) window_->FocusFirstTabStopWhenShown();
+    return true;
+}
+
+void Dialog::Destroy() {
+    SetWidget(nullptr);
+    window_.reset();
+}
+
+void Dialog::EndDialog(int result) {
+    if (window_) window_->done(result);
+}
+
+bool Dialog::UpdateData(bool saveAndValidate) {
+    if (!window_) return false;
+    DataExchange dx(*this, saveAndValidate);
+    DoDataExchange(dx);
+    return true;
+}
+
+Menu* Dialog::GetSystemMenu() { return window_ ? &systemMenu_ : nullptr; }
+
+// Qt keeps one window icon in several sizes; both calls set the same one.
+void Dialog::SetIcon(const Icon& icon, bool) {
+    if (window_) window_->setWindowIcon(IconImages(icon));
+}
+
+void Dialog::SetTimer(unsigned id, unsigned periodMs) {
+    if (window_) window_->StartTimer(id, periodMs);
+}
+
+void Dialog::DragAcceptFiles(bool accept) {
+    if (!window_) return;
+    window_->AcceptFiles(accept);
+    window_->setAcceptDrops(accept);
+}
+
+bool Dialog::OnInitDialog() {
+    UpdateData(false);
+    return true;
+}
+
+void Dialog::DoDataExchange(DataExchange&) {}
+
+void Dialog::OnOK() {
+    if (!UpdateData(true)) return;
+    EndDialog(IDOK);
+}
+
+void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void Dialog::OnSysCommand(WPARAM command, LPARAM) {
+    if ((command & 0xFFF0) == SC_CLOSE) SendMessage(WM_CLOSE);
+}
+
+const MessageMap* Dialog::GetMessageMap() const {
+    static const MessageMapEntry entries[] = {
+        OnCommand<&Dialog::HandleOk>(IDOK),
+        OnCommand<&Dialog::HandleCancel>(IDCANCEL),
+        OnMessage<&Dialog::HandleClose>(WM_CLOSE),
+        OnMessage<&Dialog::HandleSysCommand>(WM_SYSCOMMAND),
+    };
+    static const MessageMap map{Window::GetMessageMap(), entries};
+    return &map;
+}
+
+}  // namespace arkseal

@@ -1,0 +1,204 @@
+#include "ui/dialog_window.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimerEvent>
+#include <QUrl>
+
+#include "ui/dialog.h"
+#include "ui/dialog_units.h"
+#include "ui/dropped_files.h"
+#include "ui/icon_images.h"
+#include "ui/posted_message_event.h"
+#include "ui/progress_bar_widget.h"
+
+namespace arkseal {
+
+namespace {
+
+QString Text(const char* text) { return text != nullptr ? QString::fromLocal8Bit(text) : QString(); }
+
+Qt::WindowFlags WindowFlags(std::uint32_t styles) {
+    Qt::WindowFlags flags = (styles & kAppWindow) ? Qt::Window : Qt::Dialog;
+    flags |= Qt::CustomizeWindowHint;
+    if (styles & kCaption) flags |= Qt::WindowTitleHint;
+    if (styles & kSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    return flags;
+}
+
+std::vector<std::string> LocalFiles(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (data == nullptr) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    }
+    return paths;
+}
+
+}  // namespace
+
+DialogWindow::DialogWindow(Dialog& owner, const DialogTemplate& dialogTemplate, const Menu& systemMenu,
+                           QWidget* parent)
+    : QDialog(parent, WindowFlags(dialogTemplate.styles)), owner_(owner), systemMenu_(systemMenu) {
+    setObjectName(dialogTemplate.name);
+    setWindowTitle(Text(dialogTemplate.caption));
+    QFont font(Text(dialogTemplate.fontFace));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(dialogTemplate.fontPoints);
+    setFont(font);
+
+    const QSize base = DialogBaseUnits(font);
+    setFixedSize(DialogUnitsToPixels(QRect(0, 0, dialogTemplate.width, dialogTemplate.height), base).size());
+    for (const ControlTemplate& control : dialogTemplate.controls) {
+        QWidget* widget = MakeControl(control);
+        widget->setObjectName(control.name);
+        widget->setGeometry(
+            DialogUnitsToPixels(QRect(control.x, control.y, control.width, control.height), base));
+        widget->installEventFilter(this);
+        if (control.id != -1) controls_[control.id] = widget;
+        if (control.styles & kTabStop) {
+            widget->setFocusPolicy(Qt::StrongFocus);
+            tabStops_.push_back(widget);
+        } else if (widget->focusPolicy() != Qt::NoFocus) {
+            widget->setFocusPolicy(Qt::ClickFocus);
+        }
+    }
+    for (std::size_t i = 1; i < tabStops_.size(); ++i) setTabOrder(tabStops_[i - 1], tabStops_[i]);
+}
+
+QWidget* DialogWindow::MakeControl(const ControlTemplate& control) {
+    switch (control.kind) {
+        case ControlKind::PushButton: {
+            auto* button = new QPushButton(Text(control.text), this);
+            button->setAutoDefault(true);
+            button->setDefault(control.styles & kDefPushButton);
+            connect(button, &QPushButton::clicked, this, [this, id = control.id] { SendCommand(id); });
+            return button;
+        }
+        case ControlKind::StaticText: {
+            auto* label = new QLabel(Text(control.text), this);
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setWordWrap(control.styles & kLeftAligned);
+            return label;
+        }
+        case ControlKind::StaticIcon: {
+            // An icon control takes the size of its icon.
+            auto* label = new QLabel(this);
+            const QPixmap image = LargeIconImage(LoadIcon(control.imageId));
+            label->setPixmap(image);
+            label->setFixedSize(image.size());
+            return label;
+        }
+        case ControlKind::Edit: {
+            auto* edit = new QLineEdit(this);
+            edit->setFrame(control.styles & kBorder);
+            if (control.styles & kPassword) edit->setEchoMode(QLineEdit::Password);
+            return edit;
+        }
+        case ControlKind::ProgressBar:
+            return new ProgressBarWidget(this);
+    }
+    return new QWidget(this);
+}
+
+QWidget* DialogWindow::Control(int id) const {
+    auto found = controls_.find(id);
+    return found != controls_.end() ? found->second : nullptr;
+}
+
+void DialogWindow::StartTimer(unsigned id, unsigned periodMs) {
+    timers_[startTimer(static_cast<int>(periodMs))] = id;
+}
+
+void DialogWindow::SendCommand(int id) { owner_.SendMessage(WM_COMMAND, MakeCommandParam(id, BN_CLICKED), 0); }
+
+// Menu choices arrive while the menu is still closing; the command is handled
+// afterwards, so that it may run a modal dialog of its own.
+void DialogWindow::SendSysCommandLater(unsigned command) {
+    QMetaObject::invokeMethod(
+        this, [this, command] { owner_.SendMessage(WM_SYSCOMMAND, command, 0); }, Qt::QueuedConnection);
+}
+
+// Enter with no default button, and Esc, arrive here from QDialog.
+void DialogWindow::accept() { SendCommand(IDOK); }
+void DialogWindow::reject() { SendCommand(IDCANCEL); }
+
+bool DialogWindow::event(QEvent* event) {
+    if (event->type() == PostedMessageEvent::EventType()) {
+        const auto* posted = static_cast<PostedMessageEvent*>(event);
+        owner_.SendMessage(posted->message, posted->wParam, posted->lParam);
+        return true;
+    }
+    if (HandleFileDrag(event)) return true;
+    return QDialog::event(event);
+}
+
+// Drags of files over a control belong to the dialog (an edit would take the
+// file's URL as text).
+bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (HandleFileDrag(event)) return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+bool DialogWindow::HandleFileDrag(QEvent* event) {
+    if (!acceptFiles_) return false;
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (LocalFiles(drag->mimeData()).empty()) return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        DroppedFiles files{LocalFiles(drop->mimeData())};
+        if (files.paths.empty()) return false;
+        drop->acceptProposedAction();
+        owner_.SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(&files), 0);
+        return true;
+    }
+    return false;
+}
+
+void DialogWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (focusFirstTabStop_ && !tabStops_.empty()) tabStops_.front()->setFocus(Qt::OtherFocusReason);
+    focusFirstTabStop_ = false;
+}
+
+// The close box (or the window manager) asks; the dialog decides.
+void DialogWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    owner_.SendMessage(WM_CLOSE, 0, 0);
+}
+
+void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName("system_menu");
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    connect(menu->addAction(tr("&Close")), &QAction::triggered, this, [this] { SendSysCommandLater(SC_CLOSE); });
+    for (const Menu::Item& item : systemMenu_.Items()) {
+        if (item.separator) {
+            menu->addSeparator();
+        } else {
+            connect(menu->addAction(QString::fromLocal8Bit(item.text)), &QAction::triggered, this,
+                    [this, command = item.command] { SendSysCommandLater(command); });
+        }
+    }
+    menu->popup(event->globalPos());
+}
+
+void DialogWindow::timerEvent(QTimerEvent* event) {
+    auto found = timers_.find(event->timerId());
+    if (found == timers_.end()) return QDialog::timerEvent(event);
+    owner_.SendMessage(WM_TIMER, found->second, 0);
+}
+
+}  // namespace arkseal

@@ -1,0 +1,20 @@
+#include "ui/icon.h"
+
+#include "ui/icon_images.h"
+
+namespace arkseal {
+
+Icon LoadIcon(int id) { return Icon{FindIcon(id)}; }
+
+QIcon IconImages(const Icon& icon) {
+    QIcon images;
+    if (icon) {
+        images.addPixmap(QPixmap(icon.resource->large));
+        images.addPixmap(QPixmap(icon.resource->small));
+    }
+    return images;
+}
+
+QPixmap LargeIconImage(const Icon& icon) { return icon ? QPixmap(icon.resource->large) : QPixmap(); }
+
+}  // namespace arkseal
