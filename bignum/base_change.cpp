@@ -11,37 +11,57 @@ using namespace detail;
 
 namespace {
 
+// Splits t into its low digit (returned) and the carry above it (left in t).
+Word SplitDigit(Word base, WideWord& t) {
+  if (base == 0) {
+    const auto low = static_cast<Word>(t);
+    t >>= 32;
+    return low;
+  }
+  const auto low = static_cast<Word>(t % base);
+  t /= base;
+  return low;
+}
+
 // acc (length digits in the working base) += value, any 32-bit value.
 bool AddValue(Word base, Word* acc, int& length, WideWord value, int limit) {
-  const WideWord radix = Radix(base);
   for (int i = 0; value != 0; ++i) {
     if (i == length) {
       if (length == limit) return false;
       acc[length++] = 0;
     }
-    const WideWord t = acc[i] + value;
-    acc[i] = static_cast<Word>(t % radix);
-    value = t / radix;
+    value += acc[i];
+    acc[i] = SplitDigit(base, value);
   }
   return true;
 }
 
 // acc = acc * m for any 32-bit m.
 bool MultiplyValue(Word base, Word* acc, int& length, Word m, int limit) {
-  const WideWord radix = Radix(base);
   WideWord carry = DigitsMultiplyByWord(base, acc, acc, length, m);
   while (carry != 0) {
     if (length == limit) return false;
-    acc[length++] = static_cast<Word>(carry % radix);
-    carry /= radix;
+    acc[length++] = SplitDigit(base, carry);
   }
   return true;
 }
 
 // Horner's rule over the source digits from the most significant: acc =
-// acc * sourceBase + digit. Returns the length, or -1 past the limit.
+// acc * sourceBase + digit (base is never sourceBase here). Returns the
+// length, or -1 past the limit.
 int ConvertDigits(const Word* source, int n, Word sourceBase, Word base, Word* acc, int limit) {
   int length = 0;
+  if (sourceBase == 0) {
+    // Full words: acc = acc * 2^32 + word in one pass.
+    const WideWord radix = Radix(base);
+    for (int i = n - 1; i >= 0; --i) {
+      for (WideWord carry = DigitsShiftWordInto(base, acc, length, source[i]); carry != 0; carry /= radix) {
+        if (length == limit) return -1;
+        acc[length++] = static_cast<Word>(carry % radix);
+      }
+    }
+    return length;
+  }
   for (int i = n - 1; i >= 0; --i) {
     const bool scaled = sourceBase == 0
                             ? MultiplyValue(base, acc, length, 65536, limit) &&

@@ -13,8 +13,8 @@
 
 namespace arkseal {
 
-// The marker BigToInt returns (with the number's sign) for values that do not
-// fit below it.
+// The marker BigToInt returns (with the number's sign) for values that are
+// not below it.
 constexpr int kBigIntMarker = 0x40000000;
 
 // --- sign, copy, comparison (always) ---
@@ -39,7 +39,7 @@ void BigMagnitudeSubtract(const std::uint32_t* x, const std::uint32_t* y, BigNum
 // --- multiplication and division ---
 // z = x * y; x == y takes the squaring path. Scratch 0 when z is x or y.
 void BigMultiply(const std::uint32_t* x, const std::uint32_t* y, BigNumber z);
-void BigMultiplyInt(const std::uint32_t* x, int n, BigNumber z);
+void BigMultiplyInt(const std::uint32_t* x, int n, BigNumber z);  // scratch 0 near the length limit
 // z = x / y truncated, x = x - z * y. x and y must differ (error 7); z == y
 // leaves only the remainder, z == x only the quotient. Scratch 0.
 void BigDivide(BigNumber x, BigNumber y, BigNumber z);

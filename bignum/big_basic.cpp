@@ -33,7 +33,14 @@ int BigToInt(const std::uint32_t* x) {
   const int length = NumeratorLength(x);
   if (length == 0) return 0;
   const int sign = IsNegative(x) ? -1 : 1;
-  if (length == 1 && x[1] < static_cast<std::uint32_t>(kBigIntMarker)) return sign * static_cast<int>(x[1]);
+  // In a base below 2^30 a value under the marker may take two digits.
+  const NumberSystem* s = CurrentNumberSystem();
+  const std::uint32_t base = s != nullptr ? s->base : 0;
+  WideWord value = x[length];
+  if (length == 2 && base != 0) value = value * base + x[1];
+  if (length <= (base != 0 ? 2 : 1) && value < static_cast<WideWord>(kBigIntMarker)) {
+    return sign * static_cast<int>(value);
+  }
   return sign * kBigIntMarker;
 }
 

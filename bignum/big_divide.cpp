@@ -2,6 +2,7 @@
 // paths), and the fused multiply-add-divide.
 #include "bignum/big_arithmetic.h"
 #include "bignum/digit_kernels.h"
+#include "bignum/limb_division.h"
 #include "bignum/number_internal.h"
 
 namespace arkseal {
@@ -86,6 +87,8 @@ bool DivideMagnitudeInPlace(BigNumber rem, BigNumber y, BigNumber quotient, int 
     }
     if (q != nullptr) q[0] = count;
     SetRemainderLength(rem, ly, lx);
+  } else if (base == 0 && DivideWordsInLimbs(u, lx, v, ly, q, quotientLength)) {
+    SetRemainderLength(rem, ly, lx + 1);
   } else {
     const Word k = static_cast<Word>(Radix(base) / (static_cast<WideWord>(v[ly - 1]) + 1));
     u[lx] = k > 1 ? DigitsMultiplyByWord(base, u, u, lx, k) : 0;

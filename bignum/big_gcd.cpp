@@ -273,17 +273,20 @@ int BigExtendedGcd(const std::uint32_t* x, const std::uint32_t* y, BigNumber xd,
       BigAdd(cofactor, y, cofactor);
     }
   }
-  if (xd != yd) {
-    // yd = (gcd - xd x) / y, or 0 when y is 0.
-    if (yZero) {
-      BigZero(yd);
-    } else {
-      BigNegate(cofactor, g.uSpare);
-      BigMultiplyAddDivide(g.uSpare, x, g.a, const_cast<BigNumber>(y), yd, g.ub);
+  // yd = (gcd - xd x) / y, or 0 when y is 0; formed apart, since the
+  // outputs may be the inputs.
+  BigNumber other = g.uSpare;
+  const bool wantOther = xd != yd;
+  if (wantOther) {
+    BigZero(other);
+    if (!yZero) {
+      BigNegate(cofactor, other);
+      BigMultiplyAddDivide(other, x, g.a, const_cast<BigNumber>(y), other, g.ub);
     }
   }
   if (ErrorPending()) return 0;
   BigCopy(cofactor, xd);
+  if (wantOther) BigCopy(other, yd);
   if (z != xd && z != yd) BigCopy(g.a, z);
   return BigToInt(g.a);
 }

@@ -109,7 +109,8 @@ void BigShiftBits(const std::uint32_t* x, int n, BigNumber z) {
     BigShiftWords(x, words, z);
     if (bits == 0) return;
     const int length = NumeratorLength(z);
-    const Word carry = DigitsMultiplyByWord(s.base, Digits(z), Digits(z), length, 1u << bits);
+    const Word carry = s.base == 0 ? ShiftLeftBits(Digits(z), Digits(z), length, bits)
+                                   : DigitsMultiplyByWord(s.base, Digits(z), Digits(z), length, 1u << bits);
     if (carry != 0) {
       Digits(z)[length] = carry;
       FinishInteger(z, length + 1, length + 1, negative);
@@ -118,7 +119,11 @@ void BigShiftBits(const std::uint32_t* x, int n, BigNumber z) {
     BigShiftWords(x, -words, z);
     if (bits == 0) return;
     const int length = NumeratorLength(z);
-    DigitsDivideByWord(s.base, Digits(z), Digits(z), length, 1u << bits);
+    if (s.base == 0) {
+      ShiftRightBits(Digits(z), Digits(z), length, bits);
+    } else {
+      DigitsDivideByWord(s.base, Digits(z), Digits(z), length, 1u << bits);
+    }
     FinishInteger(z, length, length, negative);
   }
 }

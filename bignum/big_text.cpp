@@ -1,5 +1,5 @@
 // Text in the workspace's ioBase: parsing and writing.
-#include <cstring>
+#include <cstdio>
 
 #include "bignum/big_arithmetic.h"
 #include "bignum/conversions.h"
@@ -77,6 +77,34 @@ bool PackFraction(NumberSystem& s, BigNumber numerator, BigNumber denominator) {
   return true;
 }
 
+// Where the next digit read from the right goes: its digit word and the
+// apparent base to its position in that word.
+struct DigitSlot {
+  int word = 0;
+  int position = 0;
+  std::uint32_t scale = 1;
+  int Index(const NumberSystem& s) const { return word * s.digitsPerWord + position; }
+};
+
+// Adds the next digit at its slot (digits arrive least significant first,
+// each slot once) and moves the slot on; error 3 past the limit.
+bool AppendDigit(const NumberSystem& s, BigNumber target, DigitSlot& slot, std::uint32_t value) {
+  if (slot.position == s.digitsPerWord) {
+    slot = DigitSlot{slot.word + 1, 0, 1};
+  }
+  if (slot.word >= ResultLimit(s)) {
+    RaiseNumberError(kErrorOverflow);
+    return false;
+  }
+  Digits(target)[slot.word] += value * slot.scale;
+  if (value != 0 && slot.word >= NumeratorLength(target)) {
+    target[0] = (target[0] & ~kBigLengthMask) | static_cast<std::uint32_t>(slot.word + 1);
+  }
+  ++slot.position;
+  slot.scale *= s.apparentBase;
+  return true;
+}
+
 // Parses text in the apparent base (the io base, already switched to) into
 // target; returns the characters scanned or -1 on error.
 int ParseText(NumberSystem& s, const char* text, BigNumber target) {
@@ -102,18 +130,18 @@ int ParseText(NumberSystem& s, const char* text, BigNumber target) {
   bool fraction = false;
   bool slashSeen = false;
   bool pointSeen = false;
-  int index = 0;
+  DigitSlot slot;
   for (int pos = last - 1; pos >= first; --pos) {
     const auto c = static_cast<unsigned char>(text[pos]);
     if (b <= kLargestSignedBase && c == '/' && !slashSeen) {
       slashSeen = fraction = true;
       StartNumerator(target, denominator);
-      index = 0;
+      slot = DigitSlot{};
       continue;
     }
     if (b <= kLargestSignedBase && c == '.' && !pointSeen) {
       pointSeen = fraction = true;
-      BigIntPower(static_cast<int>(b), index, denominator);
+      BigIntPower(static_cast<int>(b), slot.Index(s), denominator);
       continue;
     }
     const std::uint32_t value = b <= kLargestSignedBase ? DigitValue(c) : c;
@@ -121,23 +149,35 @@ int ParseText(NumberSystem& s, const char* text, BigNumber target) {
       RaiseNumberError(kErrorBadDigit);
       return -1;
     }
-    BigSetDigit(target, ++index, value);
-    if (ErrorPending()) return -1;
+    if (!AppendDigit(s, target, slot, value)) return -1;
   }
   if (fraction && !PackFraction(s, target, denominator)) return -1;
   BigSetSign(negative ? -1 : 1, target);
   return end;
 }
 
-// Writes the digits of d[0..length) in the apparent base from the most
-// significant; returns the new position.
+// Writes the digits of number in the apparent base from the most
+// significant, a digit word at a time; returns the new position.
 int WriteDigits(NumberSystem& s, BigNumber number, char* text, int pos) {
-  for (int i = BigDigitCount(number); i >= 1; --i) {
-    if (text == s.ioBuffer && pos >= s.ioBufferSize - 3) {
-      RaiseNumberError(kErrorBufferOverflow);
-      return pos;
+  const int length = NumeratorLength(number);
+  char digits[32];
+  for (int word = length; word >= 1; --word) {
+    std::uint32_t value = number[word];
+    for (int j = 0; j < s.digitsPerWord; ++j) {
+      digits[j] = DigitCharacter(value % s.apparentBase, s.apparentBase);
+      value /= s.apparentBase;
     }
-    text[pos++] = DigitCharacter(BigGetDigit(number, i), s.apparentBase);
+    int j = s.digitsPerWord - 1;
+    if (word == length) {
+      while (j > 0 && digits[j] == DigitCharacter(0, s.apparentBase)) --j;
+    }
+    for (; j >= 0; --j) {
+      if (text == s.ioBuffer && pos >= s.ioBufferSize - 3) {
+        RaiseNumberError(kErrorBufferOverflow);
+        return pos;
+      }
+      text[pos++] = digits[j];
+    }
   }
   return pos;
 }
@@ -211,12 +251,27 @@ int WriteText(NumberSystem& s, BigNumber number, char* text) {
   return pos;
 }
 
+// Stream mode: reads one line (up to a newline or the end of the file) of
+// inputFile into the io buffer. A line that fills the buffer is left
+// unterminated there, so that parsing it reports the overflow.
+void ReadLine(NumberSystem& s) {
+  int count = 0;
+  for (int c; count < s.ioBufferSize && (c = std::fgetc(s.inputFile)) != EOF && c != '\n';) {
+    s.ioBuffer[count++] = static_cast<char>(c);
+  }
+  s.ioBuffer[count] = '\0';
+}
+
 }  // namespace
 
 int BigFromString(BigNumber x, const char* text) {
   if (ErrorPending()) return 0;
   NumberSystem& s = Workspace();
   if (!TextBaseUsable(s)) return 0;
+  if (s.readFromFile != 0 && s.inputFile != nullptr) {
+    ReadLine(s);
+    text = s.ioBuffer;
+  }
   const std::uint32_t savedApparent = s.apparentBase;
   ApplyBaseRule(s, static_cast<std::uint32_t>(s.ioBase));
   const std::uint32_t ioWorkingBase = s.base;
@@ -246,9 +301,14 @@ int BigToString(const std::uint32_t* x, char* text) {
     UncheckedScope unchecked;
     BigChangeBase(x, savedBase, converted);
   }
-  const int count = ErrorPending() ? 0 : WriteText(s, converted, text);
+  const bool toStream = s.writeToFile != 0 && s.outputFile != nullptr;
+  const int count = ErrorPending() ? 0 : WriteText(s, converted, toStream ? s.ioBuffer : text);
   BigZero(converted);
   ApplyBaseRule(s, savedApparent);
+  if (toStream && !ErrorPending()) {
+    std::fputs(s.ioBuffer, s.outputFile);
+    std::fputc('\n', s.outputFile);
+  }
   return count;
 }
 

@@ -21,10 +21,13 @@ void BigFromBytes(int len, const std::uint8_t* bytes, BigNumber x);
 int BigToBytes(int max, const std::uint32_t* x, std::uint8_t* bytes);
 
 // Parses text into x; returns the characters scanned, 0 on error. Scratch 0,
-// 5, 6.
+// 5, 6. With readFromFile set, the text is instead one line of inputFile,
+// read into ioBuffer.
 int BigFromString(BigNumber x, const char* text);
 // Writes x as text (the caller gives room for sign, digits and terminator);
 // returns the characters written without the terminator. Scratch 0, 5, 6.
+// With writeToFile set, the text goes to outputFile followed by a newline
+// (through ioBuffer) instead.
 int BigToString(const std::uint32_t* x, char* text);
 
 // Digits in the apparent base, i = 1 the least significant.

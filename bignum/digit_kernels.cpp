@@ -59,43 +59,103 @@ Word DigitsSubtractDigit(Word base, Word* z, const Word* x, int n, Word w) {
   return b;
 }
 
-Word DigitsMultiplyByWord(Word base, Word* z, const Word* x, int n, Word m) {
-  if (base == 0) return MultiplyByWord(z, x, n, m);
+namespace {
+
+// The radix as a run-time value, and the decimal radix 10^9 as a constant so
+// that its divisions compile to multiplications.
+struct AnyRadix {
+  WideWord value;
+};
+struct DecimalRadix {
+  static constexpr WideWord value = 1000000000;
+};
+
+// Calls f with the radix of base in the fastest form available.
+template <class F>
+auto WithRadix(Word base, F f) {
+  return base == DecimalRadix::value ? f(DecimalRadix{}) : f(AnyRadix{base});
+}
+
+template <class R>
+Word MultiplyByWordIn(R radix, Word* z, const Word* x, int n, Word m) {
   WideWord c = 0;
   for (int i = 0; i < n; ++i) {
     const WideWord t = static_cast<WideWord>(x[i]) * m + c;
-    z[i] = static_cast<Word>(t % base);
-    c = t / base;
+    c = t / radix.value;
+    z[i] = static_cast<Word>(t - c * radix.value);
   }
   return static_cast<Word>(c);
 }
 
-Word DigitsMultiplyAdd(Word base, Word* z, const Word* x, int n, Word m) {
-  if (base == 0) return MultiplyAddWord(z, x, n, m);
+template <class R>
+Word MultiplyAddIn(R radix, Word* z, const Word* x, int n, Word m) {
   WideWord c = 0;
   for (int i = 0; i < n; ++i) {
     const WideWord t = static_cast<WideWord>(x[i]) * m + z[i] + c;
-    z[i] = static_cast<Word>(t % base);
-    c = t / base;
+    c = t / radix.value;
+    z[i] = static_cast<Word>(t - c * radix.value);
   }
   return static_cast<Word>(c);
 }
 
-Word DigitsMultiplySubtract(Word base, Word* z, const Word* x, int n, Word m) {
-  if (base == 0) return MultiplySubtractWord(z, x, n, m);
+template <class R>
+Word MultiplySubtractIn(R radix, Word* z, const Word* x, int n, Word m) {
   WideWord c = 0;
   for (int i = 0; i < n; ++i) {
     const WideWord t = static_cast<WideWord>(x[i]) * m + c;
-    const Word low = static_cast<Word>(t % base);
-    c = t / base;
+    c = t / radix.value;
+    const Word low = static_cast<Word>(t - c * radix.value);
     if (z[i] < low) {
-      z[i] += base - low;
+      z[i] += static_cast<Word>(radix.value) - low;
       ++c;
     } else {
       z[i] -= low;
     }
   }
   return static_cast<Word>(c);
+}
+
+template <class R>
+Word DivideByWordIn(R radix, Word* q, const Word* x, int n, Word d) {
+  WideWord r = 0;
+  for (int i = n - 1; i >= 0; --i) {
+    const WideWord t = r * radix.value + x[i];
+    if (q != nullptr) q[i] = static_cast<Word>(t / d);
+    r = t % d;
+  }
+  return static_cast<Word>(r);
+}
+
+template <class R>
+WideWord ShiftWordInto(R radix, Word* z, int n, Word w) {
+  WideWord c = w;
+  for (int i = 0; i < n; ++i) {
+    const WideWord t = (static_cast<WideWord>(z[i]) << 32) + c;
+    c = t / radix.value;
+    z[i] = static_cast<Word>(t - c * radix.value);
+  }
+  return c;
+}
+
+}  // namespace
+
+WideWord DigitsShiftWordInto(Word base, Word* z, int n, Word w) {
+  return WithRadix(base, [&](auto radix) { return ShiftWordInto(radix, z, n, w); });
+}
+
+Word DigitsMultiplyByWord(Word base, Word* z, const Word* x, int n, Word m) {
+  if (base == 0) return MultiplyByWord(z, x, n, m);
+  return WithRadix(base, [&](auto radix) { return MultiplyByWordIn(radix, z, x, n, m); });
+}
+
+Word DigitsMultiplyAdd(Word base, Word* z, const Word* x, int n, Word m) {
+  if (base == 0) return MultiplyAddWord(z, x, n, m);
+  return WithRadix(base, [&](auto radix) { return MultiplyAddIn(radix, z, x, n, m); });
+}
+
+Word DigitsMultiplySubtract(Word base, Word* z, const Word* x, int n, Word m) {
+  if (base == 0) return MultiplySubtractWord(z, x, n, m);
+  return WithRadix(base, [&](auto radix) { return MultiplySubtractIn(radix, z, x, n, m); });
 }
 
 void DigitsMultiply(Word base, Word* z, const Word* x, int n, const Word* y, int m) {
@@ -125,13 +185,7 @@ void DigitsSquare(Word base, Word* z, const Word* x, int n) {
 
 Word DigitsDivideByWord(Word base, Word* q, const Word* x, int n, Word d) {
   if (base == 0) return DivideByWord(q, x, n, d);
-  WideWord r = 0;
-  for (int i = n - 1; i >= 0; --i) {
-    const WideWord t = r * base + x[i];
-    if (q != nullptr) q[i] = static_cast<Word>(t / d);
-    r = t % d;
-  }
-  return static_cast<Word>(r);
+  return WithRadix(base, [&](auto radix) { return DivideByWordIn(radix, q, x, n, d); });
 }
 
 Word DigitsCombineAdd(Word base, Word* z, const Word* x, Word cx, const Word* y, Word cy, int n) {

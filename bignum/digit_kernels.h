@@ -21,6 +21,9 @@ Word DigitsSubtractDigit(Word base, Word* z, const Word* x, int n, Word w);
 // z = x * m over n digits for any 32-bit m; returns the carry, which may be
 // one base or more when m is.
 Word DigitsMultiplyByWord(Word base, Word* z, const Word* x, int n, Word m);
+// z = z * 2^32 + w over n digits in a radix B != 2^32; returns the carry,
+// which may need more than one digit (it stays below 2^34).
+WideWord DigitsShiftWordInto(Word base, Word* z, int n, Word w);
 // z += x * m over n digits, m a digit; returns the carry digit.
 Word DigitsMultiplyAdd(Word base, Word* z, const Word* x, int n, Word m);
 // z -= x * m over n digits, m a digit; returns the digit still to subtract.

@@ -98,7 +98,11 @@ void NumberFree(void* block) {
   if (block == nullptr) return;
   NumberSystem* s = currentSystem;
   auto* p = static_cast<unsigned char*>(block);
-  if (s != nullptr && s->alignment != 0) p -= p[-1];
+  if (s != nullptr && s->alignment != 0) {
+    const unsigned char offset = p[-1];
+    p[-1] = 0;
+    p -= offset;
+  }
   allocator.release(p);
 }
 
@@ -220,7 +224,6 @@ void ApplyBaseRule(NumberSystem& s, std::uint32_t b) {
     s.powerOfTwo = 1u << bits;
   }
 }
-
 
 void WipeMemory(void* p, std::size_t size) {
   volatile unsigned char* bytes = static_cast<volatile unsigned char*>(p);

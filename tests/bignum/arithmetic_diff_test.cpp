@@ -131,6 +131,36 @@ TEST_P(ArithmeticDiffTest, MultiplyAndSquareMatchGmpUnderEveryAliasing) {
   }
 }
 
+// Every pair of short lengths, random and all-ones, reaches each
+// size-specific product and square kernel.
+TEST_P(ArithmeticDiffTest, ShortProductsOfEveryLengthPairMatchGmp) {
+  OperandSource source(21);
+  const int longest = Capacity() / 2 < 20 ? Capacity() / 2 : 20;
+  for (int n = 1; n <= longest; ++n) {
+    for (int m = 1; m <= longest; ++m) {
+      for (bool ones : {false, true}) {
+        Mpz a, b;
+        Mpz radix;
+        mpz_set_ui(radix, system_->base == 0 ? 1ul << 16 : system_->base);
+        if (system_->base == 0) mpz_mul(radix, radix, radix);
+        mpz_pow_ui(a, radix, static_cast<unsigned long>(n));
+        mpz_pow_ui(b, radix, static_cast<unsigned long>(m));
+        if (ones) {
+          mpz_sub_ui(a, a, 1);
+          mpz_sub_ui(b, b, 1);
+        } else {
+          mpz_tdiv_q_2exp(a, a, 1);
+          mpz_add(a, a, source.NextPositive(1));
+          mpz_tdiv_q_2exp(b, b, 3);
+          mpz_add(b, b, source.NextPositive(1));
+        }
+        CheckBinary("multiply", Alias::kApart, a, b, BigMultiply, mpz_mul);
+        CheckBinary("square", Alias::kSameInputs, a, b, BigMultiply, mpz_mul);
+      }
+    }
+  }
+}
+
 TEST_P(ArithmeticDiffTest, DivideMatchesGmpWithQuotientAndRemainderOutputs) {
   OperandSource source(14);
   for (int round = 0; round < 2 * kRounds; ++round) {
@@ -367,6 +397,18 @@ TEST_P(ArithmeticDiffTest, GcdAndExtendedGcdMatchGmp) {
                                           << MpzText(xd.value()) << ", " << MpzText(yd.value());
     ASSERT_EQ(ShapeProblem(xd, BlockWords()), "");
     ASSERT_EQ(ShapeProblem(yd, BlockWords()), "");
+    // The outputs may be the inputs.
+    {
+      Big x2(a), y2(b);
+      BigGcd(x2, y2, x2);
+      ASSERT_EQ(mpz_cmp(x2.value(), g), 0);
+      ASSERT_EQ(mpz_cmp(y2.value(), b), 0);
+      FromMpz(a, x2);
+      BigExtendedGcd(x2, y2, x2, y2, z);
+      ASSERT_EQ(mpz_cmp(x2.value(), xd.value()), 0);
+      ASSERT_EQ(mpz_cmp(y2.value(), yd.value()), 0);
+      ASSERT_EQ(mpz_cmp(z.value(), g), 0);
+    }
     if (mpz_cmp_ui(g.get(), 1) == 0 && Sign(b) != 0) {
       Mpz absB;
       mpz_abs(absB, b);

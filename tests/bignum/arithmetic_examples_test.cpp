@@ -3,6 +3,8 @@
 // outputs, small-int conversion markers, roots and inverses.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "bignum/big_arithmetic.h"
 #include "bignum/conversions.h"
 #include "tests/bignum/gmp_bridge.h"
@@ -61,6 +63,56 @@ TEST_F(ArithmeticExamplesTest, DivisionKeepsTheSignOfTheDividend) {
   EXPECT_EQ(BigToInt(z), 3);
 }
 
+// A dividend and divisor whose estimated quotient limb is one too large even
+// after the two-limb test, so the divisor must be added back (the pattern of
+// Hacker's Delight's test table, at 64-bit digits).
+TEST_F(ArithmeticExamplesTest, DivisionAddsTheDivisorBackWhenTheEstimateIsHigh) {
+  const std::vector<std::vector<std::uint32_t>> dividends = {{0, 0, 0, 0, 0, 0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu}};
+  const std::vector<std::vector<std::uint32_t>> divisors = {{1, 0, 0, 0, 0, 0x80000000u}};
+  for (std::size_t i = 0; i < dividends.size(); ++i) {
+    Mpz a, b, q, r;
+    mpz_import(a, dividends[i].size(), -1, 4, 0, 0, dividends[i].data());
+    mpz_import(b, divisors[i].size(), -1, 4, 0, 0, divisors[i].data());
+    mpz_tdiv_qr(q, r, a, b);
+    Big x(a), y(b), z;
+    BigDivide(x, y, z);
+    EXPECT_EQ(mpz_cmp(z.value(), q), 0) << i;
+    EXPECT_EQ(mpz_cmp(x.value(), r), 0) << i;
+  }
+}
+
+// Operands beyond the 64-bit limb buffers take the word-by-word kernels, the
+// portable twins of the limb kernels.
+TEST_F(ArithmeticExamplesTest, LongOperandsTakeThePortableWordKernels) {
+  DestroyNumberSystem();
+  CreateNumberSystem(3000, 0);
+  OperandSource source(41);
+  for (int round = 0; round < 3; ++round) {
+    Mpz a, b, c, want, r;
+    a = source.NextPositive(1);
+    mpz_mul_2exp(a, a, 32 * (1100 + round * 150));
+    mpz_add(a, a, source.NextPositive(1000));
+    b = source.NextPositive(1);
+    mpz_mul_2exp(b, b, 32 * (1030 + round * 100));
+    mpz_sub(b, b, source.NextPositive(900));
+    Big x(a), y(b), z;
+    BigMultiply(x, y, z);
+    mpz_mul(want, a, b);
+    EXPECT_EQ(mpz_cmp(z.value(), want), 0) << "product, round " << round;
+    BigMultiply(x, x, z);
+    mpz_mul(want, a, a);
+    EXPECT_EQ(mpz_cmp(z.value(), want), 0) << "square, round " << round;
+    mpz_mul(c, a, b);
+    mpz_add(c, c, b);
+    mpz_tdiv_qr(want, r, c, a);
+    Big dividend(c);
+    BigDivide(dividend, x, z);
+    EXPECT_EQ(mpz_cmp(z.value(), want), 0) << "quotient, round " << round;
+    EXPECT_EQ(mpz_cmp(dividend.value(), r), 0) << "remainder, round " << round;
+    ASSERT_EQ(CurrentNumberSystem()->errorCode, 0);
+  }
+}
+
 TEST_F(ArithmeticExamplesTest, ToIntMarksValuesFrom2To30Up) {
   Big x;
   BigIntPower(2, 30, x);
@@ -106,6 +158,10 @@ TEST_F(ArithmeticExamplesTest, OtherBasesKeepBitOperationsExact) {
   DestroyNumberSystem();
   CreateNumberSystem(90, 10);  // base 10^9: bits do not line up with digits
   Big x, z;
+  BigFromString(x, "1000000000");  // two digit words, yet below the marker
+  EXPECT_EQ(BigToInt(x), 1000000000);
+  BigFromString(x, "1073741824");
+  EXPECT_EQ(BigToInt(x), kBigIntMarker);
   BigFromString(x, "1000000000000000000");  // 10^18 = 2^18 * 5^18
   EXPECT_EQ(BigBitLength(x), 60);
   EXPECT_EQ(BigTestBit(x, 18), 1);

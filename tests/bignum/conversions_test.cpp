@@ -2,6 +2,7 @@
 // working bases, round trips of large values, and the documented edge cases.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,32 @@ TEST_F(ConversionTest, BytesBeyondTheCapacityOverflow) {
   EXPECT_EQ(system_->errorCode, kErrorOverflow);
 }
 
+TEST_F(ConversionTest, StreamModeReadsAndWritesLines) {
+  std::FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  std::fputs("-123456789012345678901234567890\n42\n", file);
+  std::rewind(file);
+  system_->readFromFile = 1;
+  system_->inputFile = file;
+  Big x, y;
+  EXPECT_EQ(BigFromString(x, nullptr), 31);
+  EXPECT_EQ(BigFromString(y, nullptr), 2);
+  EXPECT_EQ(BigToInt(y), 42);
+  system_->readFromFile = 0;
+  std::FILE* out = std::tmpfile();
+  system_->writeToFile = 1;
+  system_->outputFile = out;
+  EXPECT_EQ(BigToString(x, nullptr), 31);
+  system_->writeToFile = 0;
+  std::rewind(out);
+  char line[64] = {};
+  ASSERT_NE(std::fgets(line, sizeof line, out), nullptr);
+  EXPECT_STREQ(line, "-123456789012345678901234567890\n");
+  std::fclose(file);
+  std::fclose(out);
+  EXPECT_EQ(system_->errorCode, 0);
+}
+
 TEST_F(ConversionTest, DigitAccessInTheApparentBase) {
   DestroyNumberSystem();
   system_ = CreateNumberSystem(100, 10);
@@ -199,6 +226,10 @@ TEST_F(ConversionTest, DigitAccessInTheApparentBase) {
   BigSetDigit(x, 20, 0);
   EXPECT_EQ(BigDigitCount(x), 11);
   EXPECT_EQ(ShapeProblem(x, 13), "");
+  EXPECT_EQ(system_->errorCode, 0);
+  BigSetDigit(x, 12 * 9 + 1, 1);  // one digit past the 12-word capacity
+  EXPECT_EQ(system_->errorCode, kErrorOverflow);
+  EXPECT_EQ(BigDigitCount(x), 11);
 }
 
 }  // namespace

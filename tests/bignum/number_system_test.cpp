@@ -2,6 +2,8 @@
 // of every block before release, and no allocation on the arithmetic path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -12,6 +14,7 @@
 #include "bignum/big_arithmetic.h"
 #include "bignum/conversions.h"
 #include "bignum/number_system.h"
+#include "bignum/random_words.h"
 #include "tests/bignum/gmp_bridge.h"
 
 namespace arkseal::test {
@@ -170,6 +173,47 @@ TEST_F(InspectedWorkspaceTest, ArithmeticAllocatesNothing) {
   BigExtendedGcd(x, y, z, w, z);
   EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
   EXPECT_EQ(InspectingAllocator::Acquired(), before);
+}
+
+TEST_F(InspectedWorkspaceTest, AlignedBlocksAreAlignedClearedAndReleased) {
+  CreateNumberSystem(64, 0);
+  for (int alignment : {8, 16, 64}) {
+    CurrentNumberSystem()->alignment = alignment;
+    BigNumber x = NewBig(-7);
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(x) % static_cast<std::uintptr_t>(alignment), 0u);
+    EXPECT_EQ(BigToInt(x), -7);
+    FreeBig(x);
+  }
+  CurrentNumberSystem()->alignment = 0;
+  DestroyNumberSystem();
+  EXPECT_TRUE(InspectingAllocator::Dirty().empty());
+  EXPECT_TRUE(InspectingAllocator::Live().empty());
+}
+
+TEST(RandomWordsTest, CreationSeedsTheSameSequenceAndSeedingMixesIntoTheState) {
+  auto firstWords = [](int count) {
+    std::vector<std::uint32_t> words;
+    for (int i = 0; i < count; ++i) words.push_back(RandomWord());
+    return words;
+  };
+  CreateNumberSystem(64, 0);
+  const auto fresh = firstWords(100);
+  SeedRandom(12345);
+  const auto seeded = firstWords(100);
+  SeedRandom(12345);
+  const auto seededAgain = firstWords(100);
+  DestroyNumberSystem();
+  CreateNumberSystem(100, 10);  // the shape does not matter
+  EXPECT_EQ(firstWords(100), fresh);
+  SeedRandom(12345);
+  EXPECT_EQ(firstWords(100), seeded);
+  DestroyNumberSystem();
+  EXPECT_NE(seeded, fresh);
+  EXPECT_NE(seededAgain, seeded) << "seeding again mixes into the state, it does not restart";
+  std::vector<std::uint32_t> sorted = fresh;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(std::unique(sorted.begin(), sorted.end()), sorted.end()) << "100 distinct words";
 }
 
 // One error per case: the operation raises exactly this code from a clean

@@ -1,0 +1,31 @@
+// Field helpers shared by the curve implementation files. Internal to curve/.
+#pragma once
+
+#include "bignum/number_system.h"
+#include "curve/curve_point.h"
+
+namespace arkseal::curve_detail {
+
+inline NumberSystem& Workspace() { return *CurrentNumberSystem(); }
+inline bool ErrorPending() { return CurrentNumberSystem()->errorCode != 0; }
+inline bool IsZero(const std::uint32_t* x) { return x[0] == 0; }  // zero has the length word 0
+inline bool IsAffine() { return Workspace().coordinateMode == kAffineCoordinates; }
+
+// The formula temporaries: scratch numbers 11 to 16, which none of the
+// Montgomery products, sums or small multiples touch.
+inline BigNumber Temp(int i) { return Workspace().scratch[11 + i]; }
+
+// A small value of A or B is held as an int; BigToInt returns this marker
+// (with the value's sign) for one that is not small.
+bool IsBigMarker(int v);
+
+void SetMontgomeryOne(BigNumber x);  // x = 1 in Montgomery form
+void SetInfinity(CurvePoint* P);     // X = Y = one, marker infinity
+void EnsureZ(CurvePoint* P);         // gives P a Z of one when it has none
+
+// w = A x, w = A (field element), w = B (field element); w may be x.
+void MultiplyByA(const std::uint32_t* x, BigNumber w);
+void FieldA(BigNumber w);
+void FieldB(BigNumber w);
+
+}  // namespace arkseal::curve_detail
