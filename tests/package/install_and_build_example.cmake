@@ -1,0 +1,54 @@
+# cmake -P script: install BUILD_DIR into WORK_DIR/prefix, check the layout,
+# configure and build EXAMPLE_DIR on its own with find_package(Arkseal)
+# against that prefix only, and run the example's demo.
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "failed (${result}): ${ARGN}\n${output}")
+  endif()
+  set(last_output "${output}" PARENT_SCOPE)
+endfunction()
+
+set(prefix ${WORK_DIR}/prefix)
+file(REMOVE_RECURSE ${WORK_DIR})
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+foreach(file
+    include/arkseal/bignum/number_system.h
+    include/arkseal/crypto/stream_cipher.h
+    include/arkseal/curve/key_exchange.h
+    lib/cmake/Arkseal/ArksealConfig.cmake
+    lib/cmake/Arkseal/ArksealConfigVersion.cmake)
+  if(NOT EXISTS ${prefix}/${file})
+    message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+foreach(internal include/arkseal/bignum/word_kernels.h include/arkseal/curve/curve_internal.h)
+  if(EXISTS ${prefix}/${internal})
+    message(FATAL_ERROR "an internal header was installed: ${internal}")
+  endif()
+endforeach()
+
+# Every installed header compiles on its own include path: none of them
+# reaches for a header that stayed behind.
+file(GLOB_RECURSE headers RELATIVE ${prefix}/include/arkseal ${prefix}/include/arkseal/*.h)
+set(all_headers ${WORK_DIR}/all_headers.cpp)
+file(WRITE ${all_headers} "")
+foreach(header ${headers})
+  file(APPEND ${all_headers} "#include \"${header}\"\n")
+endforeach()
+run(${CXX_COMPILER} -std=c++20 -fsyntax-only -Wall -Wextra -I${prefix}/include/arkseal ${all_headers})
+
+# Nothing of the source or build tree is visible to the example: only the
+# prefix, through the package.
+run(${CMAKE_COMMAND} -S ${EXAMPLE_DIR} -B ${WORK_DIR}/example -G ${GENERATOR}
+    -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+    -DCMAKE_BUILD_TYPE=${BUILD_TYPE}
+    "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}"
+    "-DCMAKE_EXE_LINKER_FLAGS=${CONSUMER_FLAGS}"
+    -DCMAKE_PREFIX_PATH=${prefix}
+    -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/example -j2)
+run(${WORK_DIR}/example/key_exchange_example demo "correct horse battery staple")
+message(STATUS "${last_output}")
+file(REMOVE_RECURSE ${WORK_DIR})
