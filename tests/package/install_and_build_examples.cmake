@@ -1,6 +1,6 @@
 # cmake -P script: install BUILD_DIR into WORK_DIR/prefix, check the layout,
-# configure and build EXAMPLE_DIR on its own with find_package(Arkseal)
-# against that prefix only, and run the example's demo.
+# and build the examples in EXAMPLES_DIR on their own with
+# find_package(Arkseal) against that prefix only, and run them.
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
   if(NOT result EQUAL 0)
@@ -39,16 +39,25 @@ foreach(header ${headers})
 endforeach()
 run(${CXX_COMPILER} -std=c++20 -fsyntax-only -Wall -Wextra -I${prefix}/include/arkseal ${all_headers})
 
-# Nothing of the source or build tree is visible to the example: only the
+# Nothing of the source or build tree is visible to the examples: only the
 # prefix, through the package.
-run(${CMAKE_COMMAND} -S ${EXAMPLE_DIR} -B ${WORK_DIR}/example -G ${GENERATOR}
-    -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
-    -DCMAKE_BUILD_TYPE=${BUILD_TYPE}
-    "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}"
-    "-DCMAKE_EXE_LINKER_FLAGS=${CONSUMER_FLAGS}"
-    -DCMAKE_PREFIX_PATH=${prefix}
-    -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
-run(${CMAKE_COMMAND} --build ${WORK_DIR}/example -j2)
-run(${WORK_DIR}/example/key_exchange_example demo "correct horse battery staple")
-message(STATUS "${last_output}")
+function(build_example name)
+  set(dir ${WORK_DIR}/${name})
+  run(${CMAKE_COMMAND} -S ${EXAMPLES_DIR}/${name} -B ${dir} -G ${GENERATOR}
+      -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+      -DCMAKE_BUILD_TYPE=${BUILD_TYPE}
+      "-DCMAKE_CXX_FLAGS=${CONSUMER_FLAGS}"
+      "-DCMAKE_EXE_LINKER_FLAGS=${CONSUMER_FLAGS}"
+      -DCMAKE_PREFIX_PATH=${prefix}
+      -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
+  run(${CMAKE_COMMAND} --build ${dir} -j2)
+endfunction()
+
+build_example(key-exchange)
+run(${WORK_DIR}/key-exchange/key_exchange_example demo "correct horse battery staple")
+build_example(library-basics)
+run(${WORK_DIR}/library-basics/library_basics_example)
+if(NOT last_output MATCHES "^a3 85 e0 87 92 d2 61 f7 ce bb 02 7f 48 9d b0 \n170141183460469231731687303715884105727 is prime")
+  message(FATAL_ERROR "library-basics printed:\n${last_output}")
+endif()
 file(REMOVE_RECURSE ${WORK_DIR})
