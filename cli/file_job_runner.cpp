@@ -1,6 +1,10 @@
 #include "cli/file_job_runner.h"
 
+#include <pthread.h>
+#include <signal.h>
+
 #include <climits>
+#include <initializer_list>
 #include <chrono>
 #include <utility>
 
@@ -18,6 +22,20 @@ namespace {
 constexpr std::size_t kMaxPath = PATH_MAX;
 constexpr std::size_t kMaxJobPassphrase = 256;
 constexpr int kRedrawMilliseconds = 100;
+
+// The worker starts with the stop signals blocked, so that they always
+// reach this thread: a handler that ran on the worker could break off one
+// of its reads or writes (EINTR) and fail the job it should let finish.
+ThreadId StartWorker(CryptJob* job) {
+    sigset_t stops;
+    sigset_t previous;
+    sigemptyset(&stops);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
+    pthread_sigmask(SIG_BLOCK, &stops, &previous);
+    const ThreadId worker = BeginThread(TransformFileThread, job);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return worker;
+}
 
 }  // namespace
 
@@ -72,7 +90,7 @@ bool FileJobRunner::Run(const std::string& file, const std::string& label, Passp
     job_.encryptFlag = encrypt_ ? 1 : 0;
     window_.TakeMessage();
 
-    const ThreadId worker = BeginThread(TransformFileThread, &job_);
+    const ThreadId worker = StartWorker(&job_);
     bool startedBar = false;
     while (job_.done.load() == 0) {
         window_.WaitForPost(kRedrawMilliseconds);

@@ -105,8 +105,8 @@ const char* CliUsage() {
            "\n"
            "Exit status: 0 all files done; 1 usage or input refused, nothing changed;\n"
            "2 a file could not be read or written (the message names the file and how much\n"
-           "was done; later files are left alone); 128+N stopped by signal N after\n"
-           "finishing the file in progress.\n"
+           "was done; later files are left alone); 128+N stopped by signal N, after\n"
+           "finishing the file in progress, before the next one.\n"
            "\n"
            "There is no integrity check: decrypting with a wrong passphrase silently gives\n"
            "garbage. See arkseal-cli(1).\n";

@@ -11,6 +11,7 @@ namespace arkseal {
 namespace {
 
 constexpr double kSmoothingSeconds = 2.0;
+constexpr double kRedrawSeconds = 0.1;
 
 std::string Bytes(double bytes) {
     const char* units[] = {"B", "kB", "MB", "GB", "TB"};
@@ -86,9 +87,10 @@ void ProgressBar::Start(const std::string& label, std::int64_t length, Clock::ti
     Draw();
 }
 
+// At most ten redraws a second; the speed is measured over the same steps.
 void ProgressBar::Update(std::int64_t position, Clock::time_point now) {
     const double seconds = std::chrono::duration<double>(now - last_).count();
-    if (seconds <= 0) return;
+    if (seconds < kRedrawSeconds) return;
     const double rate = static_cast<double>(position - lastPosition_) / seconds;
     const double weight = 1 - std::exp(-seconds / kSmoothingSeconds);
     state_.bytesPerSecond = state_.bytesPerSecond > 0 ? state_.bytesPerSecond + weight * (rate - state_.bytesPerSecond)
