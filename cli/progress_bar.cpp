@@ -51,16 +51,24 @@ std::string FormatProgressLine(const std::string& label, const ProgressState& st
                          : 1.0;
     char percent[8];
     std::snprintf(percent, sizeof percent, "%3d%%", static_cast<int>(fraction * 100));
-    std::string tail = std::string(" ") + percent + "  " + Bytes(static_cast<double>(state.position)) + " / " +
-                       Bytes(static_cast<double>(state.length));
-    if (state.bytesPerSecond > 0) {
-        char speed[32];
-        std::snprintf(speed, sizeof speed, "  %.1f MB/s", state.bytesPerSecond / 1e6);
-        const double left = static_cast<double>(state.length - state.position) / state.bytesPerSecond;
-        tail += std::string(speed) + "  " + Duration(left) + " left";
+    // Fields of fixed width, so that the bar keeps its size from one draw
+    // to the next.
+    char speed[16] = "  --.-";
+    if (state.bytesPerSecond > 0) std::snprintf(speed, sizeof speed, "%6.1f", state.bytesPerSecond / 1e6);
+    std::string time;
+    if (state.elapsedSeconds >= 0) {
+        time = "in " + Duration(std::floor(state.elapsedSeconds));
     } else {
-        tail += "  --.- MB/s  --:-- left";
+        time = (state.bytesPerSecond > 0
+                    ? Duration(static_cast<double>(state.length - state.position) / state.bytesPerSecond)
+                    : std::string("--:--")) +
+               " left";
     }
+    char tailText[128];
+    std::snprintf(tailText, sizeof tailText, " %s %9s / %-9s %s MB/s %13s", percent,
+                  Bytes(static_cast<double>(state.position)).c_str(), Bytes(static_cast<double>(state.length)).c_str(),
+                  speed, time.c_str());
+    const std::string tail = tailText;
     // label, a bar of at least 10 cells, then the figures; the label gives
     // way first on a narrow terminal.
     const int room = width - 1 - static_cast<int>(tail.size());
@@ -101,10 +109,11 @@ void ProgressBar::Update(std::int64_t position, Clock::time_point now) {
     Draw();
 }
 
-// The last line shows the average speed of the whole file.
+// The last line shows the average speed and the time the whole file took.
 void ProgressBar::Finish(std::int64_t position, Clock::time_point now) {
     const double seconds = std::chrono::duration<double>(now - start_).count();
     state_.position = position;
+    state_.elapsedSeconds = seconds;
     if (seconds > 0 && position > 0) state_.bytesPerSecond = static_cast<double>(position) / seconds;
     Draw();
     if (enabled_ && drawn_) std::fputc('\n', out_);
