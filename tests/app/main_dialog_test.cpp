@@ -150,14 +150,39 @@ TEST_F(MainDialogTest, ChecksTheFileBeforeThePassphrasesAndStaysIdle) {
     EXPECT_EQ(ReadFile(existing), PatternBytes(10));
 }
 
+// Root may write to read-only files, so as root the check runs with the
+// effective user switched to nobody, for whom the file is read-only too.
+class EffectiveUserNobody {
+public:
+    EffectiveUserNobody() : switched_(geteuid() == 0 && seteuid(kNobody) == 0) {}
+    ~EffectiveUserNobody() {
+        if (switched_) {
+            EXPECT_EQ(seteuid(0), 0);
+        }
+    }
+    bool ok() const { return geteuid() != 0; }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    bool switched_;
+};
+
 TEST_F(MainDialogTest, RefusesAReadOnlyFile) {
-    if (geteuid() == 0) GTEST_SKIP() << "root may write to read-only files";
     const std::string path = dir_.File("read-only.bin");
     WriteFile(path, PatternBytes(10));
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    using std::filesystem::perms;
+    std::filesystem::permissions(path, perms::owner_read | perms::group_read | perms::others_read);
+    std::filesystem::permissions(std::filesystem::path(path).parent_path(),
+                                 perms::owner_all | perms::group_read | perms::group_exec | perms::others_read |
+                                     perms::others_exec);
     Fill(path, "a", "a");
-    Button("IDC_ENCRYPT")->click();
+    {
+        EffectiveUserNobody nobody;
+        ASSERT_TRUE(nobody.ok()) << "could not leave root";
+        Button("IDC_ENCRYPT")->click();
+    }
     EXPECT_EQ(messages_, std::vector<std::string>{CArksealDlg::kCannotOpen});
+    EXPECT_EQ(ReadFile(path), PatternBytes(10));
 }
 
 // A name whose 8-bit form exceeds the buffer is refused whole, not cut to a
