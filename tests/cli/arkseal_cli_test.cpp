@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -206,6 +207,29 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
         EXPECT_EQ(ReadFile(first), firstPlain);
         EXPECT_EQ(ReadFile(second), secondPlain);
     }
+}
+
+TEST_F(ArksealCliTest, RefusesAReadOnlyFile) {
+    const Bytes writablePlain = PatternBytes(400, 3);
+    const Bytes readOnlyPlain = PatternBytes(500, 4);
+    const std::string writable = File("writable", writablePlain);
+    const std::string readOnly = File("read-only", readOnlyPlain);
+    using std::filesystem::perms;
+    const perms everyoneReads = perms::owner_read | perms::group_read | perms::others_read;
+    std::filesystem::permissions(writable, perms::all & ~perms::owner_exec & ~perms::group_exec & ~perms::others_exec);
+    std::filesystem::permissions(readOnly, everyoneReads);
+    std::filesystem::permissions(dir_.Path(), perms::owner_all | perms::group_read | perms::group_exec |
+                                                  perms::others_read | perms::others_exec);
+    const std::string passphrase = PassphraseFile("pw\n");
+    std::filesystem::permissions(passphrase, everyoneReads);
+
+    const CliResult result =
+        CliProcess({"--passphrase-file", passphrase, "encrypt", writable, readOnly}, -1, -1, true).Wait();
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_TRUE(Contains(result.err, readOnly + ": Could not open file to encrypt. (Permission denied)")) << result.err;
+    EXPECT_FALSE(Contains(result.err, writable + ":")) << result.err;
+    EXPECT_EQ(ReadFile(writable), writablePlain);
+    EXPECT_EQ(ReadFile(readOnly), readOnlyPlain);
 }
 
 TEST_F(ArksealCliTest, HelpNamesTheCommandsAndOptions) {

@@ -40,12 +40,16 @@ inline std::vector<char*> Argv(std::vector<std::string>& args) {
     return argv;
 }
 
+// Root may write to read-only files: a check of that refusal runs the
+// program as the user nobody instead.
+inline constexpr uid_t kNobody = 65534;
+
 // A started process with its standard output and error on pipes, standard
 // input from /dev/null (or stdinFd) and, when given, one more descriptor
-// passed on as extraFd.
+// passed on as 3. With leaveRoot, a process started by root runs as nobody.
 class CliProcess {
 public:
-    explicit CliProcess(std::vector<std::string> args, int stdinFd = -1, int extraFd = -1) {
+    explicit CliProcess(std::vector<std::string> args, int stdinFd = -1, int extraFd = -1, bool leaveRoot = false) {
         int out[2];
         int err[2];
         if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe");
@@ -53,6 +57,7 @@ public:
         if (pid_ < 0) throw std::runtime_error("fork");
         if (pid_ == 0) {
             setsid();  // no controlling terminal: the prompt has none to use
+            if (leaveRoot && geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(126);
             const int in = stdinFd >= 0 ? stdinFd : open("/dev/null", O_RDONLY);
             dup2(in, 0);
             dup2(out[1], 1);
