@@ -1,6 +1,7 @@
 #include "cli/passphrase_input.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -16,18 +17,29 @@ namespace {
 
 enum class LineEnd { kNewline, kEndOfInput, kError, kInterrupted };
 
+// A stop signal may come just before a read begins, where it cannot break
+// the read off; so the wait for input is cut into short polls, and the
+// signal is looked at between them.
+constexpr int kStopCheckMilliseconds = 100;
+
+bool WaitForInput(int fd) {
+    for (;;) {
+        if (StopSignal() != 0) return false;
+        pollfd input{fd, POLLIN, 0};
+        if (poll(&input, 1, kStopCheckMilliseconds) > 0) return true;
+    }
+}
+
 // Reads up to a newline or the end of the input. *tooLong is set when the
 // line does not fit; the rest of it is still consumed.
 LineEnd ReadLine(int fd, Passphrase* passphrase, bool* tooLong, bool* gotAny) {
     *tooLong = false;
     *gotAny = false;
     for (;;) {
+        if (!WaitForInput(fd)) return LineEnd::kInterrupted;
         char c = 0;
         const ssize_t n = read(fd, &c, 1);
-        if (n < 0 && errno == EINTR) {
-            if (StopSignal() != 0) return LineEnd::kInterrupted;
-            continue;
-        }
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0) return LineEnd::kError;
         if (n == 0) return LineEnd::kEndOfInput;
         *gotAny = true;

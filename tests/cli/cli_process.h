@@ -173,12 +173,23 @@ public:
             throw std::runtime_error("write to terminal");
         }
     }
-    // Reads everything up to the end and returns the exit status.
-    int Wait() {
-        while (ReadSome(20000)) {
-        }
+    // Reads everything up to the end and returns the exit status; -1 (the
+    // program killed) when it has not ended within the timeout.
+    int Wait(std::chrono::seconds timeout = std::chrono::seconds(30)) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
         int status = 0;
-        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        for (;;) {
+            while (ReadSome(10)) {
+            }
+            if (waitpid(pid_, &status, WNOHANG) == pid_) break;
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid_, SIGKILL);
+                waitpid(pid_, &status, 0);
+                pid_ = -1;
+                return -1;
+            }
+        }
+        while (ReadSome(10)) {
         }
         pid_ = -1;
         return ExitStatus(status);
