@@ -264,7 +264,11 @@ TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
 // the run ends with 0. The first file is large enough that the signal, sent
 // once its first chunk is on disk, arrives while it is still being worked on.
 TEST_F(ArksealCliTest, AStopSignalFinishesTheCurrentFileAndStartsNoOther) {
-    const std::size_t kBigSize = 16 * kJobChunkSize;
+#ifdef __SANITIZE_ADDRESS__
+    const std::size_t kBigSize = 16 * kJobChunkSize;  // the instrumented job is slow enough
+#else
+    const std::size_t kBigSize = 48 * kJobChunkSize;  // a quarter of a second or so for the signal to land
+#endif
     const Bytes bigPlain = PatternBytes(kBigSize, 7);
     const Bytes smallPlain = PatternBytes(1000, 8);
     const std::string passphrase = PassphraseFile("stop\n");
