@@ -16,7 +16,8 @@
 // which hold the whitening key and the round-1 key, so the first round costs
 // only loads and xors, and three of its columns do not wait for the newest
 // byte. Only T[0] and T[15] of the last block are used, so the next-to-last
-// round computes columns 0 and 2 only and the last round two S-box bytes.
+// round computes columns 0 and 2 only and the last round two bytes, through
+// S-boxes with the last round key folded in.
 #include <cstring>
 
 #include "crypto/aes_rounds.h"
@@ -152,7 +153,8 @@ constexpr std::size_t kWindow = 4096;
 struct RunState {
     Word first[16][256];  // round 1 by register byte (see the top of the file)
     Word forward[4][256];
-    std::uint8_t sbox[256];
+    std::uint8_t lastFirst[256];  // S-box ^ byte 0 of the last round key
+    std::uint8_t lastLast[256];   // S-box ^ byte 15 of the last round key
     std::uint8_t window[16 + kWindow];
 };
 
@@ -170,11 +172,18 @@ inline Wide Row1(Wide w) { return (w >> 8) & 0xff; }
 inline Wide Row2(Wide w) { return (w >> 16) & 0xff; }
 inline Wide Row3(Wide w) { return static_cast<Word>(w) >> 24; }
 
+// One output column as a tree of xors: the term of row kLate is added last,
+// so that the other three and the key are summed while it is still being
+// looked up. In a full round that is row 2, whose index takes two
+// instructions to extract where the others take one.
+template <int kLate = 2>
 [[gnu::always_inline]] inline Wide RunColumn(const RunState& s, Wide a, Wide b, Wide c, Wide d, Word key) {
-    return (s.forward[0][Row0(a)] ^ s.forward[1][Row1(b)]) ^ (s.forward[2][Row2(c)] ^ s.forward[3][Row3(d)] ^ key);
+    const Wide t[4] = {s.forward[0][Row0(a)], s.forward[1][Row1(b)], s.forward[2][Row2(c)], s.forward[3][Row3(d)]};
+    constexpr int i = kLate == 0 ? 1 : 0, j = kLate <= 1 ? 2 : 1, k = kLate == 3 ? 2 : 3;
+    return ((t[i] ^ t[j]) ^ (t[k] ^ key)) ^ t[kLate];
 }
 
-void BuildRunState(const Word* roundKeys, RunState& s) {
+void BuildRunState(const Word* roundKeys, int rounds, RunState& s) {
     for (int j = 0; j < 16; ++j) {
         const int column = j / 4, row = j % 4;
         const Word whitening = (roundKeys[column] >> (8 * row)) & 0xff;
@@ -182,7 +191,11 @@ void BuildRunState(const Word* roundKeys, RunState& s) {
         for (Word v = 0; v < 256; ++v) s.first[j][v] = kAesTables.forward[row][v ^ whitening] ^ key;
     }
     std::memcpy(s.forward, kAesTables.forward, sizeof s.forward);
-    std::memcpy(s.sbox, kAesTables.sbox, sizeof s.sbox);
+    const Word* last = roundKeys + 4 * rounds;
+    for (int v = 0; v < 256; ++v) {
+        s.lastFirst[v] = static_cast<std::uint8_t>(kAesTables.sbox[v] ^ last[0]);
+        s.lastLast[v] = static_cast<std::uint8_t>(kAesTables.sbox[v] ^ (last[3] >> 24));
+    }
 }
 
 // Enciphers length <= kWindow bytes, extending the window. Kept out of line
@@ -191,40 +204,46 @@ void BuildRunState(const Word* roundKeys, RunState& s) {
 // the keys, so it reads them from memory in every step. Inlined, it proves
 // them independent and tries to carry window bytes and all round keys in
 // registers across steps, which spills and costs more than the loads.
+// Reassociation is off so that the xors keep the tree shape written in
+// RunColumn instead of becoming one serial chain (about 5% slower).
 template <int kRounds, bool kDecrypt>
-[[gnu::noinline]] void Xcfb8Window(RunState& s, const Word* keys, std::uint8_t* data, std::size_t length) {
-    std::uint8_t newest = s.window[15];
+[[gnu::noinline, gnu::optimize("no-tree-reassoc")]] void Xcfb8Window(RunState& s, const Word* keys,
+                                                                    std::uint8_t* data, std::size_t length) {
+    Wide newest = s.window[15];
     for (std::size_t i = 0; i < length; ++i) {
         const std::uint8_t* r = s.window + i;
-        // Column c takes row k from register column c+k; r[15] is newest.
+        // Column c takes row k from register column c+k; r[15] is newest,
+        // the only byte not known a step ahead, so it enters last.
         WideColumns x{s.first[0][r[0]] ^ s.first[5][r[5]] ^ s.first[10][r[10]] ^ s.first[15][newest],
                       s.first[4][r[4]] ^ s.first[9][r[9]] ^ s.first[14][r[14]] ^ s.first[3][r[3]],
                       s.first[8][r[8]] ^ s.first[13][r[13]] ^ s.first[2][r[2]] ^ s.first[7][r[7]],
                       s.first[12][r[12]] ^ s.first[1][r[1]] ^ s.first[6][r[6]] ^ s.first[11][r[11]]};
+        // Round 2: of its inputs only column 0 waits for the newest byte;
+        // its term enters each output column last.
+        const Word* k = keys + 8;
+        x = {RunColumn<0>(s, x.c0, x.c1, x.c2, x.c3, k[0]), RunColumn<3>(s, x.c1, x.c2, x.c3, x.c0, k[1]),
+             RunColumn<2>(s, x.c2, x.c3, x.c0, x.c1, k[2]), RunColumn<1>(s, x.c3, x.c0, x.c1, x.c2, k[3])};
 #pragma GCC unroll 16
-        for (int round = 2; round <= kRounds - 2; ++round) {
-            const Word* k = keys + 4 * round;
+        for (int round = 3; round <= kRounds - 2; ++round) {
+            k = keys + 4 * round;
             x = {RunColumn(s, x.c0, x.c1, x.c2, x.c3, k[0]), RunColumn(s, x.c1, x.c2, x.c3, x.c0, k[1]),
                  RunColumn(s, x.c2, x.c3, x.c0, x.c1, k[2]), RunColumn(s, x.c3, x.c0, x.c1, x.c2, k[3])};
         }
-        const Word* penultimate = keys + 4 * (kRounds - 1);
-        const Wide y0 = RunColumn(s, x.c0, x.c1, x.c2, x.c3, penultimate[0]);
-        const Wide y2 = RunColumn(s, x.c2, x.c3, x.c0, x.c1, penultimate[2]);
-        const Word* last = keys + 4 * kRounds;
-        const std::uint8_t t0 = static_cast<std::uint8_t>(s.sbox[Row0(y0)] ^ last[0]);
-        const std::uint8_t t15 = static_cast<std::uint8_t>(s.sbox[Row3(y2)] ^ (last[3] >> 24));
-        const std::uint8_t in = data[i];
-        const std::uint8_t out = static_cast<std::uint8_t>(in ^ t0);
-        data[i] = out;
-        newest = static_cast<std::uint8_t>((kDecrypt ? in : out) ^ t15);
-        s.window[i + 16] = newest;
+        k = keys + 4 * (kRounds - 1);
+        const Wide y0 = RunColumn(s, x.c0, x.c1, x.c2, x.c3, k[0]);
+        const Wide y2 = RunColumn(s, x.c2, x.c3, x.c0, x.c1, k[2]);
+        const Wide t0 = s.lastFirst[Row0(y0)], t15 = s.lastLast[Row3(y2)];
+        const Wide in = data[i];
+        data[i] = static_cast<std::uint8_t>(in ^ t0);
+        newest = kDecrypt ? in ^ t15 : (in ^ t0) ^ t15;
+        s.window[i + 16] = static_cast<std::uint8_t>(newest);
     }
 }
 
 template <int kRounds, bool kDecrypt>
 void Xcfb8Run(const Word* roundKeys, std::uint8_t feedback[16], std::uint8_t* data, std::size_t length) {
     RunState s;
-    BuildRunState(roundKeys, s);
+    BuildRunState(roundKeys, kRounds, s);
     std::memcpy(s.window, feedback, 16);
     while (length > 0) {
         const std::size_t n = length < kWindow ? length : kWindow;
