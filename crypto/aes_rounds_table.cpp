@@ -17,7 +17,8 @@
 // only loads and xors, and three of its columns do not wait for the newest
 // byte. Only T[0] and T[15] of the last block are used, so the next-to-last
 // round computes columns 0 and 2 only and the last round two bytes, through
-// S-boxes with the last round key folded in.
+// S-boxes with the last round key folded in. The run transforms data in
+// place; the feedback register must not overlap it.
 #include <cstring>
 
 #include "crypto/aes_rounds.h"
