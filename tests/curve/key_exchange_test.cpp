@@ -95,7 +95,9 @@ TEST_F(KeyExchangeTest, MessagesBothWaysInTheSameOrderDecrypt) {
         KeyExchange& receiver = fromA ? b.kx : a.kx;
         Bytes wire(text.size()), plain(text.size());
         ASSERT_TRUE(sender.Encrypt(text.data(), wire.data(), text.size()));
-        EXPECT_NE(std::string(wire.begin(), wire.end()), text);
+        // The keys are random, so a short message may encrypt to itself by
+        // chance (1 in 256 for one byte); only longer ones must change.
+        if (text.size() >= 8) EXPECT_NE(std::string(wire.begin(), wire.end()), text);
         ASSERT_TRUE(receiver.Decrypt(wire.data(), plain.data(), wire.size()));
         EXPECT_EQ(std::string(plain.begin(), plain.end()), text);
     }
