@@ -33,12 +33,9 @@ CArksealDlg::CArksealDlg(Window* parent) : Dialog(IDD_MAIN, parent), m_hIcon(Loa
 
 const MessageMap* CArksealDlg::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
-        OnMessage<&CArksealDlg::OnSysCommand>(WM_SYSCOMMAND),
-        OnCommand<&CArksealDlg::OnBrowse>(IDC_BROWSE),
-        OnCommand<&CArksealDlg::OnEncrypt>(IDC_ENCRYPT),
-        OnCommand<&CArksealDlg::OnDecrypt>(IDC_DECRYPT),
-        OnMessage<&CArksealDlg::OnJobProgress>(WM_JOB_PROGRESS),
-        OnMessage<&CArksealDlg::OnDropFiles>(WM_DROPFILES),
+        OnMessage<&CArksealDlg::OnSysCommand>(WM_SYSCOMMAND),    OnCommand<&CArksealDlg::OnBrowse>(IDC_BROWSE),
+        OnCommand<&CArksealDlg::OnEncrypt>(IDC_ENCRYPT),         OnCommand<&CArksealDlg::OnDecrypt>(IDC_DECRYPT),
+        OnMessage<&CArksealDlg::OnJobProgress>(WM_JOB_PROGRESS), OnMessage<&CArksealDlg::OnDropFiles>(WM_DROPFILES),
         OnMessage<&CArksealDlg::OnEndSession>(WM_ENDSESSION),
     };
     static const MessageMap map{Dialog::GetMessageMap(), entries};

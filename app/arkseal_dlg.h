@@ -51,9 +51,9 @@ private:
     std::string m_confirm;
     Icon m_hIcon;
 
-    ThreadId m_worker = 0;       // the last worker started
-    bool m_jobRunning = false;   // from a successful start to the progress message that finds done
-    bool m_quitWhenDone = false; // a termination signal came during a job
+    ThreadId m_worker = 0;        // the last worker started
+    bool m_jobRunning = false;    // from a successful start to the progress message that finds done
+    bool m_quitWhenDone = false;  // a termination signal came during a job
 };
 
 }  // namespace arkseal

@@ -14,8 +14,8 @@ const ControlTemplate kAboutControls[] = {
     {-1, "about_icon", ControlKind::StaticIcon, nullptr, 11, 17, 20, 20, kIconImage, IDR_MAINFRAME},
     {-1, "about_version", ControlKind::StaticText, "Arkseal Version 1.0", 40, 10, 119, 8,
      kLeftAligned | kNoPrefix | kGroup},
-    {-1, "about_cipher", ControlKind::StaticText, "Uses 256-bit AES (Rjindael) encryption in CFB mode", 40, 25, 125,
-     17, kLeftAligned | kGroup},
+    {-1, "about_cipher", ControlKind::StaticText, "Uses 256-bit AES (Rjindael) encryption in CFB mode", 40, 25, 125, 17,
+     kLeftAligned | kGroup},
     {IDOK, "IDOK", ControlKind::PushButton, "OK", 178, 7, 50, 14, kDefPushButton | kGroup | kTabStop},
 };
 
@@ -27,8 +27,7 @@ const ControlTemplate kMainControls[] = {
     {IDC_PROGRESS, "IDC_PROGRESS", ControlKind::ProgressBar, nullptr, 7, 83, 271, 13, kBorder},
     {-1, "label_filename", ControlKind::StaticText, "Filename:", 7, 7, 48, 12, kLeftAligned | kGroup},
     {-1, "label_passphrase", ControlKind::StaticText, "Passphrase:", 7, 23, 48, 14, kLeftAligned | kGroup},
-    {-1, "label_passphrase2", ControlKind::StaticText, "Re-enter passphrase:", 7, 42, 48, 21,
-     kLeftAligned | kGroup},
+    {-1, "label_passphrase2", ControlKind::StaticText, "Re-enter passphrase:", 7, 42, 48, 21, kLeftAligned | kGroup},
     {IDC_FILENAME, "IDC_FILENAME", ControlKind::Edit, nullptr, 55, 7, 104, 14,
      kBorder | kTabStop | kAutoHorizontalScroll},
     {IDC_PASSPHRASE, "IDC_PASSPHRASE", ControlKind::Edit, nullptr, 55, 24, 155, 14,

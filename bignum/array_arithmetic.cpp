@@ -14,49 +14,47 @@ namespace arkseal {
 namespace {
 
 void AddStep(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z, Carry& c) {
-  StoreLimb(z + 0, AddCarry(LoadLimb(x + 0), LoadLimb(y + 0), c));
-  StoreLimb(z + 2, AddCarry(LoadLimb(x + 2), LoadLimb(y + 2), c));
-  StoreLimb(z + 4, AddCarry(LoadLimb(x + 4), LoadLimb(y + 4), c));
-  StoreLimb(z + 6, AddCarry(LoadLimb(x + 6), LoadLimb(y + 6), c));
-  StoreLimb(z + 8, AddCarry(LoadLimb(x + 8), LoadLimb(y + 8), c));
-  StoreLimb(z + 10, AddCarry(LoadLimb(x + 10), LoadLimb(y + 10), c));
-  StoreLimb(z + 12, AddCarry(LoadLimb(x + 12), LoadLimb(y + 12), c));
-  StoreLimb(z + 14, AddCarry(LoadLimb(x + 14), LoadLimb(y + 14), c));
+    StoreLimb(z + 0, AddCarry(LoadLimb(x + 0), LoadLimb(y + 0), c));
+    StoreLimb(z + 2, AddCarry(LoadLimb(x + 2), LoadLimb(y + 2), c));
+    StoreLimb(z + 4, AddCarry(LoadLimb(x + 4), LoadLimb(y + 4), c));
+    StoreLimb(z + 6, AddCarry(LoadLimb(x + 6), LoadLimb(y + 6), c));
+    StoreLimb(z + 8, AddCarry(LoadLimb(x + 8), LoadLimb(y + 8), c));
+    StoreLimb(z + 10, AddCarry(LoadLimb(x + 10), LoadLimb(y + 10), c));
+    StoreLimb(z + 12, AddCarry(LoadLimb(x + 12), LoadLimb(y + 12), c));
+    StoreLimb(z + 14, AddCarry(LoadLimb(x + 14), LoadLimb(y + 14), c));
 }
 
 void SubtractStep(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z, Carry& b) {
-  StoreLimb(z + 0, SubBorrow(LoadLimb(x + 0), LoadLimb(y + 0), b));
-  StoreLimb(z + 2, SubBorrow(LoadLimb(x + 2), LoadLimb(y + 2), b));
-  StoreLimb(z + 4, SubBorrow(LoadLimb(x + 4), LoadLimb(y + 4), b));
-  StoreLimb(z + 6, SubBorrow(LoadLimb(x + 6), LoadLimb(y + 6), b));
-  StoreLimb(z + 8, SubBorrow(LoadLimb(x + 8), LoadLimb(y + 8), b));
-  StoreLimb(z + 10, SubBorrow(LoadLimb(x + 10), LoadLimb(y + 10), b));
-  StoreLimb(z + 12, SubBorrow(LoadLimb(x + 12), LoadLimb(y + 12), b));
-  StoreLimb(z + 14, SubBorrow(LoadLimb(x + 14), LoadLimb(y + 14), b));
+    StoreLimb(z + 0, SubBorrow(LoadLimb(x + 0), LoadLimb(y + 0), b));
+    StoreLimb(z + 2, SubBorrow(LoadLimb(x + 2), LoadLimb(y + 2), b));
+    StoreLimb(z + 4, SubBorrow(LoadLimb(x + 4), LoadLimb(y + 4), b));
+    StoreLimb(z + 6, SubBorrow(LoadLimb(x + 6), LoadLimb(y + 6), b));
+    StoreLimb(z + 8, SubBorrow(LoadLimb(x + 8), LoadLimb(y + 8), b));
+    StoreLimb(z + 10, SubBorrow(LoadLimb(x + 10), LoadLimb(y + 10), b));
+    StoreLimb(z + 12, SubBorrow(LoadLimb(x + 12), LoadLimb(y + 12), b));
+    StoreLimb(z + 14, SubBorrow(LoadLimb(x + 14), LoadLimb(y + 14), b));
 }
 
 }  // namespace
 
 std::uint32_t ArrayAdd(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
-  assert(n % 16 == 0);
-  Carry c = 0;
-  for (int i = 0; i < n; i += 16) AddStep(x + i, y + i, z + i, c);
-  return c;
+    assert(n % 16 == 0);
+    Carry c = 0;
+    for (int i = 0; i < n; i += 16) AddStep(x + i, y + i, z + i, c);
+    return c;
 }
 
-std::uint32_t ArrayAddInPlace(int n, const std::uint32_t* x, std::uint32_t* y) {
-  return ArrayAdd(n, y, x, y);
-}
+std::uint32_t ArrayAddInPlace(int n, const std::uint32_t* x, std::uint32_t* y) { return ArrayAdd(n, y, x, y); }
 
 std::uint32_t ArraySubtract(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
-  assert(n % 16 == 0);
-  Carry b = 0;
-  for (int i = 0; i < n; i += 16) SubtractStep(x + i, y + i, z + i, b);
-  return b;
+    assert(n % 16 == 0);
+    Carry b = 0;
+    for (int i = 0; i < n; i += 16) SubtractStep(x + i, y + i, z + i, b);
+    return b;
 }
 
 std::uint32_t ArraySubtractInPlace(int n, const std::uint32_t* x, std::uint32_t* y) {
-  return ArraySubtract(n, y, x, y);
+    return ArraySubtract(n, y, x, y);
 }
 
 }  // namespace arkseal

@@ -24,8 +24,8 @@ int BigToInt(const std::uint32_t* x);
 void BigCopy(const std::uint32_t* x, BigNumber y);  // x nullptr gives y = 0
 void BigNegate(const std::uint32_t* x, BigNumber y);
 void BigAbs(const std::uint32_t* x, BigNumber y);
-int BigSign(const std::uint32_t* x);                      // -1 when the sign bit is set, else +1
-std::uint32_t BigSetSign(int s, BigNumber x);             // x = abs(x) with the sign of s
+int BigSign(const std::uint32_t* x);           // -1 when the sign bit is set, else +1
+std::uint32_t BigSetSign(int s, BigNumber x);  // x = abs(x) with the sign of s
 int BigCompare(const std::uint32_t* x, const std::uint32_t* y);
 
 // --- addition and subtraction ---
@@ -81,7 +81,6 @@ std::uint32_t WordShiftDivide(std::uint32_t a, std::uint32_t c, std::uint32_t m,
 // High and low words of a * b + c.
 std::uint32_t WordMultiplyAdd(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t* low);
 // High and low words of a * b + c + d.
-std::uint32_t WordMultiplyAdd2(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d,
-                               std::uint32_t* low);
+std::uint32_t WordMultiplyAdd2(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t* low);
 
 }  // namespace arkseal

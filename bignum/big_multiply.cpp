@@ -8,70 +8,70 @@ namespace arkseal {
 using namespace detail;
 
 void BigMultiply(const std::uint32_t* x, const std::uint32_t* y, BigNumber z) {
-  if (ErrorPending()) return;
-  if (IsFraction(x) || IsFraction(y)) {
-    RaiseNumberError(kErrorFraction);
-    return;
-  }
-  NumberSystem& s = Workspace();
-  const int n = NumeratorLength(x);
-  const int m = NumeratorLength(y);
-  if (n == 0 || m == 0) {
-    BigZero(z);
-    return;
-  }
-  if (n + m > ResultLimit(s)) {
-    RaiseNumberError(kErrorOverflow);
-    return;
-  }
-  const bool negative = IsNegative(x) != IsNegative(y);
-  // The product is formed apart from its operands: in z when z is neither,
-  // else in scratch 0 and copied.
-  BigNumber product = (z == x || z == y) ? s.scratch[0] : z;
-  const int oldTotal = TotalLength(product);
-  if (x == y) {
-    DigitsSquare(s.base, Digits(product), Digits(x), n);
-  } else if (n >= m) {
-    DigitsMultiply(s.base, Digits(product), Digits(x), n, Digits(y), m);
-  } else {
-    DigitsMultiply(s.base, Digits(product), Digits(y), m, Digits(x), n);
-  }
-  FinishInteger(product, oldTotal, n + m, negative);
-  if (product != z) BigCopy(product, z);
+    if (ErrorPending()) return;
+    if (IsFraction(x) || IsFraction(y)) {
+        RaiseNumberError(kErrorFraction);
+        return;
+    }
+    NumberSystem& s = Workspace();
+    const int n = NumeratorLength(x);
+    const int m = NumeratorLength(y);
+    if (n == 0 || m == 0) {
+        BigZero(z);
+        return;
+    }
+    if (n + m > ResultLimit(s)) {
+        RaiseNumberError(kErrorOverflow);
+        return;
+    }
+    const bool negative = IsNegative(x) != IsNegative(y);
+    // The product is formed apart from its operands: in z when z is neither,
+    // else in scratch 0 and copied.
+    BigNumber product = (z == x || z == y) ? s.scratch[0] : z;
+    const int oldTotal = TotalLength(product);
+    if (x == y) {
+        DigitsSquare(s.base, Digits(product), Digits(x), n);
+    } else if (n >= m) {
+        DigitsMultiply(s.base, Digits(product), Digits(x), n, Digits(y), m);
+    } else {
+        DigitsMultiply(s.base, Digits(product), Digits(y), m, Digits(x), n);
+    }
+    FinishInteger(product, oldTotal, n + m, negative);
+    if (product != z) BigCopy(product, z);
 }
 
 void BigMultiplyInt(const std::uint32_t* x, int n, BigNumber z) {
-  if (ErrorPending()) return;
-  if (IsFraction(x)) {
-    RaiseNumberError(kErrorFraction);
-    return;
-  }
-  NumberSystem& s = Workspace();
-  const int length = NumeratorLength(x);
-  if (n == 0 || length == 0) {
-    BigZero(z);
-    return;
-  }
-  const std::uint32_t m = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
-  const int carryDigits = (s.base == 0 || m < s.base) ? 1 : 2;
-  const int limit = ResultLimit(s);
-  // Near the limit the product is formed in scratch 0 and measured first.
-  BigNumber product = (length + carryDigits > limit && x != s.scratch[0]) ? s.scratch[0] : z;
-  const int oldTotal = TotalLength(product);
-  const bool negative = IsNegative(x) != (n < 0);
-  Word carry = DigitsMultiplyByWord(s.base, Digits(product), Digits(x), length, m);
-  int total = length;
-  while (carry != 0) {
-    Digits(product)[total++] = s.base == 0 ? carry : carry % s.base;
-    carry = s.base == 0 ? 0 : carry / s.base;
-  }
-  FinishInteger(product, oldTotal, total, negative);
-  if (product == z) return;
-  if (total > limit) {
-    RaiseNumberError(kErrorOverflow);
-    return;
-  }
-  BigCopy(product, z);
+    if (ErrorPending()) return;
+    if (IsFraction(x)) {
+        RaiseNumberError(kErrorFraction);
+        return;
+    }
+    NumberSystem& s = Workspace();
+    const int length = NumeratorLength(x);
+    if (n == 0 || length == 0) {
+        BigZero(z);
+        return;
+    }
+    const std::uint32_t m = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
+    const int carryDigits = (s.base == 0 || m < s.base) ? 1 : 2;
+    const int limit = ResultLimit(s);
+    // Near the limit the product is formed in scratch 0 and measured first.
+    BigNumber product = (length + carryDigits > limit && x != s.scratch[0]) ? s.scratch[0] : z;
+    const int oldTotal = TotalLength(product);
+    const bool negative = IsNegative(x) != (n < 0);
+    Word carry = DigitsMultiplyByWord(s.base, Digits(product), Digits(x), length, m);
+    int total = length;
+    while (carry != 0) {
+        Digits(product)[total++] = s.base == 0 ? carry : carry % s.base;
+        carry = s.base == 0 ? 0 : carry / s.base;
+    }
+    FinishInteger(product, oldTotal, total, negative);
+    if (product == z) return;
+    if (total > limit) {
+        RaiseNumberError(kErrorOverflow);
+        return;
+    }
+    BigCopy(product, z);
 }
 
 }  // namespace arkseal

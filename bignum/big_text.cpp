@@ -16,300 +16,301 @@ constexpr std::uint32_t kLargestIoBase = 256;
 constexpr std::uint32_t kNotADigit = 0xFFFFFFFFu;
 
 std::uint32_t DigitValue(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'z') return c - 'a' + 36;
-  return kNotADigit;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'z') return c - 'a' + 36;
+    return kNotADigit;
 }
 
 char DigitCharacter(std::uint32_t v, std::uint32_t base) {
-  if (base > kLargestSignedBase) return static_cast<char>(v);
-  if (v < 10) return static_cast<char>('0' + v);
-  if (v < 36) return static_cast<char>('A' + v - 10);
-  return static_cast<char>('a' + v - 36);
+    if (base > kLargestSignedBase) return static_cast<char>(v);
+    if (v < 10) return static_cast<char>('0' + v);
+    if (v < 36) return static_cast<char>('A' + v - 10);
+    return static_cast<char>('a' + v - 36);
 }
 
 // Error 1 for a text base outside 2..256, error 18 for an inactive workspace.
 bool TextBaseUsable(NumberSystem& s) {
-  if (s.ioBase < 2 || static_cast<std::uint32_t>(s.ioBase) > kLargestIoBase) {
-    RaiseNumberError(kErrorBadIoBase);
-    return false;
-  }
-  if (s.active == 0) {
-    RaiseNumberError(kErrorInactive);
-    return false;
-  }
-  return true;
+    if (s.ioBase < 2 || static_cast<std::uint32_t>(s.ioBase) > kLargestIoBase) {
+        RaiseNumberError(kErrorBadIoBase);
+        return false;
+    }
+    if (s.active == 0) {
+        RaiseNumberError(kErrorInactive);
+        return false;
+    }
+    return true;
 }
 
 // Where the text ends: exactly inputLength characters when set, else the
 // first NUL (or newline in bases up to 60). -1 with error 17 when the text is
 // the workspace's buffer and runs past it.
 int TextEnd(const NumberSystem& s, const char* text) {
-  if (s.inputLength != 0) return s.inputLength;
-  const bool signedBase = s.apparentBase <= kLargestSignedBase;
-  int end = 0;
-  while (text[end] != '\0' && !(signedBase && text[end] == '\n')) ++end;
-  if (text == s.ioBuffer && end >= s.ioBufferSize) {
-    RaiseNumberError(kErrorBufferOverflow);
-    return -1;
-  }
-  return end;
+    if (s.inputLength != 0) return s.inputLength;
+    const bool signedBase = s.apparentBase <= kLargestSignedBase;
+    int end = 0;
+    while (text[end] != '\0' && !(signedBase && text[end] == '\n')) ++end;
+    if (text == s.ioBuffer && end >= s.ioBufferSize) {
+        RaiseNumberError(kErrorBufferOverflow);
+        return -1;
+    }
+    return end;
 }
 
 // Moves the numerator parsed so far into the denominator slot.
 void StartNumerator(BigNumber numerator, BigNumber denominator) {
-  BigCopy(numerator, denominator);
-  BigZero(numerator);
+    BigCopy(numerator, denominator);
+    BigZero(numerator);
 }
 
 // Packs numerator and denominator (in the io base) into one fraction.
 bool PackFraction(NumberSystem& s, BigNumber numerator, BigNumber denominator) {
-  const int n = NumeratorLength(numerator);
-  const int d = NumeratorLength(denominator);
-  if (d == 0 || n + d > s.wordCapacity) {
-    RaiseNumberError(kErrorFractionTooLong);
-    return false;
-  }
-  for (int i = 0; i < d; ++i) Digits(numerator)[n + i] = Digits(denominator)[i];
-  numerator[0] |= static_cast<std::uint32_t>(d) << 16;
-  BigZero(denominator);
-  return true;
+    const int n = NumeratorLength(numerator);
+    const int d = NumeratorLength(denominator);
+    if (d == 0 || n + d > s.wordCapacity) {
+        RaiseNumberError(kErrorFractionTooLong);
+        return false;
+    }
+    for (int i = 0; i < d; ++i) Digits(numerator)[n + i] = Digits(denominator)[i];
+    numerator[0] |= static_cast<std::uint32_t>(d) << 16;
+    BigZero(denominator);
+    return true;
 }
 
 // Where the next digit read from the right goes: its digit word and the
 // apparent base to its position in that word.
 struct DigitSlot {
-  int word = 0;
-  int position = 0;
-  std::uint32_t scale = 1;
-  int Index(const NumberSystem& s) const { return word * s.digitsPerWord + position; }
+    int word = 0;
+    int position = 0;
+    std::uint32_t scale = 1;
+    int Index(const NumberSystem& s) const { return word * s.digitsPerWord + position; }
 };
 
 // Adds the next digit at its slot (digits arrive least significant first,
 // each slot once) and moves the slot on; error 3 past the limit.
 bool AppendDigit(const NumberSystem& s, BigNumber target, DigitSlot& slot, std::uint32_t value) {
-  if (slot.position == s.digitsPerWord) {
-    slot = DigitSlot{slot.word + 1, 0, 1};
-  }
-  if (slot.word >= ResultLimit(s)) {
-    RaiseNumberError(kErrorOverflow);
-    return false;
-  }
-  Digits(target)[slot.word] += value * slot.scale;
-  if (value != 0 && slot.word >= NumeratorLength(target)) {
-    target[0] = (target[0] & ~kBigLengthMask) | static_cast<std::uint32_t>(slot.word + 1);
-  }
-  ++slot.position;
-  slot.scale *= s.apparentBase;
-  return true;
+    if (slot.position == s.digitsPerWord) {
+        slot = DigitSlot{slot.word + 1, 0, 1};
+    }
+    if (slot.word >= ResultLimit(s)) {
+        RaiseNumberError(kErrorOverflow);
+        return false;
+    }
+    Digits(target)[slot.word] += value * slot.scale;
+    if (value != 0 && slot.word >= NumeratorLength(target)) {
+        target[0] = (target[0] & ~kBigLengthMask) | static_cast<std::uint32_t>(slot.word + 1);
+    }
+    ++slot.position;
+    slot.scale *= s.apparentBase;
+    return true;
 }
 
 // Parses text in the apparent base (the io base, already switched to) into
 // target; returns the characters scanned or -1 on error.
 int ParseText(NumberSystem& s, const char* text, BigNumber target) {
-  BigNumber denominator = s.scratch[6];
-  BigZero(target);
-  BigZero(denominator);
-  const std::uint32_t b = s.apparentBase;
-  const int end = TextEnd(s, text);
-  s.inputLength = 0;
-  if (end < 0) return -1;
-  int last = end;
-  int first = 0;
-  bool negative = false;
-  if (b <= kLargestSignedBase) {
-    if (last > 0 && text[last - 1] == '/') --last;
-    while (first < last && text[first] == ' ') ++first;
-    if (first < last && text[first] == '-') {
-      negative = true;
-      ++first;
+    BigNumber denominator = s.scratch[6];
+    BigZero(target);
+    BigZero(denominator);
+    const std::uint32_t b = s.apparentBase;
+    const int end = TextEnd(s, text);
+    s.inputLength = 0;
+    if (end < 0) return -1;
+    int last = end;
+    int first = 0;
+    bool negative = false;
+    if (b <= kLargestSignedBase) {
+        if (last > 0 && text[last - 1] == '/') --last;
+        while (first < last && text[first] == ' ') ++first;
+        if (first < last && text[first] == '-') {
+            negative = true;
+            ++first;
+        }
+        if (first < last && text[first] == '+') ++first;
     }
-    if (first < last && text[first] == '+') ++first;
-  }
-  bool fraction = false;
-  bool slashSeen = false;
-  bool pointSeen = false;
-  DigitSlot slot;
-  for (int pos = last - 1; pos >= first; --pos) {
-    const auto c = static_cast<unsigned char>(text[pos]);
-    if (b <= kLargestSignedBase && c == '/' && !slashSeen) {
-      slashSeen = fraction = true;
-      StartNumerator(target, denominator);
-      slot = DigitSlot{};
-      continue;
+    bool fraction = false;
+    bool slashSeen = false;
+    bool pointSeen = false;
+    DigitSlot slot;
+    for (int pos = last - 1; pos >= first; --pos) {
+        const auto c = static_cast<unsigned char>(text[pos]);
+        if (b <= kLargestSignedBase && c == '/' && !slashSeen) {
+            slashSeen = fraction = true;
+            StartNumerator(target, denominator);
+            slot = DigitSlot{};
+            continue;
+        }
+        if (b <= kLargestSignedBase && c == '.' && !pointSeen) {
+            pointSeen = fraction = true;
+            BigIntPower(static_cast<int>(b), slot.Index(s), denominator);
+            continue;
+        }
+        const std::uint32_t value = b <= kLargestSignedBase ? DigitValue(c) : c;
+        if (value >= b) {
+            RaiseNumberError(kErrorBadDigit);
+            return -1;
+        }
+        if (!AppendDigit(s, target, slot, value)) return -1;
     }
-    if (b <= kLargestSignedBase && c == '.' && !pointSeen) {
-      pointSeen = fraction = true;
-      BigIntPower(static_cast<int>(b), slot.Index(s), denominator);
-      continue;
-    }
-    const std::uint32_t value = b <= kLargestSignedBase ? DigitValue(c) : c;
-    if (value >= b) {
-      RaiseNumberError(kErrorBadDigit);
-      return -1;
-    }
-    if (!AppendDigit(s, target, slot, value)) return -1;
-  }
-  if (fraction && !PackFraction(s, target, denominator)) return -1;
-  BigSetSign(negative ? -1 : 1, target);
-  return end;
+    if (fraction && !PackFraction(s, target, denominator)) return -1;
+    BigSetSign(negative ? -1 : 1, target);
+    return end;
 }
 
 // Writes the digits of number in the apparent base from the most
 // significant, a digit word at a time; returns the new position.
 int WriteDigits(NumberSystem& s, BigNumber number, char* text, int pos) {
-  const int length = NumeratorLength(number);
-  char digits[32];
-  for (int word = length; word >= 1; --word) {
-    std::uint32_t value = number[word];
-    for (int j = 0; j < s.digitsPerWord; ++j) {
-      digits[j] = DigitCharacter(value % s.apparentBase, s.apparentBase);
-      value /= s.apparentBase;
+    const int length = NumeratorLength(number);
+    char digits[32];
+    for (int word = length; word >= 1; --word) {
+        std::uint32_t value = number[word];
+        for (int j = 0; j < s.digitsPerWord; ++j) {
+            digits[j] = DigitCharacter(value % s.apparentBase, s.apparentBase);
+            value /= s.apparentBase;
+        }
+        int j = s.digitsPerWord - 1;
+        if (word == length) {
+            while (j > 0 && digits[j] == DigitCharacter(0, s.apparentBase)) --j;
+        }
+        for (; j >= 0; --j) {
+            if (text == s.ioBuffer && pos >= s.ioBufferSize - 3) {
+                RaiseNumberError(kErrorBufferOverflow);
+                return pos;
+            }
+            text[pos++] = digits[j];
+        }
     }
-    int j = s.digitsPerWord - 1;
-    if (word == length) {
-      while (j > 0 && digits[j] == DigitCharacter(0, s.apparentBase)) --j;
-    }
-    for (; j >= 0; --j) {
-      if (text == s.ioBuffer && pos >= s.ioBufferSize - 3) {
-        RaiseNumberError(kErrorBufferOverflow);
-        return pos;
-      }
-      text[pos++] = digits[j];
-    }
-  }
-  return pos;
+    return pos;
 }
 
 // Splits the fraction in number into its numerator (kept there) and
 // denominator (moved to denominator).
 void SplitFraction(BigNumber number, BigNumber denominator) {
-  const int n = NumeratorLength(number);
-  const int d = DenominatorLength(number);
-  BigZero(denominator);
-  for (int i = 1; i <= d; ++i) {
-    denominator[i] = number[n + i];
-    number[n + i] = 0;
-  }
-  denominator[0] = static_cast<std::uint32_t>(d);
-  number[0] = (number[0] & kBigSignBit) | static_cast<std::uint32_t>(n);
+    const int n = NumeratorLength(number);
+    const int d = DenominatorLength(number);
+    BigZero(denominator);
+    for (int i = 1; i <= d; ++i) {
+        denominator[i] = number[n + i];
+        number[n + i] = 0;
+    }
+    denominator[0] = static_cast<std::uint32_t>(d);
+    number[0] = (number[0] & kBigSignBit) | static_cast<std::uint32_t>(n);
 }
 
 // Writes numerator / denominator as a radix-point expansion: the numerator is
 // scaled up by whole words so that the quotient has about twice the capacity
 // in words, and the point goes before the digits of that scale.
 int WriteRadixPoint(NumberSystem& s, BigNumber number, BigNumber denominator, char* text, int pos) {
-  const int scaleWords = 2 * s.wordCapacity - NumeratorLength(number);
-  number[0] &= ~kBigSignBit;
-  {
-    UncheckedScope unchecked;
-    BigShiftWords(number, scaleWords, number);
-    BigDivide(number, denominator, number);
-  }
-  const int fractionDigits = scaleWords * s.digitsPerWord;
-  const int total = BigDigitCount(number);
-  if (total <= fractionDigits) {
-    text[pos++] = '0';
-  } else {
-    for (int i = total; i > fractionDigits; --i) text[pos++] = DigitCharacter(BigGetDigit(number, i), s.apparentBase);
-  }
-  int lowest = 1;
-  while (lowest <= fractionDigits && BigGetDigit(number, lowest) == 0) ++lowest;
-  if (lowest > fractionDigits) return pos;
-  text[pos++] = '.';
-  for (int i = fractionDigits; i >= lowest; --i) text[pos++] = DigitCharacter(BigGetDigit(number, i), s.apparentBase);
-  return pos;
+    const int scaleWords = 2 * s.wordCapacity - NumeratorLength(number);
+    number[0] &= ~kBigSignBit;
+    {
+        UncheckedScope unchecked;
+        BigShiftWords(number, scaleWords, number);
+        BigDivide(number, denominator, number);
+    }
+    const int fractionDigits = scaleWords * s.digitsPerWord;
+    const int total = BigDigitCount(number);
+    if (total <= fractionDigits) {
+        text[pos++] = '0';
+    } else {
+        for (int i = total; i > fractionDigits; --i)
+            text[pos++] = DigitCharacter(BigGetDigit(number, i), s.apparentBase);
+    }
+    int lowest = 1;
+    while (lowest <= fractionDigits && BigGetDigit(number, lowest) == 0) ++lowest;
+    if (lowest > fractionDigits) return pos;
+    text[pos++] = '.';
+    for (int i = fractionDigits; i >= lowest; --i) text[pos++] = DigitCharacter(BigGetDigit(number, i), s.apparentBase);
+    return pos;
 }
 
 // Writes number (in the io base, already switched to) as text.
 int WriteText(NumberSystem& s, BigNumber number, char* text) {
-  const std::uint32_t b = s.apparentBase;
-  int pos = 0;
-  if (IsZero(number)) {
-    if (b <= kLargestSignedBase) text[pos++] = '0';
+    const std::uint32_t b = s.apparentBase;
+    int pos = 0;
+    if (IsZero(number)) {
+        if (b <= kLargestSignedBase) text[pos++] = '0';
+        text[pos] = '\0';
+        return pos;
+    }
+    if (b <= kLargestSignedBase && IsNegative(number)) text[pos++] = '-';
+    if (IsFraction(number)) {
+        BigNumber denominator = s.scratch[6];
+        SplitFraction(number, denominator);
+        const bool aboveOne = NumeratorLength(denominator) > 1 || denominator[1] >= 2;
+        if (s.radixPoint == 1 && aboveOne) {
+            pos = WriteRadixPoint(s, number, denominator, text, pos);
+        } else {
+            pos = WriteDigits(s, number, text, pos);
+            text[pos++] = '/';
+            pos = WriteDigits(s, denominator, text, pos);
+        }
+        BigZero(denominator);
+    } else {
+        pos = WriteDigits(s, number, text, pos);
+    }
     text[pos] = '\0';
     return pos;
-  }
-  if (b <= kLargestSignedBase && IsNegative(number)) text[pos++] = '-';
-  if (IsFraction(number)) {
-    BigNumber denominator = s.scratch[6];
-    SplitFraction(number, denominator);
-    const bool aboveOne = NumeratorLength(denominator) > 1 || denominator[1] >= 2;
-    if (s.radixPoint == 1 && aboveOne) {
-      pos = WriteRadixPoint(s, number, denominator, text, pos);
-    } else {
-      pos = WriteDigits(s, number, text, pos);
-      text[pos++] = '/';
-      pos = WriteDigits(s, denominator, text, pos);
-    }
-    BigZero(denominator);
-  } else {
-    pos = WriteDigits(s, number, text, pos);
-  }
-  text[pos] = '\0';
-  return pos;
 }
 
 // Stream mode: reads one line (up to a newline or the end of the file) of
 // inputFile into the io buffer. A line that fills the buffer is left
 // unterminated there, so that parsing it reports the overflow.
 void ReadLine(NumberSystem& s) {
-  int count = 0;
-  for (int c; count < s.ioBufferSize && (c = std::fgetc(s.inputFile)) != EOF && c != '\n';) {
-    s.ioBuffer[count++] = static_cast<char>(c);
-  }
-  s.ioBuffer[count] = '\0';
+    int count = 0;
+    for (int c; count < s.ioBufferSize && (c = std::fgetc(s.inputFile)) != EOF && c != '\n';) {
+        s.ioBuffer[count++] = static_cast<char>(c);
+    }
+    s.ioBuffer[count] = '\0';
 }
 
 }  // namespace
 
 int BigFromString(BigNumber x, const char* text) {
-  if (ErrorPending()) return 0;
-  NumberSystem& s = Workspace();
-  if (!TextBaseUsable(s)) return 0;
-  if (s.readFromFile != 0 && s.inputFile != nullptr) {
-    ReadLine(s);
-    text = s.ioBuffer;
-  }
-  const std::uint32_t savedApparent = s.apparentBase;
-  ApplyBaseRule(s, static_cast<std::uint32_t>(s.ioBase));
-  const std::uint32_t ioWorkingBase = s.base;
-  BigNumber parsed = s.scratch[5];
-  int count;
-  {
-    UncheckedScope unchecked;
-    count = ParseText(s, text, parsed);
-  }
-  ApplyBaseRule(s, savedApparent);
-  // The capacity is judged on the value in the working base: the change of
-  // base raises error 3 when it does not fit.
-  if (!ErrorPending()) BigChangeBase(parsed, ioWorkingBase, x);
-  BigZero(parsed);
-  return ErrorPending() ? 0 : count;
+    if (ErrorPending()) return 0;
+    NumberSystem& s = Workspace();
+    if (!TextBaseUsable(s)) return 0;
+    if (s.readFromFile != 0 && s.inputFile != nullptr) {
+        ReadLine(s);
+        text = s.ioBuffer;
+    }
+    const std::uint32_t savedApparent = s.apparentBase;
+    ApplyBaseRule(s, static_cast<std::uint32_t>(s.ioBase));
+    const std::uint32_t ioWorkingBase = s.base;
+    BigNumber parsed = s.scratch[5];
+    int count;
+    {
+        UncheckedScope unchecked;
+        count = ParseText(s, text, parsed);
+    }
+    ApplyBaseRule(s, savedApparent);
+    // The capacity is judged on the value in the working base: the change of
+    // base raises error 3 when it does not fit.
+    if (!ErrorPending()) BigChangeBase(parsed, ioWorkingBase, x);
+    BigZero(parsed);
+    return ErrorPending() ? 0 : count;
 }
 
 int BigToString(const std::uint32_t* x, char* text) {
-  if (ErrorPending()) return 0;
-  NumberSystem& s = Workspace();
-  if (!TextBaseUsable(s)) return 0;
-  const std::uint32_t savedBase = s.base;
-  const std::uint32_t savedApparent = s.apparentBase;
-  ApplyBaseRule(s, static_cast<std::uint32_t>(s.ioBase));
-  BigNumber converted = s.scratch[5];
-  {
-    UncheckedScope unchecked;
-    BigChangeBase(x, savedBase, converted);
-  }
-  const bool toStream = s.writeToFile != 0 && s.outputFile != nullptr;
-  const int count = ErrorPending() ? 0 : WriteText(s, converted, toStream ? s.ioBuffer : text);
-  BigZero(converted);
-  ApplyBaseRule(s, savedApparent);
-  if (toStream && !ErrorPending()) {
-    std::fputs(s.ioBuffer, s.outputFile);
-    std::fputc('\n', s.outputFile);
-  }
-  return count;
+    if (ErrorPending()) return 0;
+    NumberSystem& s = Workspace();
+    if (!TextBaseUsable(s)) return 0;
+    const std::uint32_t savedBase = s.base;
+    const std::uint32_t savedApparent = s.apparentBase;
+    ApplyBaseRule(s, static_cast<std::uint32_t>(s.ioBase));
+    BigNumber converted = s.scratch[5];
+    {
+        UncheckedScope unchecked;
+        BigChangeBase(x, savedBase, converted);
+    }
+    const bool toStream = s.writeToFile != 0 && s.outputFile != nullptr;
+    const int count = ErrorPending() ? 0 : WriteText(s, converted, toStream ? s.ioBuffer : text);
+    BigZero(converted);
+    ApplyBaseRule(s, savedApparent);
+    if (toStream && !ErrorPending()) {
+        std::fputs(s.ioBuffer, s.outputFile);
+        std::fputc('\n', s.outputFile);
+    }
+    return count;
 }
 
 }  // namespace arkseal

@@ -14,61 +14,61 @@
 namespace arkseal {
 
 int ExponentWindow(const std::uint32_t* x, int i, int* nbs, int* nzs) {
-  *nbs = 1;
-  *nzs = 0;
-  if (!BigTestBit(x, i)) return 0;
-  int r = 1;
-  for (int j = i - 1; j >= 0 && *nbs < 5; --j) {
-    r = 2 * r + BigTestBit(x, j);
-    ++*nbs;
-    if (r % 4 == 0) {
-      *nbs -= 2;
-      *nzs = 2;
-      return r / 4;
+    *nbs = 1;
+    *nzs = 0;
+    if (!BigTestBit(x, i)) return 0;
+    int r = 1;
+    for (int j = i - 1; j >= 0 && *nbs < 5; --j) {
+        r = 2 * r + BigTestBit(x, j);
+        ++*nbs;
+        if (r % 4 == 0) {
+            *nbs -= 2;
+            *nzs = 2;
+            return r / 4;
+        }
     }
-  }
-  if (r % 2 == 0) {
-    --*nbs;
-    *nzs = 1;
-    r /= 2;
-  }
-  return r;
+    if (r % 2 == 0) {
+        --*nbs;
+        *nzs = 1;
+        r /= 2;
+    }
+    return r;
 }
 
 int ExponentWindow2(const std::uint32_t* x, const std::uint32_t* y, int i, int* nbs, int* nzs) {
-  *nbs = 1;
-  *nzs = 0;
-  const int c = 2 * BigTestBit(x, i) + BigTestBit(y, i);
-  if (c == 0) return 0;
-  if (i == 0) return c;
-  const int lower = 2 * BigTestBit(x, i - 1) + BigTestBit(y, i - 1);
-  if (lower != 0) {
-    *nbs = 2;
-    return 4 * c + lower;
-  }
-  // The next pair is zero: one more squaring consumes it.
-  *nzs = 1;
-  return c;
+    *nbs = 1;
+    *nzs = 0;
+    const int c = 2 * BigTestBit(x, i) + BigTestBit(y, i);
+    if (c == 0) return 0;
+    if (i == 0) return c;
+    const int lower = 2 * BigTestBit(x, i - 1) + BigTestBit(y, i - 1);
+    if (lower != 0) {
+        *nbs = 2;
+        return 4 * c + lower;
+    }
+    // The next pair is zero: one more squaring consumes it.
+    *nzs = 1;
+    return c;
 }
 
 int SignedWindow(const std::uint32_t* x, const std::uint32_t* x3, int i, int* nbs, int* nzs) {
-  auto digit = [&](int j) { return BigTestBit(x3, j) - BigTestBit(x, j); };
-  *nbs = 1;
-  *nzs = 0;
-  int r = digit(i);
-  if (r == 0) return 0;
-  const int last = i > 5 ? i - 4 : 1;
-  for (int j = i - 1; j >= last; --j) {
-    r = 2 * r + digit(j);
-    ++*nbs;
-  }
-  if (i > 5 && r % 2 != 0) *nzs = 1;
-  while (r % 2 == 0) {
-    r /= 2;
-    ++*nzs;
-    --*nbs;
-  }
-  return r;
+    auto digit = [&](int j) { return BigTestBit(x3, j) - BigTestBit(x, j); };
+    *nbs = 1;
+    *nzs = 0;
+    int r = digit(i);
+    if (r == 0) return 0;
+    const int last = i > 5 ? i - 4 : 1;
+    for (int j = i - 1; j >= last; --j) {
+        r = 2 * r + digit(j);
+        ++*nbs;
+    }
+    if (i > 5 && r % 2 != 0) *nzs = 1;
+    while (r % 2 == 0) {
+        r /= 2;
+        ++*nzs;
+        --*nbs;
+    }
+    return r;
 }
 
 }  // namespace arkseal

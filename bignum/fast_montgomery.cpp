@@ -24,63 +24,62 @@ namespace arkseal {
 namespace {
 
 Limb InverseOfLimb(Limb m) {
-  Limb y = (3 * m) ^ 2;
-  for (int bits = 5; bits < 64; bits *= 2) y *= 2 - m * y;
-  return y;
+    Limb y = (3 * m) ^ 2;
+    for (int bits = 5; bits < 64; bits *= 2) y *= 2 - m * y;
+    return y;
 }
 
 // z[0..n-1] = (x y) mod 2^(32n) for an even n below 16, by rows.
 void LowProductSmall(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
-  Limb r[8] = {};
-  const int limbs = n / 2;
-  for (int i = 0; i < limbs; ++i) {
-    const Limb xi = LoadLimb(x + 2 * i);
-    Limb carry = 0;
-    for (int j = 0; i + j < limbs; ++j) {
-      const WideLimb p = WideLimb(xi) * LoadLimb(y + 2 * j) + r[i + j] + carry;
-      r[i + j] = Limb(p);
-      carry = Limb(p >> 64);
+    Limb r[8] = {};
+    const int limbs = n / 2;
+    for (int i = 0; i < limbs; ++i) {
+        const Limb xi = LoadLimb(x + 2 * i);
+        Limb carry = 0;
+        for (int j = 0; i + j < limbs; ++j) {
+            const WideLimb p = WideLimb(xi) * LoadLimb(y + 2 * j) + r[i + j] + carry;
+            r[i + j] = Limb(p);
+            carry = Limb(p >> 64);
+        }
     }
-  }
-  for (int i = 0; i < limbs; ++i) StoreLimb(z + 2 * i, r[i]);
+    for (int i = 0; i < limbs; ++i) StoreLimb(z + 2 * i, r[i]);
 }
 
 // z = (x y) mod 2^(32n) for n a power of two from 2 words up; t: 2n words.
-void LowProduct(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y,
-                std::uint32_t* z) {
-  if (n < 16) {
-    LowProductSmall(n, x, y, z);
-  } else {
-    LowerHalfMultiply(n, t, x, y, z);
-  }
+void LowProduct(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+    if (n < 16) {
+        LowProductSmall(n, x, y, z);
+    } else {
+        LowerHalfMultiply(n, t, x, y, z);
+    }
 }
 
 }  // namespace
 
-void FastMontgomeryReduce(int n, std::uint32_t* t, std::uint32_t* q, std::uint32_t* x,
-                          const std::uint32_t* m, const std::uint32_t* inv, std::uint32_t* w) {
-  assert(IsFastMultiplySize(n));
-  if (n == 16) {
-    Comba16MontgomeryReduce(x, m, inv, w);
-    return;
-  }
-  std::copy(x + n, x + 2 * n, w);
-  LowerHalfMultiply(n, t, x, inv, q);
-  UpperHalfMultiply(n, t, q, m, x);
-  if (ArraySubtractInPlace(n, x + n, w)) ArrayAddInPlace(n, m, w);
+void FastMontgomeryReduce(int n, std::uint32_t* t, std::uint32_t* q, std::uint32_t* x, const std::uint32_t* m,
+                          const std::uint32_t* inv, std::uint32_t* w) {
+    assert(IsFastMultiplySize(n));
+    if (n == 16) {
+        Comba16MontgomeryReduce(x, m, inv, w);
+        return;
+    }
+    std::copy(x + n, x + 2 * n, w);
+    LowerHalfMultiply(n, t, x, inv, q);
+    UpperHalfMultiply(n, t, q, m, x);
+    if (ArraySubtractInPlace(n, x + n, w)) ArrayAddInPlace(n, m, w);
 }
 
 void FastMontgomeryInverse(int n, std::uint32_t* t, const std::uint32_t* m, std::uint32_t* inv) {
-  assert(IsFastMultiplySize(n) && m[0] % 2 == 1);
-  std::fill(inv, inv + n, 0);
-  StoreLimb(inv, InverseOfLimb(LoadLimb(m)));
-  // inv[0..k-1] is the inverse mod 2^(32k) and inv[k..] is zero.
-  for (int k = 2; k < n; k *= 2) {
-    LowProduct(2 * k, t + 2 * k, m, inv, t);
-    LowProduct(k, t + 2 * k, inv, t + k, t);
-    Carry borrow = 0;
-    for (int i = 0; i < k; i += 2) StoreLimb(inv + k + i, SubBorrow(0, LoadLimb(t + i), borrow));
-  }
+    assert(IsFastMultiplySize(n) && m[0] % 2 == 1);
+    std::fill(inv, inv + n, 0);
+    StoreLimb(inv, InverseOfLimb(LoadLimb(m)));
+    // inv[0..k-1] is the inverse mod 2^(32k) and inv[k..] is zero.
+    for (int k = 2; k < n; k *= 2) {
+        LowProduct(2 * k, t + 2 * k, m, inv, t);
+        LowProduct(k, t + 2 * k, inv, t + k, t);
+        Carry borrow = 0;
+        for (int i = 0; i < k; i += 2) StoreLimb(inv + k + i, SubBorrow(0, LoadLimb(t + i), borrow));
+    }
 }
 
 }  // namespace arkseal

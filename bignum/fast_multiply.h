@@ -42,24 +42,21 @@ std::uint32_t ArraySubtract(int n, const std::uint32_t* x, const std::uint32_t* 
 std::uint32_t ArraySubtractInPlace(int n, const std::uint32_t* x, std::uint32_t* y);
 
 // z[0..2n-1] = x * y; t: 2n words of temporary space.
-void KaratsubaMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y,
-                       std::uint32_t* z);
+void KaratsubaMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
 // z[0..2n-1] = x^2; t: 2n words.
 void KaratsubaSquare(int n, std::uint32_t* t, const std::uint32_t* x, std::uint32_t* z);
 // z[0..n-1] = (x * y) mod 2^(32n); t: 2n words.
-void LowerHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y,
-                       std::uint32_t* z);
+void LowerHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
 // z[n..2n-1] = the upper n words of x * y, where z[0..n-1] already holds the
 // lower n words of that product and is left unchanged; t: 2n words.
-void UpperHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y,
-                       std::uint32_t* z);
+void UpperHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
 
 // Montgomery reduction with R = 2^(32n): w[0..n-1] = x * R^-1 mod m, below m,
 // for x[0..2n-1] below m * R. m is odd, inv = m^-1 mod R. On return x[0..n-1]
 // is unchanged and x[n..2n-1] may be overwritten. q: n words and t: 2n words
 // of temporary space. w must not overlap x, q or t.
-void FastMontgomeryReduce(int n, std::uint32_t* t, std::uint32_t* q, std::uint32_t* x,
-                          const std::uint32_t* m, const std::uint32_t* inv, std::uint32_t* w);
+void FastMontgomeryReduce(int n, std::uint32_t* t, std::uint32_t* q, std::uint32_t* x, const std::uint32_t* m,
+                          const std::uint32_t* inv, std::uint32_t* w);
 // inv[0..n-1] = m^-1 mod 2^(32n) for an odd m[0..n-1]; t: 2n words.
 void FastMontgomeryInverse(int n, std::uint32_t* t, const std::uint32_t* m, std::uint32_t* inv);
 

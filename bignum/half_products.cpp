@@ -32,62 +32,60 @@ namespace {
 
 // z[0..n-1] += v modulo 2^(32n), v a small signed value held modulo 2^64.
 void AddSmallModulo(int n, std::uint32_t* z, Limb v) {
-  if (static_cast<std::int64_t>(v) >= 0) {
-    AddToArray(n, z, v);
-  } else {
-    SubtractFromArray(n, z, -v);
-  }
+    if (static_cast<std::int64_t>(v) >= 0) {
+        AddToArray(n, z, v);
+    } else {
+        SubtractFromArray(n, z, -v);
+    }
 }
 
 }  // namespace
 
-void LowerHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y,
-                       std::uint32_t* z) {
-  assert(IsFastMultiplySize(n));
-  if (n == 16) {
-    Comba16MultiplyLow(x, y, z);
-    return;
-  }
-  const int h = n / 2;
-  KaratsubaMultiply(h, t, x, y, z);
-  LowerHalfMultiply(h, t + h, x + h, y, t);
-  ArrayAddInPlace(h, t, z + h);
-  LowerHalfMultiply(h, t + h, x, y + h, t);
-  ArrayAddInPlace(h, t, z + h);
+void LowerHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+    assert(IsFastMultiplySize(n));
+    if (n == 16) {
+        Comba16MultiplyLow(x, y, z);
+        return;
+    }
+    const int h = n / 2;
+    KaratsubaMultiply(h, t, x, y, z);
+    LowerHalfMultiply(h, t + h, x + h, y, t);
+    ArrayAddInPlace(h, t, z + h);
+    LowerHalfMultiply(h, t + h, x, y + h, t);
+    ArrayAddInPlace(h, t, z + h);
 }
 
-void UpperHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y,
-                       std::uint32_t* z) {
-  assert(IsFastMultiplySize(n));
-  if (n == 16) {
-    Comba16MultiplyHigh(x, y, z);
-    return;
-  }
-  const int h = n / 2;
-  std::uint32_t* const low0 = z;          // L0 = A0
-  std::uint32_t* const low1 = z + h;      // L1
-  std::uint32_t* const high0 = z + n;     // half sums, then Z0, then the result
-  std::uint32_t* const high1 = z + n + h; // half sums, then Z1, then the result
-  std::uint32_t* const middle0 = t;       // M0, then E_lo, then A1
-  std::uint32_t* const middle1 = t + h;   // M1, then M1 - Z1 - A1
+void UpperHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+    assert(IsFastMultiplySize(n));
+    if (n == 16) {
+        Comba16MultiplyHigh(x, y, z);
+        return;
+    }
+    const int h = n / 2;
+    std::uint32_t* const low0 = z;           // L0 = A0
+    std::uint32_t* const low1 = z + h;       // L1
+    std::uint32_t* const high0 = z + n;      // half sums, then Z0, then the result
+    std::uint32_t* const high1 = z + n + h;  // half sums, then Z1, then the result
+    std::uint32_t* const middle0 = t;        // M0, then E_lo, then A1
+    std::uint32_t* const middle1 = t + h;    // M1, then M1 - Z1 - A1
 
-  const std::uint32_t cx = ArrayAdd(h, x, x + h, high0);
-  const std::uint32_t cy = ArrayAdd(h, y, y + h, high1);
-  KaratsubaMultiply(h, t + n, high0, high1, t);
-  Limb m2 = cx & cy;
-  if (cx) m2 += ArrayAddInPlace(h, high1, middle1);
-  if (cy) m2 += ArrayAddInPlace(h, high0, middle1);
-  KaratsubaMultiply(h, t + n, x + h, y + h, high0);
+    const std::uint32_t cx = ArrayAdd(h, x, x + h, high0);
+    const std::uint32_t cy = ArrayAdd(h, y, y + h, high1);
+    KaratsubaMultiply(h, t + n, high0, high1, t);
+    Limb m2 = cx & cy;
+    if (cx) m2 += ArrayAddInPlace(h, high1, middle1);
+    if (cy) m2 += ArrayAddInPlace(h, high0, middle1);
+    KaratsubaMultiply(h, t + n, x + h, y + h, high0);
 
-  Limb beta = ArraySubtractInPlace(h, high0, middle0);
-  beta += ArraySubtractInPlace(h, low0, middle0);
-  const Limb c = ArraySubtract(h, low1, middle0, middle0);
-  Limb borrows = ArraySubtractInPlace(h, high1, middle1);
-  borrows += ArraySubtractInPlace(h, middle0, middle1);
+    Limb beta = ArraySubtractInPlace(h, high0, middle0);
+    beta += ArraySubtractInPlace(h, low0, middle0);
+    const Limb c = ArraySubtract(h, low1, middle0, middle0);
+    Limb borrows = ArraySubtractInPlace(h, high1, middle1);
+    borrows += ArraySubtractInPlace(h, middle0, middle1);
 
-  const Limb carry = ArrayAddInPlace(h, middle1, high0);
-  AddSmallModulo(h, high1, carry + m2 - borrows);
-  AddSmallModulo(n, high0, c - beta);
+    const Limb carry = ArrayAddInPlace(h, middle1, high0);
+    AddSmallModulo(h, high1, carry + m2 - borrows);
+    AddSmallModulo(n, high0, c - beta);
 }
 
 }  // namespace arkseal

@@ -28,112 +28,112 @@ using WideLimb = unsigned __int128;
 using Carry = unsigned char;
 
 inline Limb LoadLimb(const std::uint32_t* p) {
-  if constexpr (std::endian::native == std::endian::little) {
-    Limb v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-  } else {
-    return Limb(p[0]) | Limb(p[1]) << 32;
-  }
+    if constexpr (std::endian::native == std::endian::little) {
+        Limb v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    } else {
+        return Limb(p[0]) | Limb(p[1]) << 32;
+    }
 }
 
 inline void StoreLimb(std::uint32_t* p, Limb v) {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(p, &v, sizeof v);
-  } else {
-    p[0] = std::uint32_t(v);
-    p[1] = std::uint32_t(v >> 32);
-  }
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, &v, sizeof v);
+    } else {
+        p[0] = std::uint32_t(v);
+        p[1] = std::uint32_t(v >> 32);
+    }
 }
 
 // a + b + carry; carry becomes the carry out.
 inline Limb AddCarry(Limb a, Limb b, Carry& carry) {
 #if defined(__x86_64__)
-  unsigned long long r;
-  carry = _addcarry_u64(carry, a, b, &r);
-  return r;
+    unsigned long long r;
+    carry = _addcarry_u64(carry, a, b, &r);
+    return r;
 #else
-  Limb s = a + b;
-  Carry c1 = s < a;
-  Limb r = s + carry;
-  carry = c1 | (r < s);
-  return r;
+    Limb s = a + b;
+    Carry c1 = s < a;
+    Limb r = s + carry;
+    carry = c1 | (r < s);
+    return r;
 #endif
 }
 
 // a - b - borrow; borrow becomes the borrow out.
 inline Limb SubBorrow(Limb a, Limb b, Carry& borrow) {
 #if defined(__x86_64__)
-  unsigned long long r;
-  borrow = _subborrow_u64(borrow, a, b, &r);
-  return r;
+    unsigned long long r;
+    borrow = _subborrow_u64(borrow, a, b, &r);
+    return r;
 #else
-  Limb d = a - b;
-  Carry b1 = a < b;
-  Limb r = d - borrow;
-  borrow = b1 | (d < borrow);
-  return r;
+    Limb d = a - b;
+    Carry b1 = a < b;
+    Limb r = d - borrow;
+    borrow = b1 | (d < borrow);
+    return r;
 #endif
 }
 
 // Three-limb column accumulator of the Comba kernels: c0 + c1 2^64 + c2 2^128.
 struct ColumnSum {
-  Limb c0 = 0, c1 = 0, c2 = 0;
+    Limb c0 = 0, c1 = 0, c2 = 0;
 
-  // Adds the 128-bit product x * y.
-  void MulAdd(Limb x, Limb y) {
-    WideLimb p = WideLimb(x) * y;
-    Carry k = 0;
-    c0 = AddCarry(c0, Limb(p), k);
-    c1 = AddCarry(c1, Limb(p >> 64), k);
-    c2 = AddCarry(c2, 0, k);
-  }
+    // Adds the 128-bit product x * y.
+    void MulAdd(Limb x, Limb y) {
+        WideLimb p = WideLimb(x) * y;
+        Carry k = 0;
+        c0 = AddCarry(c0, Limb(p), k);
+        c1 = AddCarry(c1, Limb(p >> 64), k);
+        c2 = AddCarry(c2, 0, k);
+    }
 
-  // Adds v.
-  void Add(Limb v) {
-    Carry k = 0;
-    c0 = AddCarry(c0, v, k);
-    c1 = AddCarry(c1, 0, k);
-    c2 = AddCarry(c2, 0, k);
-  }
+    // Adds v.
+    void Add(Limb v) {
+        Carry k = 0;
+        c0 = AddCarry(c0, v, k);
+        c1 = AddCarry(c1, 0, k);
+        c2 = AddCarry(c2, 0, k);
+    }
 
-  // Returns the finished low limb of the column and moves the rest down.
-  Limb Shift() {
-    Limb low = c0;
-    c0 = c1;
-    c1 = c2;
-    c2 = 0;
-    return low;
-  }
+    // Returns the finished low limb of the column and moves the rest down.
+    Limb Shift() {
+        Limb low = c0;
+        c0 = c1;
+        c1 = c2;
+        c2 = 0;
+        return low;
+    }
 };
 
 // z[0..n-1] += v for an even word count n; returns what carries out of the top.
 inline Limb AddToArray(int n, std::uint32_t* z, Limb v) {
-  for (int i = 0; i < n && v != 0; i += 2) {
-    Carry k = 0;
-    StoreLimb(z + i, AddCarry(LoadLimb(z + i), v, k));
-    v = k;
-  }
-  return v;
+    for (int i = 0; i < n && v != 0; i += 2) {
+        Carry k = 0;
+        StoreLimb(z + i, AddCarry(LoadLimb(z + i), v, k));
+        v = k;
+    }
+    return v;
 }
 
 // z[0..n-1] -= v for an even word count n; returns what borrows out of the top.
 inline Limb SubtractFromArray(int n, std::uint32_t* z, Limb v) {
-  for (int i = 0; i < n && v != 0; i += 2) {
-    Carry k = 0;
-    StoreLimb(z + i, SubBorrow(LoadLimb(z + i), v, k));
-    v = k;
-  }
-  return v;
+    for (int i = 0; i < n && v != 0; i += 2) {
+        Carry k = 0;
+        StoreLimb(z + i, SubBorrow(LoadLimb(z + i), v, k));
+        v = k;
+    }
+    return v;
 }
 
 // Compares two arrays of an even word count n: negative, zero or positive.
 inline int CompareArrays(int n, const std::uint32_t* x, const std::uint32_t* y) {
-  for (int i = n - 2; i >= 0; i -= 2) {
-    const Limb a = LoadLimb(x + i), b = LoadLimb(y + i);
-    if (a != b) return a < b ? -1 : 1;
-  }
-  return 0;
+    for (int i = n - 2; i >= 0; i -= 2) {
+        const Limb a = LoadLimb(x + i), b = LoadLimb(y + i);
+        if (a != b) return a < b ? -1 : 1;
+    }
+    return 0;
 }
 
 }  // namespace arkseal

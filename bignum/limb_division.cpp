@@ -28,127 +28,126 @@ constexpr int kSmallLimbs = 16;
 constexpr int kLargeLimbs = 704;  // 1408 words: twice the program's capacity and more
 
 int Pack(Limb* out, const std::uint32_t* x, int n) {
-  const int limbs = (n + 1) / 2;
-  for (int i = 0; i < n / 2; ++i) out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
-  if (n % 2) out[limbs - 1] = x[n - 1];
-  return limbs;
+    const int limbs = (n + 1) / 2;
+    for (int i = 0; i < n / 2; ++i) out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
+    if (n % 2) out[limbs - 1] = x[n - 1];
+    return limbs;
 }
 
 // Writes `words` words of in, reading zero past its `limbs` limbs.
 void Unpack(std::uint32_t* z, const Limb* in, int limbs, int words) {
-  for (int i = 0; i < words; ++i) {
-    const Limb limb = i / 2 < limbs ? in[i / 2] : 0;
-    z[i] = static_cast<std::uint32_t>(limb >> (32 * (i % 2)));
-  }
+    for (int i = 0; i < words; ++i) {
+        const Limb limb = i / 2 < limbs ? in[i / 2] : 0;
+        z[i] = static_cast<std::uint32_t>(limb >> (32 * (i % 2)));
+    }
 }
 
 // z -= x * m over n limbs; returns the limb still to subtract above.
 Limb MultiplySubtractRow(Limb* z, const Limb* x, int n, Limb m) {
-  Limb c = 0;
-  for (int i = 0; i < n; ++i) {
-    const WideLimb p = static_cast<WideLimb>(x[i]) * m + c;
-    const auto low = static_cast<Limb>(p);
-    c = static_cast<Limb>(p >> 64);
-    if (z[i] < low) ++c;
-    z[i] -= low;
-  }
-  return c;
+    Limb c = 0;
+    for (int i = 0; i < n; ++i) {
+        const WideLimb p = static_cast<WideLimb>(x[i]) * m + c;
+        const auto low = static_cast<Limb>(p);
+        c = static_cast<Limb>(p >> 64);
+        if (z[i] < low) ++c;
+        z[i] -= low;
+    }
+    return c;
 }
 
 void AddRow(Limb* z, const Limb* x, int n) {
-  Limb c = 0;
-  for (int i = 0; i < n; ++i) {
-    const WideLimb s = static_cast<WideLimb>(z[i]) + x[i] + c;
-    z[i] = static_cast<Limb>(s);
-    c = static_cast<Limb>(s >> 64);
-  }
+    Limb c = 0;
+    for (int i = 0; i < n; ++i) {
+        const WideLimb s = static_cast<WideLimb>(z[i]) + x[i] + c;
+        z[i] = static_cast<Limb>(s);
+        c = static_cast<Limb>(s >> 64);
+    }
 }
 
 // x <<= s (0 < s < 64) over n limbs; returns the bits shifted out.
 Limb ShiftLeft(Limb* x, int n, int s) {
-  const Limb out = x[n - 1] >> (64 - s);
-  for (int i = n - 1; i > 0; --i) x[i] = (x[i] << s) | (x[i - 1] >> (64 - s));
-  x[0] <<= s;
-  return out;
+    const Limb out = x[n - 1] >> (64 - s);
+    for (int i = n - 1; i > 0; --i) x[i] = (x[i] << s) | (x[i - 1] >> (64 - s));
+    x[0] <<= s;
+    return out;
 }
 
 void ShiftRight(Limb* x, int n, int s) {
-  for (int i = 0; i < n - 1; ++i) x[i] = (x[i] >> s) | (x[i + 1] << (64 - s));
-  x[n - 1] >>= s;
+    for (int i = 0; i < n - 1; ++i) x[i] = (x[i] >> s) | (x[i + 1] << (64 - s));
+    x[n - 1] >>= s;
 }
 
 // u (m + 1 limbs, normalised with v) by v (n >= 2 limbs, top bit set).
 void DivideNormalised(Limb* u, int m, const Limb* v, int n, Limb* q) {
-  const Limb v1 = v[n - 1];
-  const Limb v2 = v[n - 2];
-  for (int j = m - n; j >= 0; --j) {
-    const Limb top = u[j + n];
-    Limb qhat;
-    WideLimb rhat;
-    if (top >= v1) {
-      qhat = ~Limb{0};
-      rhat = static_cast<WideLimb>(u[j + n - 1]) + v1;
-    } else {
-      const WideLimb numerator = static_cast<WideLimb>(top) << 64 | u[j + n - 1];
-      qhat = static_cast<Limb>(numerator / v1);
-      rhat = numerator - static_cast<WideLimb>(qhat) * v1;
+    const Limb v1 = v[n - 1];
+    const Limb v2 = v[n - 2];
+    for (int j = m - n; j >= 0; --j) {
+        const Limb top = u[j + n];
+        Limb qhat;
+        WideLimb rhat;
+        if (top >= v1) {
+            qhat = ~Limb{0};
+            rhat = static_cast<WideLimb>(u[j + n - 1]) + v1;
+        } else {
+            const WideLimb numerator = static_cast<WideLimb>(top) << 64 | u[j + n - 1];
+            qhat = static_cast<Limb>(numerator / v1);
+            rhat = numerator - static_cast<WideLimb>(qhat) * v1;
+        }
+        while ((rhat >> 64) == 0 && static_cast<WideLimb>(qhat) * v2 > (rhat << 64 | u[j + n - 2])) {
+            --qhat;
+            rhat += v1;
+        }
+        const Limb borrow = MultiplySubtractRow(u + j, v, n, qhat);
+        if (borrow > top) {
+            AddRow(u + j, v, n);
+            --qhat;
+        }
+        u[j + n] = 0;
+        q[j] = qhat;
     }
-    while ((rhat >> 64) == 0 && static_cast<WideLimb>(qhat) * v2 > (rhat << 64 | u[j + n - 2])) {
-      --qhat;
-      rhat += v1;
-    }
-    const Limb borrow = MultiplySubtractRow(u + j, v, n, qhat);
-    if (borrow > top) {
-      AddRow(u + j, v, n);
-      --qhat;
-    }
-    u[j + n] = 0;
-    q[j] = qhat;
-  }
 }
 
 template <int kLimbs>
 void DivideInBuffers(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, std::uint32_t* q, int quotientWords) {
-  Limb us[kLimbs + 1];
-  Limb vs[kLimbs];
-  Limb qs[kLimbs];
-  const int m = Pack(us, u, lx);
-  const int n = Pack(vs, v, ly);
-  us[m] = 0;
-  if (n == 1) {
-    WideLimb r = 0;
-    for (int i = m - 1; i >= 0; --i) {
-      const WideLimb t = r << 64 | us[i];
-      qs[i] = static_cast<Limb>(t / vs[0]);
-      r = t % vs[0];
-      us[i] = 0;
+    Limb us[kLimbs + 1];
+    Limb vs[kLimbs];
+    Limb qs[kLimbs];
+    const int m = Pack(us, u, lx);
+    const int n = Pack(vs, v, ly);
+    us[m] = 0;
+    if (n == 1) {
+        WideLimb r = 0;
+        for (int i = m - 1; i >= 0; --i) {
+            const WideLimb t = r << 64 | us[i];
+            qs[i] = static_cast<Limb>(t / vs[0]);
+            r = t % vs[0];
+            us[i] = 0;
+        }
+        us[0] = static_cast<Limb>(r);
+    } else {
+        const int s = std::countl_zero(vs[n - 1]);
+        if (s > 0) {
+            ShiftLeft(vs, n, s);
+            us[m] = ShiftLeft(us, m, s);
+        }
+        DivideNormalised(us, m, vs, n, qs);
+        if (s > 0) ShiftRight(us, n, s);
     }
-    us[0] = static_cast<Limb>(r);
-  } else {
-    const int s = std::countl_zero(vs[n - 1]);
-    if (s > 0) {
-      ShiftLeft(vs, n, s);
-      us[m] = ShiftLeft(us, m, s);
-    }
-    DivideNormalised(us, m, vs, n, qs);
-    if (s > 0) ShiftRight(us, n, s);
-  }
-  Unpack(u, us, n, lx + 1);
-  if (q != nullptr) Unpack(q, qs, m - n + 1, quotientWords);
+    Unpack(u, us, n, lx + 1);
+    if (q != nullptr) Unpack(q, qs, m - n + 1, quotientWords);
 }
 
 }  // namespace
 
-bool DivideWordsInLimbs(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, std::uint32_t* q,
-                        int quotientWords) {
-  if (lx <= 2 * kSmallLimbs) {
-    DivideInBuffers<kSmallLimbs>(u, lx, v, ly, q, quotientWords);
-  } else if (lx <= 2 * kLargeLimbs) {
-    DivideInBuffers<kLargeLimbs>(u, lx, v, ly, q, quotientWords);
-  } else {
-    return false;
-  }
-  return true;
+bool DivideWordsInLimbs(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, std::uint32_t* q, int quotientWords) {
+    if (lx <= 2 * kSmallLimbs) {
+        DivideInBuffers<kSmallLimbs>(u, lx, v, ly, q, quotientWords);
+    } else if (lx <= 2 * kLargeLimbs) {
+        DivideInBuffers<kLargeLimbs>(u, lx, v, ly, q, quotientWords);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 #else

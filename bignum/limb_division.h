@@ -10,7 +10,6 @@ namespace arkseal {
 // leaves the remainder in u[0..ly) with u[ly..lx] zero (u has lx + 1 words),
 // and stores quotientWords words of the quotient in q unless q is null.
 // false, with nothing written, when unavailable or longer than its buffers.
-bool DivideWordsInLimbs(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, std::uint32_t* q,
-                        int quotientWords);
+bool DivideWordsInLimbs(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, std::uint32_t* q, int quotientWords);
 
 }  // namespace arkseal

@@ -32,18 +32,18 @@ using WideLimb = unsigned __int128;
 constexpr int kMaxLimbs = 512;
 
 int Pack(Limb* out, const std::uint32_t* x, int n) {
-  const int limbs = (n + 1) / 2;
-  for (int i = 0; i < n / 2; ++i) out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
-  if (n % 2) out[limbs - 1] = x[n - 1];
-  return limbs;
+    const int limbs = (n + 1) / 2;
+    for (int i = 0; i < n / 2; ++i) out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
+    if (n % 2) out[limbs - 1] = x[n - 1];
+    return limbs;
 }
 
 void Unpack(std::uint32_t* z, const Limb* in, int words) {
-  for (int i = 0; i < words / 2; ++i) {
-    z[2 * i] = static_cast<std::uint32_t>(in[i]);
-    z[2 * i + 1] = static_cast<std::uint32_t>(in[i] >> 32);
-  }
-  if (words % 2) z[words - 1] = static_cast<std::uint32_t>(in[words / 2]);
+    for (int i = 0; i < words / 2; ++i) {
+        z[2 * i] = static_cast<std::uint32_t>(in[i]);
+        z[2 * i + 1] = static_cast<std::uint32_t>(in[i] >> 32);
+    }
+    if (words % 2) z[words - 1] = static_cast<std::uint32_t>(in[words / 2]);
 }
 
 // Fixed-size copies between words and limbs, one limb at a time: on a
@@ -51,41 +51,41 @@ void Unpack(std::uint32_t* z, const Limb* in, int words) {
 // is a single 64-bit load or store and the limbs can stay in registers.
 template <int kLimbs>
 void PackFixed(Limb* out, const std::uint32_t* x) {
-  for (int i = 0; i < kLimbs; ++i) {
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(&out[i], x + 2 * i, sizeof(Limb));
-    } else {
-      out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
+    for (int i = 0; i < kLimbs; ++i) {
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(&out[i], x + 2 * i, sizeof(Limb));
+        } else {
+            out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
+        }
     }
-  }
 }
 
 template <int kLimbs>
 void UnpackFixed(std::uint32_t* z, const Limb* in) {
-  for (int i = 0; i < kLimbs; ++i) {
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(z + 2 * i, &in[i], sizeof(Limb));
-    } else {
-      z[2 * i] = static_cast<std::uint32_t>(in[i]);
-      z[2 * i + 1] = static_cast<std::uint32_t>(in[i] >> 32);
+    for (int i = 0; i < kLimbs; ++i) {
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(z + 2 * i, &in[i], sizeof(Limb));
+        } else {
+            z[2 * i] = static_cast<std::uint32_t>(in[i]);
+            z[2 * i + 1] = static_cast<std::uint32_t>(in[i] >> 32);
+        }
     }
-  }
 }
 
 // Three-limb column accumulator: a 128-bit low part and the limb above it.
 struct Column {
-  WideLimb low = 0;
-  Limb high = 0;
-  void Add(WideLimb p) {
-    low += p;
-    high += low < p ? 1 : 0;
-  }
-  Limb Shift() {
-    const auto limb = static_cast<Limb>(low);
-    low = (low >> 64) | static_cast<WideLimb>(high) << 64;
-    high = 0;
-    return limb;
-  }
+    WideLimb low = 0;
+    Limb high = 0;
+    void Add(WideLimb p) {
+        low += p;
+        high += low < p ? 1 : 0;
+    }
+    Limb Shift() {
+        const auto limb = static_cast<Limb>(low);
+        low = (low >> 64) | static_cast<WideLimb>(high) << 64;
+        high = 0;
+        return limb;
+    }
 };
 
 // Column-wise products of exactly N limbs, fully unrolled by the compiler:
@@ -94,124 +94,125 @@ struct Column {
 // runs about a third slower.
 template <int N>
 [[gnu::noinline]] void CombaMultiply(Limb* z, const Limb* x, const Limb* y) {
-  Column acc;
+    Column acc;
 #pragma GCC unroll 16
-  for (int k = 0; k < 2 * N - 1; ++k) {
+    for (int k = 0; k < 2 * N - 1; ++k) {
 #pragma GCC unroll 16
-    for (int i = k < N ? 0 : k - N + 1; i <= (k < N ? k : N - 1); ++i) acc.Add(static_cast<WideLimb>(x[i]) * y[k - i]);
-    z[k] = acc.Shift();
-  }
-  z[2 * N - 1] = acc.Shift();
+        for (int i = k < N ? 0 : k - N + 1; i <= (k < N ? k : N - 1); ++i)
+            acc.Add(static_cast<WideLimb>(x[i]) * y[k - i]);
+        z[k] = acc.Shift();
+    }
+    z[2 * N - 1] = acc.Shift();
 }
 
 // Each column sums the cross products x_i x_j (i < j) once, doubles them and
 // adds the square x_(k/2)^2 of an even column.
 template <int N>
 [[gnu::noinline]] void CombaSquare(Limb* z, const Limb* x) {
-  Column acc;
+    Column acc;
 #pragma GCC unroll 16
-  for (int k = 0; k < 2 * N - 1; ++k) {
-    Column cross;
+    for (int k = 0; k < 2 * N - 1; ++k) {
+        Column cross;
 #pragma GCC unroll 16
-    for (int i = k < N ? 0 : k - N + 1; 2 * i < k; ++i) cross.Add(static_cast<WideLimb>(x[i]) * x[k - i]);
-    acc.Add(cross.low << 1);
-    acc.high += static_cast<Limb>(cross.low >> 127) | cross.high << 1;
-    if (k % 2 == 0) acc.Add(static_cast<WideLimb>(x[k / 2]) * x[k / 2]);
-    z[k] = acc.Shift();
-  }
-  z[2 * N - 1] = acc.Shift();
+        for (int i = k < N ? 0 : k - N + 1; 2 * i < k; ++i) cross.Add(static_cast<WideLimb>(x[i]) * x[k - i]);
+        acc.Add(cross.low << 1);
+        acc.high += static_cast<Limb>(cross.low >> 127) | cross.high << 1;
+        if (k % 2 == 0) acc.Add(static_cast<WideLimb>(x[k / 2]) * x[k / 2]);
+        z[k] = acc.Shift();
+    }
+    z[2 * N - 1] = acc.Shift();
 }
 
 Limb MultiplyRow(Limb* z, const Limb* x, int n, Limb m) {
-  WideLimb c = 0;
-  for (int i = 0; i < n; ++i) {
-    c += static_cast<WideLimb>(x[i]) * m;
-    z[i] = static_cast<Limb>(c);
-    c >>= 64;
-  }
-  return static_cast<Limb>(c);
+    WideLimb c = 0;
+    for (int i = 0; i < n; ++i) {
+        c += static_cast<WideLimb>(x[i]) * m;
+        z[i] = static_cast<Limb>(c);
+        c >>= 64;
+    }
+    return static_cast<Limb>(c);
 }
 
 Limb MultiplyAddRow(Limb* z, const Limb* x, int n, Limb m) {
-  WideLimb c = 0;
-  for (int i = 0; i < n; ++i) {
-    c += static_cast<WideLimb>(x[i]) * m + z[i];
-    z[i] = static_cast<Limb>(c);
-    c >>= 64;
-  }
-  return static_cast<Limb>(c);
+    WideLimb c = 0;
+    for (int i = 0; i < n; ++i) {
+        c += static_cast<WideLimb>(x[i]) * m + z[i];
+        z[i] = static_cast<Limb>(c);
+        c >>= 64;
+    }
+    return static_cast<Limb>(c);
 }
 
 void MultiplyLimbs(Limb* z, const Limb* x, int n, const Limb* y, int m) {
-  z[m] = MultiplyRow(z, y, m, x[0]);
-  for (int i = 1; i < n; ++i) z[i + m] = MultiplyAddRow(z + i, y, m, x[i]);
+    z[m] = MultiplyRow(z, y, m, x[0]);
+    for (int i = 1; i < n; ++i) z[i + m] = MultiplyAddRow(z + i, y, m, x[i]);
 }
 
 void SquareLimbs(Limb* z, const Limb* x, int n) {
-  z[0] = 0;
-  z[2 * n - 1] = 0;
-  if (n > 1) {
-    z[n] = MultiplyRow(z + 1, x + 1, n - 1, x[0]);
-    for (int i = 1; i < n - 1; ++i) z[n + i] = MultiplyAddRow(z + 2 * i + 1, x + i + 1, n - i - 1, x[i]);
-  }
-  // One pass doubles the cross products (bit 63 of each limb moves up) and
-  // adds the diagonal squares.
-  WideLimb c = 0;
-  Limb shiftedOut = 0;
-  for (int i = 0; i < n; ++i) {
-    const Limb low = z[2 * i];
-    const Limb high = z[2 * i + 1];
-    c += static_cast<WideLimb>(x[i]) * x[i] + ((low << 1) | shiftedOut);
-    z[2 * i] = static_cast<Limb>(c);
-    c >>= 64;
-    c += (high << 1) | (low >> 63);
-    z[2 * i + 1] = static_cast<Limb>(c);
-    c >>= 64;
-    shiftedOut = high >> 63;
-  }
+    z[0] = 0;
+    z[2 * n - 1] = 0;
+    if (n > 1) {
+        z[n] = MultiplyRow(z + 1, x + 1, n - 1, x[0]);
+        for (int i = 1; i < n - 1; ++i) z[n + i] = MultiplyAddRow(z + 2 * i + 1, x + i + 1, n - i - 1, x[i]);
+    }
+    // One pass doubles the cross products (bit 63 of each limb moves up) and
+    // adds the diagonal squares.
+    WideLimb c = 0;
+    Limb shiftedOut = 0;
+    for (int i = 0; i < n; ++i) {
+        const Limb low = z[2 * i];
+        const Limb high = z[2 * i + 1];
+        c += static_cast<WideLimb>(x[i]) * x[i] + ((low << 1) | shiftedOut);
+        z[2 * i] = static_cast<Limb>(c);
+        c >>= 64;
+        c += (high << 1) | (low >> 63);
+        z[2 * i + 1] = static_cast<Limb>(c);
+        c >>= 64;
+        shiftedOut = high >> 63;
+    }
 }
 
 // Products in limb buffers of kLimbs limbs per operand: small operands get
 // small stack frames.
 template <int kLimbs>
 void MultiplyInBuffers(std::uint32_t* z, const std::uint32_t* x, int n, const std::uint32_t* y, int m) {
-  Limb xs[kLimbs];
-  Limb ys[kLimbs];
-  Limb zs[2 * kLimbs];
-  const int nl = Pack(xs, x, n);
-  const int ml = Pack(ys, y, m);
-  MultiplyLimbs(zs, xs, nl, ys, ml);
-  Unpack(z, zs, n + m);
+    Limb xs[kLimbs];
+    Limb ys[kLimbs];
+    Limb zs[2 * kLimbs];
+    const int nl = Pack(xs, x, n);
+    const int ml = Pack(ys, y, m);
+    MultiplyLimbs(zs, xs, nl, ys, ml);
+    Unpack(z, zs, n + m);
 }
 
 template <int kLimbs>
 void SquareInBuffers(std::uint32_t* z, const std::uint32_t* x, int n) {
-  Limb xs[kLimbs];
-  Limb zs[2 * kLimbs];
-  const int nl = Pack(xs, x, n);
-  SquareLimbs(zs, xs, nl);
-  Unpack(z, zs, 2 * n);
+    Limb xs[kLimbs];
+    Limb zs[2 * kLimbs];
+    const int nl = Pack(xs, x, n);
+    SquareLimbs(zs, xs, nl);
+    Unpack(z, zs, 2 * n);
 }
 
 // Operands of exactly 2N words through the unrolled column-wise forms.
 template <int N>
 void CombaMultiplyWords(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y) {
-  Limb xs[N];
-  Limb ys[N];
-  Limb zs[2 * N];
-  PackFixed<N>(xs, x);
-  PackFixed<N>(ys, y);
-  CombaMultiply<N>(zs, xs, ys);
-  UnpackFixed<2 * N>(z, zs);
+    Limb xs[N];
+    Limb ys[N];
+    Limb zs[2 * N];
+    PackFixed<N>(xs, x);
+    PackFixed<N>(ys, y);
+    CombaMultiply<N>(zs, xs, ys);
+    UnpackFixed<2 * N>(z, zs);
 }
 
 template <int N>
 void CombaSquareWords(std::uint32_t* z, const std::uint32_t* x) {
-  Limb xs[N];
-  Limb zs[2 * N];
-  PackFixed<N>(xs, x);
-  CombaSquare<N>(zs, xs);
-  UnpackFixed<2 * N>(z, zs);
+    Limb xs[N];
+    Limb zs[2 * N];
+    PackFixed<N>(xs, x);
+    CombaSquare<N>(zs, xs);
+    UnpackFixed<2 * N>(z, zs);
 }
 
 constexpr int kSmallLimbs = 8;
@@ -219,33 +220,33 @@ constexpr int kSmallLimbs = 8;
 }  // namespace
 
 bool MultiplyWordsInLimbs(std::uint32_t* z, const std::uint32_t* x, int n, const std::uint32_t* y, int m) {
-  if (n == 8 && m == 8) {
-    CombaMultiplyWords<4>(z, x, y);
-  } else if (n == 4 && m == 4) {
-    CombaMultiplyWords<2>(z, x, y);
-  } else if (n <= 2 * kSmallLimbs && m <= 2 * kSmallLimbs) {
-    MultiplyInBuffers<kSmallLimbs>(z, x, n, y, m);
-  } else if (n <= 2 * kMaxLimbs && m <= 2 * kMaxLimbs) {
-    MultiplyInBuffers<kMaxLimbs>(z, x, n, y, m);
-  } else {
-    return false;
-  }
-  return true;
+    if (n == 8 && m == 8) {
+        CombaMultiplyWords<4>(z, x, y);
+    } else if (n == 4 && m == 4) {
+        CombaMultiplyWords<2>(z, x, y);
+    } else if (n <= 2 * kSmallLimbs && m <= 2 * kSmallLimbs) {
+        MultiplyInBuffers<kSmallLimbs>(z, x, n, y, m);
+    } else if (n <= 2 * kMaxLimbs && m <= 2 * kMaxLimbs) {
+        MultiplyInBuffers<kMaxLimbs>(z, x, n, y, m);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 bool SquareWordsInLimbs(std::uint32_t* z, const std::uint32_t* x, int n) {
-  if (n == 8) {
-    CombaSquareWords<4>(z, x);
-  } else if (n == 4) {
-    CombaSquareWords<2>(z, x);
-  } else if (n <= 2 * kSmallLimbs) {
-    SquareInBuffers<kSmallLimbs>(z, x, n);
-  } else if (n <= 2 * kMaxLimbs) {
-    SquareInBuffers<kMaxLimbs>(z, x, n);
-  } else {
-    return false;
-  }
-  return true;
+    if (n == 8) {
+        CombaSquareWords<4>(z, x);
+    } else if (n == 4) {
+        CombaSquareWords<2>(z, x);
+    } else if (n <= 2 * kSmallLimbs) {
+        SquareInBuffers<kSmallLimbs>(z, x, n);
+    } else if (n <= 2 * kMaxLimbs) {
+        SquareInBuffers<kMaxLimbs>(z, x, n);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 #else

@@ -10,14 +10,14 @@ inline int ModulusWords(const NumberSystem& s) { return s.modulus != nullptr ? N
 
 // True when a modulus is set; raises error 20 otherwise.
 inline bool ModulusSet(const NumberSystem& s) {
-  if (s.modulus != nullptr) return true;
-  RaiseNumberError(kErrorNoModulus);
-  return false;
+    if (s.modulus != nullptr) return true;
+    RaiseNumberError(kErrorNoModulus);
+    return false;
 }
 
 // Calls the progress callback when one is set; its answer is ignored here.
 inline void ReportProgress(const NumberSystem& s) {
-  if (s.progressCallback != nullptr) s.progressCallback();
+    if (s.progressCallback != nullptr) s.progressCallback();
 }
 
 // t = t R^-1 mod n in place, for a non-negative t below n R held in a

@@ -20,77 +20,77 @@ constexpr int kMaxLimbs = kMontgomeryKernelMaxWords / 2;
 // t[0..k] = x y R^-1 (+ m), by rows; t has k + 2 entries.
 template <class W, class WW>
 void ProductRows(int k, const W* x, const W* y, const W* m, W factor, W* t) {
-  constexpr int kShift = 8 * sizeof(W);
-  for (int i = 0; i < k + 2; ++i) t[i] = 0;
-  for (int i = 0; i < k; ++i) {
-    const W xi = x[i];
-    W c = 0;
-    for (int j = 0; j < k; ++j) {
-      const WW p = WW(xi) * y[j] + t[j] + c;
-      t[j] = W(p);
-      c = W(p >> kShift);
+    constexpr int kShift = 8 * sizeof(W);
+    for (int i = 0; i < k + 2; ++i) t[i] = 0;
+    for (int i = 0; i < k; ++i) {
+        const W xi = x[i];
+        W c = 0;
+        for (int j = 0; j < k; ++j) {
+            const WW p = WW(xi) * y[j] + t[j] + c;
+            t[j] = W(p);
+            c = W(p >> kShift);
+        }
+        WW s = WW(t[k]) + c;
+        t[k] = W(s);
+        t[k + 1] = W(s >> kShift);
+        const W q = t[0] * factor;
+        WW p = WW(q) * m[0] + t[0];
+        c = W(p >> kShift);
+        for (int j = 1; j < k; ++j) {
+            p = WW(q) * m[j] + t[j] + c;
+            t[j - 1] = W(p);
+            c = W(p >> kShift);
+        }
+        s = WW(t[k]) + c;
+        t[k - 1] = W(s);
+        t[k] = t[k + 1] + W(s >> kShift);
     }
-    WW s = WW(t[k]) + c;
-    t[k] = W(s);
-    t[k + 1] = W(s >> kShift);
-    const W q = t[0] * factor;
-    WW p = WW(q) * m[0] + t[0];
-    c = W(p >> kShift);
-    for (int j = 1; j < k; ++j) {
-      p = WW(q) * m[j] + t[j] + c;
-      t[j - 1] = W(p);
-      c = W(p >> kShift);
-    }
-    s = WW(t[k]) + c;
-    t[k - 1] = W(s);
-    t[k] = t[k + 1] + W(s >> kShift);
-  }
 }
 
 // t[0..k] -= m when t >= m (t[k] is the top bit).
 template <class W, class WW, class Count>
 inline void SubtractOnce(Count count, const W* m, W* t) {
-  constexpr int kShift = 8 * sizeof(W);
-  const int k = count;
-  bool subtract = t[k] != 0;
-  if (!subtract) {
-    int i = k - 1;
-    while (i >= 0 && t[i] == m[i]) --i;
-    subtract = i < 0 || t[i] > m[i];
-  }
-  if (!subtract) return;
-  W borrow = 0;
+    constexpr int kShift = 8 * sizeof(W);
+    const int k = count;
+    bool subtract = t[k] != 0;
+    if (!subtract) {
+        int i = k - 1;
+        while (i >= 0 && t[i] == m[i]) --i;
+        subtract = i < 0 || t[i] > m[i];
+    }
+    if (!subtract) return;
+    W borrow = 0;
 #pragma GCC unroll 8
-  for (int i = 0; i < k; ++i) {
-    const WW d = WW(t[i]) - m[i] - borrow;
-    t[i] = W(d);
-    borrow = W(d >> kShift) & 1;
-  }
-  t[k] -= borrow;
+    for (int i = 0; i < k; ++i) {
+        const WW d = WW(t[i]) - m[i] - borrow;
+        t[i] = W(d);
+        borrow = W(d >> kShift) & 1;
+    }
+    t[k] -= borrow;
 }
 
 // Rows on limbs for the longer moduli.
 __attribute__((noinline)) std::uint32_t LimbProduct(int k, const std::uint32_t* x, const std::uint32_t* y,
-                                                   const std::uint32_t* m, Limb factor, std::uint32_t* z) {
-  Limb xl[kMaxLimbs], yl[kMaxLimbs], ml[kMaxLimbs], t[kMaxLimbs + 2];
-  for (int i = 0; i < k; ++i) {
-    xl[i] = LoadLimb(x + 2 * i);
-    yl[i] = LoadLimb(y + 2 * i);
-    ml[i] = LoadLimb(m + 2 * i);
-  }
-  ProductRows<Limb, WideLimb>(k, xl, yl, ml, factor, t);
-  SubtractOnce<Limb, WideLimb>(k, ml, t);
-  for (int i = 0; i < k; ++i) StoreLimb(z + 2 * i, t[i]);
-  return std::uint32_t(t[k]);
+                                                    const std::uint32_t* m, Limb factor, std::uint32_t* z) {
+    Limb xl[kMaxLimbs], yl[kMaxLimbs], ml[kMaxLimbs], t[kMaxLimbs + 2];
+    for (int i = 0; i < k; ++i) {
+        xl[i] = LoadLimb(x + 2 * i);
+        yl[i] = LoadLimb(y + 2 * i);
+        ml[i] = LoadLimb(m + 2 * i);
+    }
+    ProductRows<Limb, WideLimb>(k, xl, yl, ml, factor, t);
+    SubtractOnce<Limb, WideLimb>(k, ml, t);
+    for (int i = 0; i < k; ++i) StoreLimb(z + 2 * i, t[i]);
+    return std::uint32_t(t[k]);
 }
 
 __attribute__((noinline)) std::uint32_t WordProduct(int words, const std::uint32_t* x, const std::uint32_t* y,
-                                                   const std::uint32_t* m, std::uint32_t factor, std::uint32_t* z) {
-  std::uint32_t t[kMontgomeryKernelMaxWords + 2];
-  ProductRows<std::uint32_t, std::uint64_t>(words, x, y, m, factor, t);
-  SubtractOnce<std::uint32_t, std::uint64_t>(words, m, t);
-  for (int i = 0; i < words; ++i) z[i] = t[i];
-  return t[words];
+                                                    const std::uint32_t* m, std::uint32_t factor, std::uint32_t* z) {
+    std::uint32_t t[kMontgomeryKernelMaxWords + 2];
+    ProductRows<std::uint32_t, std::uint64_t>(words, x, y, m, factor, t);
+    SubtractOnce<std::uint32_t, std::uint64_t>(words, m, t);
+    for (int i = 0; i < words; ++i) z[i] = t[i];
+    return t[words];
 }
 
 template <int K>
@@ -106,62 +106,62 @@ using Fixed = std::integral_constant<int, K>;
 template <int K>
 __attribute__((noinline)) std::uint32_t ColumnProduct(const std::uint32_t* xw, const std::uint32_t* yw,
                                                       const std::uint32_t* mw, Limb factor, std::uint32_t* zw) {
-  Limb x[K], y[K], m[K], q[K], t[K + 1];
+    Limb x[K], y[K], m[K], q[K], t[K + 1];
 #pragma GCC unroll 8
-  for (int i = 0; i < K; ++i) {
-    x[i] = LoadLimb(xw + 2 * i);
-    y[i] = LoadLimb(yw + 2 * i);
-    m[i] = LoadLimb(mw + 2 * i);
-  }
-  ColumnSum acc;
-#pragma GCC unroll 8
-  for (int i = 0; i < K; ++i) {
-#pragma GCC unroll 8
-    for (int j = 0; j <= i; ++j) acc.MulAdd(x[j], y[i - j]);
-#pragma GCC unroll 8
-    for (int j = 0; j < i; ++j) acc.MulAdd(q[j], m[i - j]);
-    q[i] = acc.c0 * factor;
-    acc.MulAdd(q[i], m[0]);
-    acc.Shift();
-  }
-#pragma GCC unroll 8
-  for (int i = K; i < 2 * K - 1; ++i) {
-#pragma GCC unroll 8
-    for (int j = i - K + 1; j < K; ++j) {
-      acc.MulAdd(x[j], y[i - j]);
-      acc.MulAdd(q[j], m[i - j]);
+    for (int i = 0; i < K; ++i) {
+        x[i] = LoadLimb(xw + 2 * i);
+        y[i] = LoadLimb(yw + 2 * i);
+        m[i] = LoadLimb(mw + 2 * i);
     }
-    t[i - K] = acc.Shift();
-  }
-  t[K - 1] = acc.Shift();
-  t[K] = acc.c0;
-  SubtractOnce<Limb, WideLimb>(Fixed<K>{}, m, t);
+    ColumnSum acc;
 #pragma GCC unroll 8
-  for (int i = 0; i < K; ++i) StoreLimb(zw + 2 * i, t[i]);
-  return std::uint32_t(t[K]);
+    for (int i = 0; i < K; ++i) {
+#pragma GCC unroll 8
+        for (int j = 0; j <= i; ++j) acc.MulAdd(x[j], y[i - j]);
+#pragma GCC unroll 8
+        for (int j = 0; j < i; ++j) acc.MulAdd(q[j], m[i - j]);
+        q[i] = acc.c0 * factor;
+        acc.MulAdd(q[i], m[0]);
+        acc.Shift();
+    }
+#pragma GCC unroll 8
+    for (int i = K; i < 2 * K - 1; ++i) {
+#pragma GCC unroll 8
+        for (int j = i - K + 1; j < K; ++j) {
+            acc.MulAdd(x[j], y[i - j]);
+            acc.MulAdd(q[j], m[i - j]);
+        }
+        t[i - K] = acc.Shift();
+    }
+    t[K - 1] = acc.Shift();
+    t[K] = acc.c0;
+    SubtractOnce<Limb, WideLimb>(Fixed<K>{}, m, t);
+#pragma GCC unroll 8
+    for (int i = 0; i < K; ++i) StoreLimb(zw + 2 * i, t[i]);
+    return std::uint32_t(t[K]);
 }
 
 }  // namespace
 
-std::uint32_t MontgomeryProductWords(int words, const std::uint32_t* x, const std::uint32_t* y,
-                                     const std::uint32_t* m, std::uint32_t factor, std::uint32_t* z) {
-  if (words % 2 != 0) return WordProduct(words, x, y, m, factor, z);
-  // -m^-1 mod 2^64 from -m^-1 mod 2^32 by one Newton step on the inverse.
-  const Limb m0 = LoadLimb(m);
-  Limb inverse = Limb(0u - factor);
-  inverse *= 2 - m0 * inverse;
-  const Limb limbFactor = 0 - inverse;
-  switch (words / 2) {
-    case 1: return ColumnProduct<1>(x, y, m, limbFactor, z);
-    case 2: return ColumnProduct<2>(x, y, m, limbFactor, z);
-    case 3: return ColumnProduct<3>(x, y, m, limbFactor, z);
-    case 4: return ColumnProduct<4>(x, y, m, limbFactor, z);
-    case 5: return ColumnProduct<5>(x, y, m, limbFactor, z);
-    case 6: return ColumnProduct<6>(x, y, m, limbFactor, z);
-    case 7: return ColumnProduct<7>(x, y, m, limbFactor, z);
-    case 8: return ColumnProduct<8>(x, y, m, limbFactor, z);
-    default: return LimbProduct(words / 2, x, y, m, limbFactor, z);
-  }
+std::uint32_t MontgomeryProductWords(int words, const std::uint32_t* x, const std::uint32_t* y, const std::uint32_t* m,
+                                     std::uint32_t factor, std::uint32_t* z) {
+    if (words % 2 != 0) return WordProduct(words, x, y, m, factor, z);
+    // -m^-1 mod 2^64 from -m^-1 mod 2^32 by one Newton step on the inverse.
+    const Limb m0 = LoadLimb(m);
+    Limb inverse = Limb(0u - factor);
+    inverse *= 2 - m0 * inverse;
+    const Limb limbFactor = 0 - inverse;
+    switch (words / 2) {
+        case 1: return ColumnProduct<1>(x, y, m, limbFactor, z);
+        case 2: return ColumnProduct<2>(x, y, m, limbFactor, z);
+        case 3: return ColumnProduct<3>(x, y, m, limbFactor, z);
+        case 4: return ColumnProduct<4>(x, y, m, limbFactor, z);
+        case 5: return ColumnProduct<5>(x, y, m, limbFactor, z);
+        case 6: return ColumnProduct<6>(x, y, m, limbFactor, z);
+        case 7: return ColumnProduct<7>(x, y, m, limbFactor, z);
+        case 8: return ColumnProduct<8>(x, y, m, limbFactor, z);
+        default: return LimbProduct(words / 2, x, y, m, limbFactor, z);
+    }
 }
 
 }  // namespace arkseal

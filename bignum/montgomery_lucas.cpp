@@ -15,44 +15,44 @@ namespace arkseal {
 using namespace detail;
 
 void MontgomeryLucas(const std::uint32_t* p, const std::uint32_t* e, BigNumber vp, BigNumber v) {
-  if (ErrorPending()) return;
-  NumberSystem& s = Workspace();
-  if (!ModulusSet(s)) return;
-  BigNumber low = s.scratch[1];
-  BigNumber high = s.scratch[2];
-  BigNumber two = s.scratch[3];
-  BigNumber pCopy = s.scratch[4];
-  BigNumber cross = s.scratch[11];
-  BigNumber ladder = s.scratch[12];
-  BigCopy(p, pCopy);
-  BigFromInt(2, two);
-  ToMontgomery(two, two);
-  if (IsZero(e)) {
-    // (V_-1, V_0) = (p, 2).
-    BigCopy(pCopy, low);
-    BigCopy(two, high);
-  } else {
-    BigAbs(e, ladder);
-    BigSubtractInt(ladder, 1, ladder);
-    BigCopy(two, low);
-    BigCopy(pCopy, high);
-    for (int i = BigBitLength(ladder) - 1; i >= 0 && !ErrorPending(); --i) {
-      ReportProgress(s);
-      MontgomeryMultiply(low, high, cross);
-      MontgomerySubtract(cross, pCopy, cross);
-      BigNumber doubled = BigTestBit(ladder, i) ? high : low;
-      MontgomeryMultiply(doubled, doubled, doubled);
-      MontgomerySubtract(doubled, two, doubled);
-      if (doubled == high) {
-        BigCopy(cross, low);
-      } else {
-        BigCopy(cross, high);
-      }
+    if (ErrorPending()) return;
+    NumberSystem& s = Workspace();
+    if (!ModulusSet(s)) return;
+    BigNumber low = s.scratch[1];
+    BigNumber high = s.scratch[2];
+    BigNumber two = s.scratch[3];
+    BigNumber pCopy = s.scratch[4];
+    BigNumber cross = s.scratch[11];
+    BigNumber ladder = s.scratch[12];
+    BigCopy(p, pCopy);
+    BigFromInt(2, two);
+    ToMontgomery(two, two);
+    if (IsZero(e)) {
+        // (V_-1, V_0) = (p, 2).
+        BigCopy(pCopy, low);
+        BigCopy(two, high);
+    } else {
+        BigAbs(e, ladder);
+        BigSubtractInt(ladder, 1, ladder);
+        BigCopy(two, low);
+        BigCopy(pCopy, high);
+        for (int i = BigBitLength(ladder) - 1; i >= 0 && !ErrorPending(); --i) {
+            ReportProgress(s);
+            MontgomeryMultiply(low, high, cross);
+            MontgomerySubtract(cross, pCopy, cross);
+            BigNumber doubled = BigTestBit(ladder, i) ? high : low;
+            MontgomeryMultiply(doubled, doubled, doubled);
+            MontgomerySubtract(doubled, two, doubled);
+            if (doubled == high) {
+                BigCopy(cross, low);
+            } else {
+                BigCopy(cross, high);
+            }
+        }
     }
-  }
-  if (ErrorPending()) return;
-  if (vp != v) BigCopy(low, vp);
-  BigCopy(high, v);
+    if (ErrorPending()) return;
+    if (vp != v) BigCopy(low, vp);
+    BigCopy(high, v);
 }
 
 }  // namespace arkseal

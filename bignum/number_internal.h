@@ -20,19 +20,17 @@ inline bool ErrorPending() { return CurrentNumberSystem()->errorCode != 0; }
 
 // The longest result allowed now: the capacity, or twice it while overflow
 // checking is switched off around double-length intermediates.
-inline int ResultLimit(const NumberSystem& s) {
-  return s.checkOverflow ? s.wordCapacity : 2 * s.wordCapacity;
-}
+inline int ResultLimit(const NumberSystem& s) { return s.checkOverflow ? s.wordCapacity : 2 * s.wordCapacity; }
 
 // Length of the digit array d[0..n) without its leading zero words.
 inline int StrippedLength(const std::uint32_t* d, int n) {
-  while (n > 0 && d[n - 1] == 0) --n;
-  return n;
+    while (n > 0 && d[n - 1] == 0) --n;
+    return n;
 }
 
 // Zeroes words from..to (inclusive) of x, the words a result no longer uses.
 inline void ClearWordsAbove(BigNumber x, int from, int to) {
-  for (int i = from; i <= to; ++i) x[i] = 0;
+    for (int i = from; i <= to; ++i) x[i] = 0;
 }
 
 // Completes an integer result whose digits are already in place: clears the
@@ -40,22 +38,22 @@ inline void ClearWordsAbove(BigNumber x, int from, int to) {
 // length x had before it was written), strips leading zeros and sets the
 // length word. Zero never carries a sign.
 inline void FinishInteger(BigNumber x, int oldTotal, int length, bool negative) {
-  length = StrippedLength(Digits(x), length);
-  ClearWordsAbove(x, length + 1, oldTotal);
-  x[0] = static_cast<std::uint32_t>(length) | (negative && length > 0 ? kBigSignBit : 0u);
+    length = StrippedLength(Digits(x), length);
+    ClearWordsAbove(x, length + 1, oldTotal);
+    x[0] = static_cast<std::uint32_t>(length) | (negative && length > 0 ? kBigSignBit : 0u);
 }
 
 // Switches overflow checking off for a scope and restores the previous state.
 class UncheckedScope {
- public:
-  UncheckedScope() : system_(Workspace()), saved_(system_.checkOverflow) { system_.checkOverflow = 0; }
-  ~UncheckedScope() { system_.checkOverflow = saved_; }
-  UncheckedScope(const UncheckedScope&) = delete;
-  UncheckedScope& operator=(const UncheckedScope&) = delete;
+public:
+    UncheckedScope() : system_(Workspace()), saved_(system_.checkOverflow) { system_.checkOverflow = 0; }
+    ~UncheckedScope() { system_.checkOverflow = saved_; }
+    UncheckedScope(const UncheckedScope&) = delete;
+    UncheckedScope& operator=(const UncheckedScope&) = delete;
 
- private:
-  NumberSystem& system_;
-  int saved_;
+private:
+    NumberSystem& system_;
+    int saved_;
 };
 
 // Sets base, apparentBase, digitsPerWord, bitsPerWord and powerOfTwo for the

@@ -25,74 +25,74 @@ constexpr std::uint32_t kBigLengthMask = 0xFFFFu;
 
 // Error codes recorded in NumberSystem::errorCode.
 enum NumberError : int {
-  kErrorNone = 0,
-  kErrorBadIoBase = 1,
-  kErrorDivisionByZero = 2,
-  kErrorOverflow = 3,
-  kErrorNegativeMagnitude = 4,
-  kErrorBadDigit = 5,
-  kErrorBadBase = 6,
-  kErrorSameArgument = 7,
-  kErrorAllocation = 8,
-  kErrorEvenRootOfNegative = 9,
-  kErrorNegativeExponent = 10,
-  kErrorBadRootOrder = 11,
-  kErrorFraction = 12,
-  kErrorFractionTooLong = 13,
-  kErrorTooLong = 14,
-  kErrorBufferOverflow = 17,
-  kErrorInactive = 18,
-  kErrorBadModulus = 19,
-  kErrorNoModulus = 20,
-  kErrorNeedsPowerOfTwoBase = 22,
+    kErrorNone = 0,
+    kErrorBadIoBase = 1,
+    kErrorDivisionByZero = 2,
+    kErrorOverflow = 3,
+    kErrorNegativeMagnitude = 4,
+    kErrorBadDigit = 5,
+    kErrorBadBase = 6,
+    kErrorSameArgument = 7,
+    kErrorAllocation = 8,
+    kErrorEvenRootOfNegative = 9,
+    kErrorNegativeExponent = 10,
+    kErrorBadRootOrder = 11,
+    kErrorFraction = 12,
+    kErrorFractionTooLong = 13,
+    kErrorTooLong = 14,
+    kErrorBufferOverflow = 17,
+    kErrorInactive = 18,
+    kErrorBadModulus = 19,
+    kErrorNoModulus = 20,
+    kErrorNeedsPowerOfTwoBase = 22,
 };
 
 constexpr int kScratchCount = 19;
 constexpr int kTraceDepth = 24;
 
 struct NumberSystem {
-  std::uint32_t base;          // working digit base, 0 = 2^32
-  std::uint32_t apparentBase;  // the base asked for; text digits are in this base
-  int digitsPerWord;
-  int bitsPerWord;
-  std::uint32_t powerOfTwo;    // 2^bitsPerWord, 0 for 32 bits
-  int alignment;               // byte alignment of allocations, 0 = none
-  int (*progressCallback)();
-  int wordCapacity;
-  int traceDepth;
-  int trace[kTraceDepth];
-  int checkOverflow;
-  int writeToFile;
-  int readFromFile;
-  int active;
-  std::FILE* inputFile;
-  std::FILE* outputFile;
-  std::uint32_t randomState[37];
-  int randomIndex;
-  std::uint32_t randomBorrow;
-  int poolPosition;
-  std::uint8_t pool[20];
-  std::uint32_t montgomeryFactor;
-  BigNumber modulus;
-  int fastReduction;
-  int montgomeryMode;
-  BigNumber curveA;
-  BigNumber curveB;
-  int coordinateMode;
-  int curveASmall;
-  int curveBSmall;
-  BigNumber scratch[kScratchCount];
-  char* ioBuffer;
-  int ioBufferSize;
-  int trapErrors;
-  int errorCode;
-  int primalityRounds;
-  int ioBase;
-  int radixPoint;
-  int inputLength;
-  int* smallPrimes;
-  BigNumber montgomeryInverse;
-  BigNumber fastScratch;
+    std::uint32_t base;          // working digit base, 0 = 2^32
+    std::uint32_t apparentBase;  // the base asked for; text digits are in this base
+    int digitsPerWord;
+    int bitsPerWord;
+    std::uint32_t powerOfTwo;  // 2^bitsPerWord, 0 for 32 bits
+    int alignment;             // byte alignment of allocations, 0 = none
+    int (*progressCallback)();
+    int wordCapacity;
+    int traceDepth;
+    int trace[kTraceDepth];
+    int checkOverflow;
+    int writeToFile;
+    int readFromFile;
+    int active;
+    std::FILE* inputFile;
+    std::FILE* outputFile;
+    std::uint32_t randomState[37];
+    int randomIndex;
+    std::uint32_t randomBorrow;
+    int poolPosition;
+    std::uint8_t pool[20];
+    std::uint32_t montgomeryFactor;
+    BigNumber modulus;
+    int fastReduction;
+    int montgomeryMode;
+    BigNumber curveA;
+    BigNumber curveB;
+    int coordinateMode;
+    int curveASmall;
+    int curveBSmall;
+    BigNumber scratch[kScratchCount];
+    char* ioBuffer;
+    int ioBufferSize;
+    int trapErrors;
+    int errorCode;
+    int primalityRounds;
+    int ioBase;
+    int radixPoint;
+    int inputLength;
+    int* smallPrimes;
+    BigNumber montgomeryInverse;
+    BigNumber fastScratch;
 };
 
 // The calling thread's workspace, or nullptr.
@@ -126,8 +126,8 @@ void FreeBig(BigNumber x);
 // calloc/free; tests install an inspecting allocator. acquire must return
 // zeroed memory.
 struct NumberAllocator {
-  void* (*acquire)(std::size_t bytes);
-  void (*release)(void* block);
+    void* (*acquire)(std::size_t bytes);
+    void (*release)(void* block);
 };
 void SetNumberAllocator(const NumberAllocator& allocator);
 void ResetNumberAllocator();

@@ -14,43 +14,43 @@ namespace arkseal {
 using namespace detail;
 
 void BigRandomBelow(const std::uint32_t* w, BigNumber x) {
-  if (ErrorPending()) return;
-  NumberSystem& s = Workspace();
-  BigNumber t = s.scratch[0];
-  BigZero(t);
-  if (IsFraction(w)) {
-    RaiseNumberError(kErrorFraction);
-    return;
-  }
-  if (IsNegative(w) || IsZero(w) || (NumeratorLength(w) == 1 && w[1] == 1)) {
-    BigZero(x);
-    return;
-  }
-  // The scratch number holds up to twice the capacity; a bound of at most
-  // the capacity is passed long before that.
-  Word* d = Digits(t);
-  for (int count = 0; BigCompare(t, w) < 0 && count < 2 * s.wordCapacity; ++count) {
-    const Word word = RandomWord();
-    d[count] = s.base == 0 ? word : word % s.base;
-    t[0] = static_cast<std::uint32_t>(StrippedLength(d, count + 1));
-  }
-  BigDivide(t, const_cast<BigNumber>(w), const_cast<BigNumber>(w));
-  BigCopy(t, x);
+    if (ErrorPending()) return;
+    NumberSystem& s = Workspace();
+    BigNumber t = s.scratch[0];
+    BigZero(t);
+    if (IsFraction(w)) {
+        RaiseNumberError(kErrorFraction);
+        return;
+    }
+    if (IsNegative(w) || IsZero(w) || (NumeratorLength(w) == 1 && w[1] == 1)) {
+        BigZero(x);
+        return;
+    }
+    // The scratch number holds up to twice the capacity; a bound of at most
+    // the capacity is passed long before that.
+    Word* d = Digits(t);
+    for (int count = 0; BigCompare(t, w) < 0 && count < 2 * s.wordCapacity; ++count) {
+        const Word word = RandomWord();
+        d[count] = s.base == 0 ? word : word % s.base;
+        t[0] = static_cast<std::uint32_t>(StrippedLength(d, count + 1));
+    }
+    BigDivide(t, const_cast<BigNumber>(w), const_cast<BigNumber>(w));
+    BigCopy(t, x);
 }
 
 void BigRandomDigits(int n, int b, BigNumber x) {
-  if (ErrorPending()) return;
-  if (b < 2 || b > 256) {
-    RaiseNumberError(kErrorBadIoBase);
-    return;
-  }
-  NumberSystem& s = Workspace();
-  BigNumber bound = s.scratch[1];
-  do {
-    BigIntPower(b, n, bound);
-    BigRandomBelow(bound, x);
-    BigIntPower(b, n - 1, bound);
-  } while (!ErrorPending() && BigCompare(x, bound) < 0);
+    if (ErrorPending()) return;
+    if (b < 2 || b > 256) {
+        RaiseNumberError(kErrorBadIoBase);
+        return;
+    }
+    NumberSystem& s = Workspace();
+    BigNumber bound = s.scratch[1];
+    do {
+        BigIntPower(b, n, bound);
+        BigRandomBelow(bound, x);
+        BigIntPower(b, n - 1, bound);
+    } while (!ErrorPending() && BigCompare(x, bound) < 0);
 }
 
 }  // namespace arkseal

@@ -55,8 +55,8 @@ bool FilesUsable(const std::vector<std::string>& files) {
 
 PassphraseResult GetPassphrase(const CliOptions& options, Passphrase* passphrase, std::string* error) {
     if (options.passphraseFd) {
-        return ReadPassphraseFromFd(*options.passphraseFd,
-                                    "file descriptor " + std::to_string(*options.passphraseFd), passphrase, error);
+        return ReadPassphraseFromFd(*options.passphraseFd, "file descriptor " + std::to_string(*options.passphraseFd),
+                                    passphrase, error);
     }
     if (options.passphraseFile) return ReadPassphraseFromFile(*options.passphraseFile, passphrase, error);
     return PromptPassphrase(passphrase, error);

@@ -5,7 +5,7 @@ namespace arkseal {
 
 // Exit status of the program.
 inline constexpr int kExitDone = 0;
-inline constexpr int kExitRefused = 1;  // usage or input refused; nothing was changed
+inline constexpr int kExitRefused = 1;    // usage or input refused; nothing was changed
 inline constexpr int kExitJobFailed = 2;  // reading or writing a file failed during its job
 // Stopped by signal N: 128 + N, as a shell reports it.
 

@@ -3,9 +3,9 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <chrono>
 #include <climits>
 #include <initializer_list>
-#include <chrono>
 #include <utility>
 
 #include "cli/passphrase_input.h"

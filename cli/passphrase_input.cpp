@@ -140,8 +140,7 @@ void Passphrase::Clear() {
     length_ = 0;
 }
 
-PassphraseResult ReadPassphraseFromFd(int fd, const std::string& source, Passphrase* passphrase,
-                                      std::string* error) {
+PassphraseResult ReadPassphraseFromFd(int fd, const std::string& source, Passphrase* passphrase, std::string* error) {
     return ReadFirstLine(fd, source, passphrase, error);
 }
 

@@ -37,8 +37,7 @@ enum class PassphraseResult { kRead, kRefused, kInterrupted };
 // a time so that nothing after it is consumed. An input without a single
 // byte is refused: a script's empty or missing secret must not silently
 // become the empty passphrase (an empty line gives it on purpose).
-PassphraseResult ReadPassphraseFromFd(int fd, const std::string& source, Passphrase* passphrase,
-                                      std::string* error);
+PassphraseResult ReadPassphraseFromFd(int fd, const std::string& source, Passphrase* passphrase, std::string* error);
 PassphraseResult ReadPassphraseFromFile(const std::string& path, Passphrase* passphrase, std::string* error);
 
 // Asks on the controlling terminal, echo off: "Passphrase: " and then

@@ -101,8 +101,8 @@ void ProgressBar::Update(std::int64_t position, Clock::time_point now) {
     if (seconds < kRedrawSeconds) return;
     const double rate = static_cast<double>(position - lastPosition_) / seconds;
     const double weight = 1 - std::exp(-seconds / kSmoothingSeconds);
-    state_.bytesPerSecond = state_.bytesPerSecond > 0 ? state_.bytesPerSecond + weight * (rate - state_.bytesPerSecond)
-                                                      : rate;
+    state_.bytesPerSecond =
+        state_.bytesPerSecond > 0 ? state_.bytesPerSecond + weight * (rate - state_.bytesPerSecond) : rate;
     state_.position = position;
     last_ = now;
     lastPosition_ = position;

@@ -14,7 +14,7 @@ namespace arkseal {
 struct ProgressState {
     std::int64_t position = 0;
     std::int64_t length = 0;
-    double bytesPerSecond = 0;  // 0: not known yet
+    double bytesPerSecond = 0;   // 0: not known yet
     double elapsedSeconds = -1;  // set once the file is done: shown instead of the time left
 };
 

@@ -42,8 +42,8 @@ struct AesContext {
 // Key length in bytes; Nk = length / 4 must be 4, 6 or 8, otherwise false is
 // returned and the context is left byte for byte unchanged. `iv` may be null;
 // only its first 16 bytes are read.
-bool AesInit(AesContext& context, std::int32_t mode, std::int32_t keyLength,
-             const std::uint8_t* key, const std::uint8_t* iv);
+bool AesInit(AesContext& context, std::int32_t mode, std::int32_t keyLength, const std::uint8_t* key,
+             const std::uint8_t* iv);
 
 // Sets the mode and clears the register; then, for a mode other than 0 and
 // a non-null IV, loads the register from iv[0..15].

@@ -94,9 +94,7 @@ void AesReset(AesContext& context, std::int32_t mode, const std::uint8_t* iv) {
     if (mode != MODE_ECB && iv != nullptr) std::memcpy(context.feedback, iv, 16);
 }
 
-void AesGetRegister(const AesContext& context, std::uint8_t output[16]) {
-    std::memcpy(output, context.feedback, 16);
-}
+void AesGetRegister(const AesContext& context, std::uint8_t output[16]) { std::memcpy(output, context.feedback, 16); }
 
 void AesEnd(AesContext& context) {
     // A raw context may hold any Nr; never wipe past the schedules.

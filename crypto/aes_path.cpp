@@ -8,9 +8,7 @@
 namespace arkseal {
 namespace {
 
-AesPath DefaultPath() {
-    return aes_rounds::HardwareAvailable() ? AesPath::Hardware : AesPath::Portable;
-}
+AesPath DefaultPath() { return aes_rounds::HardwareAvailable() ? AesPath::Hardware : AesPath::Portable; }
 
 std::atomic<AesPath>& ActivePath() {
     static std::atomic<AesPath> path{DefaultPath()};

@@ -87,8 +87,8 @@ ARKSEAL_AES_TARGET inline __m128i ByteAt15(__m128i x) {
 }
 
 template <bool kDecrypt, bool kAes256, int... kIndex>
-ARKSEAL_AES_TARGET inline __m128i SixteenSteps(const Schedule& s, int rounds, __m128i r, __m128i x,
-                                               __m128i& keystream, std::integer_sequence<int, kIndex...>) {
+ARKSEAL_AES_TARGET inline __m128i SixteenSteps(const Schedule& s, int rounds, __m128i r, __m128i x, __m128i& keystream,
+                                               std::integer_sequence<int, kIndex...>) {
     ((r = Step<kDecrypt, kAes256>(s, rounds, r, ByteAt15<kIndex>(x), keystream)), ...);
     return r;
 }
@@ -146,7 +146,8 @@ void HardwareXcfb8Run(const std::uint32_t* roundKeys, int rounds, std::uint8_t f
     LoadSchedule(roundKeys, rounds, s);
     const bool aes256 = rounds == 14;
     if (decrypt) {
-        aes256 ? Run<true, true>(s, rounds, feedback, data, length) : Run<true, false>(s, rounds, feedback, data, length);
+        aes256 ? Run<true, true>(s, rounds, feedback, data, length)
+               : Run<true, false>(s, rounds, feedback, data, length);
     } else {
         aes256 ? Run<false, true>(s, rounds, feedback, data, length)
                : Run<false, false>(s, rounds, feedback, data, length);

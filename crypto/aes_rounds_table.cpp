@@ -30,9 +30,7 @@ namespace {
 
 using Word = std::uint32_t;
 
-Word LoadWord(const std::uint8_t* p) {
-    return Word{p[0]} | Word{p[1]} << 8 | Word{p[2]} << 16 | Word{p[3]} << 24;
-}
+Word LoadWord(const std::uint8_t* p) { return Word{p[0]} | Word{p[1]} << 8 | Word{p[2]} << 16 | Word{p[3]} << 24; }
 
 void StoreWord(std::uint8_t* p, Word w) {
     p[0] = static_cast<std::uint8_t>(w);
@@ -211,8 +209,8 @@ void BuildRunState(const Word* roundKeys, int rounds, RunState& s) {
 // RunColumn; the compiler's own order puts the late terms early (about 6%
 // slower).
 template <int kRounds, bool kDecrypt>
-[[gnu::noinline, gnu::optimize("no-tree-reassoc")]] void Xcfb8Window(RunState& s, const Word* keys,
-                                                                    std::uint8_t* data, std::size_t length) {
+[[gnu::noinline, gnu::optimize("no-tree-reassoc")]] void Xcfb8Window(RunState& s, const Word* keys, std::uint8_t* data,
+                                                                     std::size_t length) {
     Wide newest = s.window[15];
     for (std::size_t i = 0; i < length; ++i) {
         const std::uint8_t* r = s.window + i;

@@ -26,9 +26,7 @@ struct AesTables {
 
 namespace aes_detail {
 
-constexpr std::uint8_t XTime(std::uint8_t a) {
-    return static_cast<std::uint8_t>((a << 1) ^ ((a & 0x80) ? 0x1b : 0));
-}
+constexpr std::uint8_t XTime(std::uint8_t a) { return static_cast<std::uint8_t>((a << 1) ^ ((a & 0x80) ? 0x1b : 0)); }
 
 // Product by shift-and-add; used only to build the tables.
 constexpr std::uint8_t SlowMultiply(std::uint8_t a, std::uint8_t b) {
@@ -79,8 +77,8 @@ constexpr AesTables BuildAesTables() {
         const std::uint8_t s = t.sbox[i];
         const std::uint8_t si = t.inverseSbox[i];
         const std::uint32_t f = Pack(SlowMultiply(s, 2), s, s, SlowMultiply(s, 3));
-        const std::uint32_t g = Pack(SlowMultiply(si, 0x0e), SlowMultiply(si, 0x09), SlowMultiply(si, 0x0d),
-                                     SlowMultiply(si, 0x0b));
+        const std::uint32_t g =
+            Pack(SlowMultiply(si, 0x0e), SlowMultiply(si, 0x09), SlowMultiply(si, 0x0d), SlowMultiply(si, 0x0b));
         for (int k = 0; k < 4; ++k) {
             t.forward[k][i] = RotateLeft(f, 8 * k);
             t.inverse[k][i] = RotateLeft(g, 8 * k);

@@ -89,7 +89,9 @@ BigValue& BigValue::operator-=(const BigValue& y) {
     return *this;
 }
 
-BigValue operator+(const BigValue& x, int n) { return Result([&](BigNumber r) { BigAddInt(x.Handle(), n, r); }); }
+BigValue operator+(const BigValue& x, int n) {
+    return Result([&](BigNumber r) { BigAddInt(x.Handle(), n, r); });
+}
 BigValue operator+(int n, const BigValue& x) { return x + n; }
 BigValue operator+(const BigValue& x, const BigValue& y) {
     return Result([&](BigNumber r) { BigAdd(x.Handle(), y.Handle(), r); });
@@ -138,7 +140,8 @@ int Compare(const BigValue& x, const BigValue& y) {
 
 BigValue MultiplyMod(const BigValue& x, const BigValue& y, const BigValue& m) {
     // Passing x as the addend adds nothing; m as the quotient stores none.
-    return Result([&](BigNumber r) { BigMultiplyAddDivide(x.Handle(), y.Handle(), x.Handle(), m.Handle(), m.Handle(), r); });
+    return Result(
+        [&](BigNumber r) { BigMultiplyAddDivide(x.Handle(), y.Handle(), x.Handle(), m.Handle(), m.Handle(), r); });
 }
 BigValue NormalisingFactor(const BigValue& x) {
     const BigNumber n = x.Handle();
@@ -160,7 +163,9 @@ BigValue Abs(const BigValue& x) {
 BigValue Gcd(const BigValue& x, const BigValue& y) {
     return Result([&](BigNumber r) { BigGcd(x.Handle(), y.Handle(), r); });
 }
-BigValue Root(const BigValue& x, int n) { return Result([&](BigNumber r) { BigRoot(x.Handle(), n, r); }); }
+BigValue Root(const BigValue& x, int n) {
+    return Result([&](BigNumber r) { BigRoot(x.Handle(), n, r); });
+}
 BigValue Power(const BigValue& x, int n) {
     // Passing the result as the modulus gives the plain power.
     return Result([&](BigNumber r) { BigPowerModInt(x.Handle(), n, r, r); });

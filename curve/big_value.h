@@ -76,7 +76,7 @@ BigValue PowerMod2(const BigValue& x, const BigValue& e, const BigValue& a, cons
 // product of x[i]^e[i] mod m for i < n (the caller's bases are not changed).
 BigValue PowerModMany(int n, const BigValue* x, const BigValue* e, const BigValue& m);
 BigValue LucasMod(const BigValue& p, const BigValue& e, const BigValue& m);  // V_e(p) mod m
-BigValue RandomDigits(int n, int b);  // exactly n digits in base b
+BigValue RandomDigits(int n, int b);                                         // exactly n digits in base b
 BigValue NextSafePrime(int type, int subset, const BigValue& w);
 // Trial division by the small primes: 0 composite, 1 prime, 2 no verdict.
 int TrialDivision(const BigValue& x);
@@ -99,7 +99,7 @@ BigValue MontgomeryMultiplyInt(const BigValue& x, int k);
 BigValue MontgomeryPower2(const BigValue& x, const BigValue& e, const BigValue& a, const BigValue& f);
 BigValue MontgomeryPowerMany(int n, const BigValue* x, const BigValue* e);
 BigValue MontgomeryLucas(const BigValue& p, const BigValue& e);  // V_e(p)
-BigValue MontgomerySquareRoot(const BigValue& x);                 // 0 when x is not a square
+BigValue MontgomerySquareRoot(const BigValue& x);                // 0 when x is not a square
 
 std::ostream& operator<<(std::ostream& os, const BigValue& x);
 // One whitespace-delimited token (text bases below 61; above, one line);

@@ -2,8 +2,8 @@
 #include <vector>
 
 #include "bignum/big_arithmetic.h"
-#include "bignum/montgomery.h"
 #include "bignum/modular_power.h"
+#include "bignum/montgomery.h"
 #include "bignum/primes.h"
 #include "bignum/random_numbers.h"
 #include "curve/big_value.h"
@@ -45,7 +45,9 @@ BigValue PowerModMany(int n, const BigValue* x, const BigValue* e, const BigValu
 BigValue LucasMod(const BigValue& p, const BigValue& e, const BigValue& m) {
     return Result([&](BigNumber r) { LucasMod(p.Handle(), e.Handle(), m.Handle(), r, r); });
 }
-BigValue RandomDigits(int n, int b) { return Result([&](BigNumber r) { BigRandomDigits(n, b, r); }); }
+BigValue RandomDigits(int n, int b) {
+    return Result([&](BigNumber r) { BigRandomDigits(n, b, r); });
+}
 BigValue NextSafePrime(int type, int subset, const BigValue& w) {
     return Result([&](BigNumber r) { BigNextSafePrime(type, subset, w.Handle(), r); });
 }
@@ -53,8 +55,12 @@ int TrialDivision(const BigValue& x) {
     // x as its own cofactor asks for a verdict on x and leaves it unchanged.
     return BigTrialDivision(x.Handle(), x.Handle());
 }
-BigValue RandomBelow(const BigValue& w) { return Result([&](BigNumber r) { BigRandomBelow(w.Handle(), r); }); }
-BigValue NextPrime(const BigValue& w) { return Result([&](BigNumber r) { BigNextPrime(w.Handle(), r); }); }
+BigValue RandomBelow(const BigValue& w) {
+    return Result([&](BigNumber r) { BigRandomBelow(w.Handle(), r); });
+}
+BigValue NextPrime(const BigValue& w) {
+    return Result([&](BigNumber r) { BigNextPrime(w.Handle(), r); });
+}
 bool IsPrime(const BigValue& x) { return BigIsPrime(x.Handle()) == 1; }
 
 void SetModulus(const BigValue& n) { MontgomerySetModulus(n.Handle()); }
@@ -64,8 +70,12 @@ BigValue GetModulus() {
     if (modulus != nullptr && r.Handle() != nullptr) BigCopy(modulus, r.Handle());
     return r;
 }
-BigValue ToMontgomery(const BigValue& x) { return Result([&](BigNumber r) { ToMontgomery(x.Handle(), r); }); }
-BigValue FromMontgomery(const BigValue& x) { return Result([&](BigNumber r) { FromMontgomery(x.Handle(), r); }); }
+BigValue ToMontgomery(const BigValue& x) {
+    return Result([&](BigNumber r) { ToMontgomery(x.Handle(), r); });
+}
+BigValue FromMontgomery(const BigValue& x) {
+    return Result([&](BigNumber r) { FromMontgomery(x.Handle(), r); });
+}
 BigValue MontgomeryMultiply(const BigValue& x, const BigValue& y) {
     return Result([&](BigNumber r) { MontgomeryMultiply(x.Handle(), y.Handle(), r); });
 }

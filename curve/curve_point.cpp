@@ -76,8 +76,8 @@ int SmallA(const std::uint32_t* a, const std::uint32_t* p) {
     if (r != nullptr && modulus != nullptr) {
         BigCopy(a, r);
         BigCopy(p, modulus);
-        BigDivide(r, modulus, modulus);        // r = a mod p
-        BigSubtract(modulus, r, r);            // r = p - (a mod p)
+        BigDivide(r, modulus, modulus);  // r = a mod p
+        BigSubtract(modulus, r, r);      // r = p - (a mod p)
         const int s = BigToInt(r);
         if (!IsBigMarker(s) && !ErrorPending()) small = -s;
     }

@@ -65,8 +65,8 @@ void PointCopy(const CurvePoint* a, CurvePoint* b);  // b = a
 int PointEqual(CurvePoint* a, CurvePoint* b);
 int PointIsInfinity(const CurvePoint* P);  // 1 when P is present and at infinity
 
-void PointNegate(CurvePoint* P);                  // P = -P
-void PointDouble(CurvePoint* P);                  // P = 2P
+void PointNegate(CurvePoint* P);                    // P = -P
+void PointDouble(CurvePoint* P);                    // P = 2P
 void PointAdd(CurvePoint* P, CurvePoint* PA);       // PA = PA + P
 void PointSubtract(CurvePoint* P, CurvePoint* PA);  // PA = PA - P (P is restored)
 

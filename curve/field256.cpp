@@ -35,15 +35,15 @@ const Field256* CurrentField256() {
 }
 
 void LoadLimbs(const std::uint32_t* x, Limbs out) {
-    // Words above the length are zero, so the first eight digits are the value.
-    #pragma GCC unroll 4
+// Words above the length are zero, so the first eight digits are the value.
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i) out[i] = static_cast<u64>(x[1 + 2 * i]) | static_cast<u64>(x[2 + 2 * i]) << 32;
 }
 
 void StoreLimbs(const Limbs x, BigNumber out) {
     const int oldLength = static_cast<int>(out[0] & kBigLengthMask);
     int length = 8;
-    #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i) {
         out[1 + 2 * i] = static_cast<std::uint32_t>(x[i]);
         out[2 + 2 * i] = static_cast<std::uint32_t>(x[i] >> 32);

@@ -67,11 +67,11 @@ inline bool LimbsZero(const Limbs x) { return (x[0] | x[1] | x[2] | x[3]) == 0; 
 
 inline void FieldMultiply(const Field256& f, const Limbs x, const Limbs y, Limbs z) {
     u64 t[6] = {};
-    #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i) {
         const u64 yi = y[i];
         u64 c = 0;
-        #pragma GCC unroll 4
+#pragma GCC unroll 4
         for (int j = 0; j < 4; ++j) {
             const u128 s = static_cast<u128>(x[j]) * yi + t[j] + c;
             t[j] = static_cast<u64>(s);
@@ -83,7 +83,7 @@ inline void FieldMultiply(const Field256& f, const Limbs x, const Limbs y, Limbs
         const u64 m = t[0] * f.factor;
         s = static_cast<u128>(m) * f.p[0] + t[0];
         c = static_cast<u64>(s >> 64);
-        #pragma GCC unroll 4
+#pragma GCC unroll 4
         for (int j = 1; j < 4; ++j) {
             s = static_cast<u128>(m) * f.p[j] + t[j] + c;
             t[j - 1] = static_cast<u64>(s);
@@ -99,7 +99,7 @@ inline void FieldMultiply(const Field256& f, const Limbs x, const Limbs y, Limbs
 inline void FieldAdd(const Field256& f, const Limbs x, const Limbs y, Limbs z) {
     u64 s[4];
     u64 carry = 0;
-    #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i) {
         const u128 t = static_cast<u128>(x[i]) + y[i] + carry;
         s[i] = static_cast<u64>(t);
@@ -111,7 +111,7 @@ inline void FieldAdd(const Field256& f, const Limbs x, const Limbs y, Limbs z) {
 inline void FieldSubtract(const Field256& f, const Limbs x, const Limbs y, Limbs z) {
     u64 d[4];
     u64 borrow = 0;
-    #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i) {
         const u128 t = static_cast<u128>(x[i]) - y[i] - borrow;
         d[i] = static_cast<u64>(t);
@@ -119,7 +119,7 @@ inline void FieldSubtract(const Field256& f, const Limbs x, const Limbs y, Limbs
     }
     const u64 mask = 0 - borrow;  // add p back on a borrow
     u64 carry = 0;
-    #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i) {
         const u128 t = static_cast<u128>(d[i]) + (f.p[i] & mask) + carry;
         z[i] = static_cast<u64>(t);
@@ -131,13 +131,13 @@ inline void FieldHalve(const Field256& f, const Limbs x, Limbs z) {
     const u64 mask = 0 - (x[0] & 1);
     u64 s[4];
     u64 carry = 0;
-    #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (int i = 0; i < 4; ++i) {
         const u128 t = static_cast<u128>(x[i]) + (f.p[i] & mask) + carry;
         s[i] = static_cast<u64>(t);
         carry = static_cast<u64>(t >> 64);
     }
-    #pragma GCC unroll 4
+#pragma GCC unroll 4
     for (int i = 0; i < 3; ++i) z[i] = s[i] >> 1 | s[i + 1] << 63;
     z[3] = s[3] >> 1 | carry << 63;
 }

@@ -2,9 +2,9 @@
 // 64-bit limbs, for a 256-bit field: the same formulas and the same residues,
 // without the general numbers' bookkeeping on every step. Coordinates are
 // loaded once per operation and stored back normalised.
+#include "curve/point_arithmetic256.h"
 #include "curve/curve_internal.h"
 #include "curve/field256.h"
-#include "curve/point_arithmetic256.h"
 
 namespace arkseal::curve_detail {
 

@@ -121,7 +121,6 @@ void PointMultiply(const std::uint32_t* e, CurvePoint* P, CurvePoint* R) {
     FreeBig(k);
 }
 
-
 namespace {
 
 // 1 when v >= g, which is then taken off v; g is the current power of two.
@@ -133,8 +132,7 @@ int TakeBit(BigNumber v, const std::uint32_t* g) {
 
 // The joint digit loop of PointMultiply2: digits of e from (k, h), of ea from
 // (ka, ha); Q, S, B = Q + S and C = Q - S are the points they select.
-void MultiplyJointly(BigNumber k, BigNumber h, BigNumber ka, BigNumber ha, CurvePoint* const points[4],
-                     CurvePoint* R) {
+void MultiplyJointly(BigNumber k, BigNumber h, BigNumber ka, BigNumber ha, CurvePoint* const points[4], CurvePoint* R) {
     CurvePoint* Q = points[0];
     CurvePoint* S = points[1];
     CurvePoint* B = points[2];
@@ -172,8 +170,7 @@ void PrepareOperand(const std::uint32_t* e, CurvePoint* P, CurvePoint* Q, BigNum
 
 }  // namespace
 
-void PointMultiply2(const std::uint32_t* e, CurvePoint* P, const std::uint32_t* ea, CurvePoint* PA,
-                    CurvePoint* R) {
+void PointMultiply2(const std::uint32_t* e, CurvePoint* P, const std::uint32_t* ea, CurvePoint* PA, CurvePoint* R) {
     if (ErrorPending()) return;
     if (e[0] == 0) {
         PointMultiply(ea, PA, R);

@@ -87,7 +87,8 @@ PointValue MultiplySum(int n, const BigValue* e, const PointValue* P) {
         scalars.push_back(e[i].Handle());
         points.push_back(P[i].Handle());
     }
-    if (Present(r) && CurrentNumberSystem()->errorCode == 0) PointMultiplyMany(n, scalars.data(), points.data(), r.Handle());
+    if (Present(r) && CurrentNumberSystem()->errorCode == 0)
+        PointMultiplyMany(n, scalars.data(), points.data(), r.Handle());
     return r;
 }
 

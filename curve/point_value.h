@@ -15,9 +15,9 @@ namespace arkseal {
 
 class PointValue {
 public:
-    PointValue();                                        // the point at infinity
-    PointValue(const BigValue& x, const BigValue& y);    // explicit coordinates
-    PointValue(const BigValue& x, int parity);           // compressed form
+    PointValue();                                      // the point at infinity
+    PointValue(const BigValue& x, const BigValue& y);  // explicit coordinates
+    PointValue(const BigValue& x, int parity);         // compressed form
     PointValue(const PointValue& other);
     PointValue& operator=(const PointValue& other);
     ~PointValue();

@@ -34,8 +34,8 @@ const char* Action(Step step) {
 }
 
 std::string FailureText(Step step, int error, std::int64_t processed, std::int64_t length) {
-    std::string text = std::string("Could not ") + Action(step) + " (" + std::generic_category().message(error) +
-                       ").\n";
+    std::string text =
+        std::string("Could not ") + Action(step) + " (" + std::generic_category().message(error) + ").\n";
     if (step == Step::Flush || step == Step::Sync || step == Step::Close) {
         return text + "All " + std::to_string(processed) +
                " bytes were processed, but the file on disk may be incomplete.";

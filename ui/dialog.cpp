@@ -121,8 +121,8 @@ void Dialog::ShowMessageBox(const std::string& caption, const std::string& text)
         Window::ShowMessageBox(caption, text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text),
-                    QMessageBox::Ok, Widget());
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text), QMessageBox::Ok,
+                    Widget());
     box.setObjectName("message_box");
     box.exec();
 }

@@ -15,13 +15,13 @@ enum class ControlKind { PushButton, StaticText, StaticIcon, Edit, ProgressBar }
 // Control styles beyond "child" and "visible", which every control has.
 enum ControlStyle : std::uint32_t {
     kTabStop = 1u << 0,
-    kGroup = 1u << 1,             // starts a group of controls
-    kDefPushButton = 1u << 2,     // the button that Enter presses
-    kLeftAligned = 1u << 3,       // static text: left-aligned, wrapping at the control's width
-    kNoPrefix = 1u << 4,          // static text: '&' is shown, not taken as a mnemonic mark
-    kIconImage = 1u << 5,         // static: shows an icon resource
+    kGroup = 1u << 1,          // starts a group of controls
+    kDefPushButton = 1u << 2,  // the button that Enter presses
+    kLeftAligned = 1u << 3,    // static text: left-aligned, wrapping at the control's width
+    kNoPrefix = 1u << 4,       // static text: '&' is shown, not taken as a mnemonic mark
+    kIconImage = 1u << 5,      // static: shows an icon resource
     kBorder = 1u << 6,
-    kPassword = 1u << 7,          // edit: characters are masked
+    kPassword = 1u << 7,  // edit: characters are masked
     kAutoHorizontalScroll = 1u << 8,
 };
 
@@ -36,10 +36,10 @@ enum DialogStyle : std::uint32_t {
 };
 
 struct ControlTemplate {
-    int id;                // -1: not addressed by the program
-    const char* name;      // object name of the widget, for tests and accessibility
+    int id;            // -1: not addressed by the program
+    const char* name;  // object name of the widget, for tests and accessibility
     ControlKind kind;
-    const char* text;      // 8-bit text; null for none
+    const char* text;  // 8-bit text; null for none
     int x, y, width, height;
     std::uint32_t styles;  // ControlStyle bits
     int imageId = 0;       // icon resource of a static icon

@@ -44,8 +44,7 @@ std::vector<std::string> LocalFiles(const QMimeData* data) {
 
 }  // namespace
 
-DialogWindow::DialogWindow(Dialog& owner, const DialogTemplate& dialogTemplate, const Menu& systemMenu,
-                           QWidget* parent)
+DialogWindow::DialogWindow(Dialog& owner, const DialogTemplate& dialogTemplate, const Menu& systemMenu, QWidget* parent)
     : QDialog(parent, WindowFlags(dialogTemplate.styles)), owner_(owner), systemMenu_(systemMenu) {
     setObjectName(dialogTemplate.name);
     setWindowTitle(Text(dialogTemplate.caption));
@@ -59,8 +58,7 @@ DialogWindow::DialogWindow(Dialog& owner, const DialogTemplate& dialogTemplate, 
     for (const ControlTemplate& control : dialogTemplate.controls) {
         QWidget* widget = MakeControl(control);
         widget->setObjectName(control.name);
-        widget->setGeometry(
-            DialogUnitsToPixels(QRect(control.x, control.y, control.width, control.height), base));
+        widget->setGeometry(DialogUnitsToPixels(QRect(control.x, control.y, control.width, control.height), base));
         widget->installEventFilter(this);
         if (control.id != -1) controls_[control.id] = widget;
         if (control.styles & kTabStop) {
@@ -103,8 +101,7 @@ QWidget* DialogWindow::MakeControl(const ControlTemplate& control) {
             if (control.styles & kPassword) edit->setEchoMode(QLineEdit::Password);
             return edit;
         }
-        case ControlKind::ProgressBar:
-            return new ProgressBarWidget(this);
+        case ControlKind::ProgressBar: return new ProgressBarWidget(this);
     }
     return new QWidget(this);
 }
@@ -114,9 +111,7 @@ QWidget* DialogWindow::Control(int id) const {
     return found != controls_.end() ? found->second : nullptr;
 }
 
-void DialogWindow::StartTimer(unsigned id, unsigned periodMs) {
-    timers_[startTimer(static_cast<int>(periodMs))] = id;
-}
+void DialogWindow::StartTimer(unsigned id, unsigned periodMs) { timers_[startTimer(static_cast<int>(periodMs))] = id; }
 
 void DialogWindow::SendCommand(int id) { owner_.SendMessage(WM_COMMAND, MakeCommandParam(id, BN_CLICKED), 0); }
 

@@ -58,8 +58,12 @@ FileDialogPresenter SetFileDialogPresenter(FileDialogPresenter replacement) {
 
 FileDialog::FileDialog(bool open, const char* defaultExtension, const char* fileName, unsigned flags,
                        const char* filter, Window* parent)
-    : request_{open,  defaultExtension != nullptr ? defaultExtension : "",
-               fileName != nullptr ? fileName : "", flags, filter != nullptr ? filter : "", parent} {}
+    : request_{open,
+               defaultExtension != nullptr ? defaultExtension : "",
+               fileName != nullptr ? fileName : "",
+               flags,
+               filter != nullptr ? filter : "",
+               parent} {}
 
 int FileDialog::DoModal() {
     FileDialogPresenter present;

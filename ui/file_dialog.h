@@ -16,11 +16,11 @@ inline constexpr unsigned OFN_HIDEREADONLY = 0x0004;
 inline constexpr unsigned OFN_FILEMUSTEXIST = 0x1000;
 
 struct FileDialogRequest {
-    bool open;                     // open (true) or save (false)
+    bool open;  // open (true) or save (false)
     std::string defaultExtension;
-    std::string fileName;          // initial name; may be a pattern such as "*.*"
-    unsigned flags;                // OFN_ bits
-    std::string filter;            // "Description|pattern|...|" pairs, ended by "|"
+    std::string fileName;  // initial name; may be a pattern such as "*.*"
+    unsigned flags;        // OFN_ bits
+    std::string filter;    // "Description|pattern|...|" pairs, ended by "|"
     Window* parent;
 };
 

@@ -18,8 +18,7 @@
 
 namespace arkseal {
 
-using MessageBoxPresenter =
-    std::function<void(Window* owner, const std::string& caption, const std::string& text)>;
+using MessageBoxPresenter = std::function<void(Window* owner, const std::string& caption, const std::string& text)>;
 
 // Installs a presenter and returns the previous one; an empty one restores
 // the default.

@@ -29,8 +29,8 @@ void ProgressBarWidget::Show() {
         return;
     }
     const auto span = static_cast<std::uint64_t>(upper_) - static_cast<std::uint64_t>(lower_);
-    const auto done = static_cast<std::uint64_t>(std::clamp(position_, lower_, upper_)) -
-                      static_cast<std::uint64_t>(lower_);
+    const auto done =
+        static_cast<std::uint64_t>(std::clamp(position_, lower_, upper_)) - static_cast<std::uint64_t>(lower_);
     int shift = 0;
     while ((span >> shift) > static_cast<std::uint64_t>(INT_MAX)) ++shift;
     setRange(0, static_cast<int>(span >> shift));

@@ -8,8 +8,8 @@ LRESULT Window::SendMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
     for (const MessageMap* map = GetMessageMap(); map != nullptr; map = map->base) {
         for (const MessageMapEntry& entry : map->entries) {
             if (entry.message != message) continue;
-            if (message == WM_COMMAND && (entry.controlId != CommandControlId(wParam) ||
-                                          entry.notifyCode != CommandNotifyCode(wParam))) {
+            if (message == WM_COMMAND &&
+                (entry.controlId != CommandControlId(wParam) || entry.notifyCode != CommandNotifyCode(wParam))) {
                 continue;
             }
             return entry.handler(*this, wParam, lParam);

@@ -19,158 +19,158 @@ using namespace arkseal;
 
 // The program's workspace shape: 640 words in base 2^32.
 struct Workspace {
-  Workspace() { CreateNumberSystem(640, 0); }
-  ~Workspace() { DestroyNumberSystem(); }
+    Workspace() { CreateNumberSystem(640, 0); }
+    ~Workspace() { DestroyNumberSystem(); }
 };
 
 std::vector<std::uint32_t> RandomWords(int n, std::uint64_t seed) {
-  std::mt19937_64 rng(seed);
-  std::vector<std::uint32_t> words(static_cast<std::size_t>(n));
-  for (auto& w : words) w = static_cast<std::uint32_t>(rng());
-  words.back() |= 0x80000000u;
-  return words;
+    std::mt19937_64 rng(seed);
+    std::vector<std::uint32_t> words(static_cast<std::size_t>(n));
+    for (auto& w : words) w = static_cast<std::uint32_t>(rng());
+    words.back() |= 0x80000000u;
+    return words;
 }
 
 BigNumber NewFromWords(const std::vector<std::uint32_t>& words) {
-  BigNumber x = NewBig(0);
-  for (std::size_t i = 0; i < words.size(); ++i) x[i + 1] = words[i];
-  x[0] = static_cast<std::uint32_t>(words.size());
-  return x;
+    BigNumber x = NewBig(0);
+    for (std::size_t i = 0; i < words.size(); ++i) x[i + 1] = words[i];
+    x[0] = static_cast<std::uint32_t>(words.size());
+    return x;
 }
 
 void SetMpz(mpz_t v, const std::vector<std::uint32_t>& words) {
-  mpz_import(v, words.size(), -1, sizeof(std::uint32_t), 0, 0, words.data());
+    mpz_import(v, words.size(), -1, sizeof(std::uint32_t), 0, 0, words.data());
 }
 
 void ArksealMultiply(benchmark::State& state) {
-  Workspace w;
-  const int n = static_cast<int>(state.range(0));
-  BigNumber x = NewFromWords(RandomWords(n, 1)), y = NewFromWords(RandomWords(n, 2)), z = NewBig(0);
-  for (auto _ : state) {
-    BigMultiply(x, y, z);
-    benchmark::DoNotOptimize(z[1]);
-  }
-  FreeBig(x);
-  FreeBig(y);
-  FreeBig(z);
+    Workspace w;
+    const int n = static_cast<int>(state.range(0));
+    BigNumber x = NewFromWords(RandomWords(n, 1)), y = NewFromWords(RandomWords(n, 2)), z = NewBig(0);
+    for (auto _ : state) {
+        BigMultiply(x, y, z);
+        benchmark::DoNotOptimize(z[1]);
+    }
+    FreeBig(x);
+    FreeBig(y);
+    FreeBig(z);
 }
 
 // The word kernel alone, without the number layer's checks and lengths.
 void ArksealMultiplyKernel(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  const std::vector<std::uint32_t> x = RandomWords(n, 1), y = RandomWords(n, 2);
-  std::vector<std::uint32_t> z(2 * static_cast<std::size_t>(n));
-  for (auto _ : state) {
-    MultiplyWords(z.data(), x.data(), n, y.data(), n);
-    benchmark::DoNotOptimize(z[0]);
-  }
+    const int n = static_cast<int>(state.range(0));
+    const std::vector<std::uint32_t> x = RandomWords(n, 1), y = RandomWords(n, 2);
+    std::vector<std::uint32_t> z(2 * static_cast<std::size_t>(n));
+    for (auto _ : state) {
+        MultiplyWords(z.data(), x.data(), n, y.data(), n);
+        benchmark::DoNotOptimize(z[0]);
+    }
 }
 
 void GmpMultiply(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  mpz_t x, y, z;
-  mpz_inits(x, y, z, nullptr);
-  SetMpz(x, RandomWords(n, 1));
-  SetMpz(y, RandomWords(n, 2));
-  mpz_realloc2(z, static_cast<mp_bitcnt_t>(64 * n + 64));
-  for (auto _ : state) {
-    mpz_mul(z, x, y);
-    benchmark::DoNotOptimize(z->_mp_d[0]);
-  }
-  mpz_clears(x, y, z, nullptr);
+    const int n = static_cast<int>(state.range(0));
+    mpz_t x, y, z;
+    mpz_inits(x, y, z, nullptr);
+    SetMpz(x, RandomWords(n, 1));
+    SetMpz(y, RandomWords(n, 2));
+    mpz_realloc2(z, static_cast<mp_bitcnt_t>(64 * n + 64));
+    for (auto _ : state) {
+        mpz_mul(z, x, y);
+        benchmark::DoNotOptimize(z->_mp_d[0]);
+    }
+    mpz_clears(x, y, z, nullptr);
 }
 
 void ArksealSquare(benchmark::State& state) {
-  Workspace w;
-  const int n = static_cast<int>(state.range(0));
-  BigNumber x = NewFromWords(RandomWords(n, 3)), z = NewBig(0);
-  for (auto _ : state) {
-    BigMultiply(x, x, z);
-    benchmark::DoNotOptimize(z[1]);
-  }
-  FreeBig(x);
-  FreeBig(z);
+    Workspace w;
+    const int n = static_cast<int>(state.range(0));
+    BigNumber x = NewFromWords(RandomWords(n, 3)), z = NewBig(0);
+    for (auto _ : state) {
+        BigMultiply(x, x, z);
+        benchmark::DoNotOptimize(z[1]);
+    }
+    FreeBig(x);
+    FreeBig(z);
 }
 
 void GmpSquare(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  mpz_t x, z;
-  mpz_inits(x, z, nullptr);
-  SetMpz(x, RandomWords(n, 3));
-  mpz_realloc2(z, static_cast<mp_bitcnt_t>(64 * n + 64));
-  for (auto _ : state) {
-    mpz_mul(z, x, x);
-    benchmark::DoNotOptimize(z->_mp_d[0]);
-  }
-  mpz_clears(x, z, nullptr);
+    const int n = static_cast<int>(state.range(0));
+    mpz_t x, z;
+    mpz_inits(x, z, nullptr);
+    SetMpz(x, RandomWords(n, 3));
+    mpz_realloc2(z, static_cast<mp_bitcnt_t>(64 * n + 64));
+    for (auto _ : state) {
+        mpz_mul(z, x, x);
+        benchmark::DoNotOptimize(z->_mp_d[0]);
+    }
+    mpz_clears(x, z, nullptr);
 }
 
 // 2n words by n words; both sides copy the dividend back each time, since
 // our division leaves the remainder in it.
 void ArksealDivide(benchmark::State& state) {
-  Workspace w;
-  const int n = static_cast<int>(state.range(0));
-  BigNumber dividend = NewFromWords(RandomWords(2 * n, 4)), y = NewFromWords(RandomWords(n, 5));
-  BigNumber x = NewBig(0), q = NewBig(0);
-  for (auto _ : state) {
-    BigCopy(dividend, x);
-    BigDivide(x, y, q);
-    benchmark::DoNotOptimize(q[1]);
-  }
-  FreeBig(dividend);
-  FreeBig(x);
-  FreeBig(y);
-  FreeBig(q);
+    Workspace w;
+    const int n = static_cast<int>(state.range(0));
+    BigNumber dividend = NewFromWords(RandomWords(2 * n, 4)), y = NewFromWords(RandomWords(n, 5));
+    BigNumber x = NewBig(0), q = NewBig(0);
+    for (auto _ : state) {
+        BigCopy(dividend, x);
+        BigDivide(x, y, q);
+        benchmark::DoNotOptimize(q[1]);
+    }
+    FreeBig(dividend);
+    FreeBig(x);
+    FreeBig(y);
+    FreeBig(q);
 }
 
 void GmpDivide(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  mpz_t dividend, x, y, q, r;
-  mpz_inits(dividend, x, y, q, r, nullptr);
-  SetMpz(dividend, RandomWords(2 * n, 4));
-  SetMpz(y, RandomWords(n, 5));
-  for (auto _ : state) {
-    mpz_set(x, dividend);
-    mpz_tdiv_qr(q, r, x, y);
-    benchmark::DoNotOptimize(q->_mp_d[0]);
-  }
-  mpz_clears(dividend, x, y, q, r, nullptr);
+    const int n = static_cast<int>(state.range(0));
+    mpz_t dividend, x, y, q, r;
+    mpz_inits(dividend, x, y, q, r, nullptr);
+    SetMpz(dividend, RandomWords(2 * n, 4));
+    SetMpz(y, RandomWords(n, 5));
+    for (auto _ : state) {
+        mpz_set(x, dividend);
+        mpz_tdiv_qr(q, r, x, y);
+        benchmark::DoNotOptimize(q->_mp_d[0]);
+    }
+    mpz_clears(dividend, x, y, q, r, nullptr);
 }
 
 void ArksealToDecimal2048(benchmark::State& state) {
-  Workspace w;
-  BigNumber x = NewFromWords(RandomWords(64, 6));
-  char text[700];
-  for (auto _ : state) benchmark::DoNotOptimize(BigToString(x, text));
-  FreeBig(x);
+    Workspace w;
+    BigNumber x = NewFromWords(RandomWords(64, 6));
+    char text[700];
+    for (auto _ : state) benchmark::DoNotOptimize(BigToString(x, text));
+    FreeBig(x);
 }
 
 void GmpToDecimal2048(benchmark::State& state) {
-  mpz_t x;
-  mpz_init(x);
-  SetMpz(x, RandomWords(64, 6));
-  char text[700];
-  for (auto _ : state) benchmark::DoNotOptimize(mpz_get_str(text, 10, x));
-  mpz_clear(x);
+    mpz_t x;
+    mpz_init(x);
+    SetMpz(x, RandomWords(64, 6));
+    char text[700];
+    for (auto _ : state) benchmark::DoNotOptimize(mpz_get_str(text, 10, x));
+    mpz_clear(x);
 }
 
 void ArksealFromDecimal2048(benchmark::State& state) {
-  Workspace w;
-  BigNumber x = NewFromWords(RandomWords(64, 6));
-  char text[700];
-  BigToString(x, text);
-  for (auto _ : state) benchmark::DoNotOptimize(BigFromString(x, text));
-  FreeBig(x);
+    Workspace w;
+    BigNumber x = NewFromWords(RandomWords(64, 6));
+    char text[700];
+    BigToString(x, text);
+    for (auto _ : state) benchmark::DoNotOptimize(BigFromString(x, text));
+    FreeBig(x);
 }
 
 void GmpFromDecimal2048(benchmark::State& state) {
-  mpz_t x;
-  mpz_init(x);
-  SetMpz(x, RandomWords(64, 6));
-  char text[700];
-  mpz_get_str(text, 10, x);
-  for (auto _ : state) benchmark::DoNotOptimize(mpz_set_str(x, text, 10));
-  mpz_clear(x);
+    mpz_t x;
+    mpz_init(x);
+    SetMpz(x, RandomWords(64, 6));
+    char text[700];
+    mpz_get_str(text, 10, x);
+    for (auto _ : state) benchmark::DoNotOptimize(mpz_set_str(x, text, 10));
+    mpz_clear(x);
 }
 
 }  // namespace

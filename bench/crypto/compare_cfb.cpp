@@ -94,8 +94,8 @@ int main(int argc, char** argv) {
     std::printf("%-40s %9.2f MB/s\n", "OpenSSL AES-256-CFB8, AES-NI", opensslNi);
     std::printf("%-40s %9.2f MB/s\n", "OpenSSL AES-256-CFB8, AES-NI masked", opensslMasked);
     if (hardware) {
-        std::printf("%-40s %9.2f MB/s   %.2f x OpenSSL with AES-NI (target >= 1.5)\n", "Arkseal code 10, hardware rounds",
-                    oursHardware, oursHardware / opensslNi);
+        std::printf("%-40s %9.2f MB/s   %.2f x OpenSSL with AES-NI (target >= 1.5)\n",
+                    "Arkseal code 10, hardware rounds", oursHardware, oursHardware / opensslNi);
     } else {
         std::printf("%-40s       n/a   (no AES instructions)\n", "Arkseal code 10, hardware rounds");
     }

@@ -127,13 +127,13 @@ int main(int argc, char** argv) {
         std::printf("arithmetic error %d\n", arkseal::CurrentNumberSystem()->errorCode);
         return 1;
     }
-    std::printf("256-bit scalar multiplication of the generator (with the affine x), best of %d rounds of %d\n",
-                rounds, count);
+    std::printf("256-bit scalar multiplication of the generator (with the affine x), best of %d rounds of %d\n", rounds,
+                count);
     std::printf("%-44s %9.1f us\n", "OpenSSL EC_POINT_mul, generic GFp method", theirs);
     std::printf("%-44s %9.1f us   %.2f x OpenSSL's time (target <= 1.0)\n", "Arkseal PointMultiply", ours,
                 ours / theirs);
-    std::printf("%-44s %9.1f us   %.2f x one OpenSSL multiplication\n",
-                "Arkseal key agreement per peer", agreement, agreement / theirs);
+    std::printf("%-44s %9.1f us   %.2f x one OpenSSL multiplication\n", "Arkseal key agreement per peer", agreement,
+                agreement / theirs);
     std::printf("(check byte %u)\n", sink);
     arkseal::DestroyNumberSystem();
     return 0;

@@ -98,8 +98,8 @@ double RawSeconds(std::int64_t bytes, bool encrypt) {
     std::vector<std::uint8_t> chunk(kJobChunkSize, 0x5A);
     const auto start = Clock::now();
     for (std::int64_t done = 0; done < bytes; done += static_cast<std::int64_t>(kJobChunkSize)) {
-        const auto n = static_cast<std::ptrdiff_t>(
-            std::min<std::int64_t>(bytes - done, static_cast<std::int64_t>(kJobChunkSize)));
+        const auto n =
+            static_cast<std::ptrdiff_t>(std::min<std::int64_t>(bytes - done, static_cast<std::int64_t>(kJobChunkSize)));
         if (encrypt) {
             cipher.EncryptRun(chunk.data(), n);
         } else {
@@ -147,10 +147,10 @@ int Run(std::int64_t mebibytes, int rounds) {
     const double whole = 2 * mib / (jobEncrypt + jobDecrypt);
     std::printf("file: %lld MiB under /tmp, encrypted in place and decrypted again; best of %d rounds\n",
                 static_cast<long long>(mebibytes), rounds);
-    std::printf("StreamCipher in memory: encrypt %.1f MiB/s, decrypt %.1f MiB/s, both %.1f MiB/s\n",
-                mib / rawEncrypt, mib / rawDecrypt, raw);
-    std::printf("whole job:              encrypt %.1f MiB/s, decrypt %.1f MiB/s, both %.1f MiB/s\n",
-                mib / jobEncrypt, mib / jobDecrypt, whole);
+    std::printf("StreamCipher in memory: encrypt %.1f MiB/s, decrypt %.1f MiB/s, both %.1f MiB/s\n", mib / rawEncrypt,
+                mib / rawDecrypt, raw);
+    std::printf("whole job:              encrypt %.1f MiB/s, decrypt %.1f MiB/s, both %.1f MiB/s\n", mib / jobEncrypt,
+                mib / jobDecrypt, whole);
     std::printf("job / cipher ratio: %.3f (target >= 0.95)\n", whole / raw);
     std::printf("progress posts: %ld (expected %lld)\n", window.posts.load(),
                 static_cast<long long>(2 * rounds * (bytes / static_cast<std::int64_t>(kJobChunkSize) + 1)));

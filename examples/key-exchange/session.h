@@ -13,8 +13,8 @@
 namespace example {
 
 struct SessionOptions {
-    int role = 1;             // 1 or 2
-    std::string passphrase;   // empty: plain key agreement (method 4)
+    int role = 1;                       // 1 or 2
+    std::string passphrase;             // empty: plain key agreement (method 4)
     std::vector<std::string> messages;  // what this side says, in turn
 };
 

@@ -20,22 +20,22 @@ int main() {
     std::uint8_t digest[64];
     PassphraseDigest().DigestBytes(passphrase, std::strlen(passphrase), digest);
     StreamCipher cipher;
-    cipher.SetKey(digest);          // keeps the first 32 bytes: the AES-256 key
+    cipher.SetKey(digest);  // keeps the first 32 bytes: the AES-256 key
     SecureWipe(digest, sizeof digest);
     std::uint8_t message[] = "Attack at dawn!";
-    cipher.EncryptRun(message, 15); // in place; the stream runs on across calls
+    cipher.EncryptRun(message, 15);  // in place; the stream runs on across calls
     for (int i = 0; i < 15; ++i) std::printf("%02x ", message[i]);
     std::printf("\n");
 
     // Numbers live in this thread's workspace: create it first.
-    if (CreateNumberSystem(100, 10) == nullptr) return 1;   // 100 decimal digits
+    if (CreateNumberSystem(100, 10) == nullptr) return 1;  // 100 decimal digits
     BigNumber m = NewBig(0);
     BigIntPower(2, 127, m);
-    BigSubtractInt(m, 1, m);                                 // 2^127 - 1
+    BigSubtractInt(m, 1, m);  // 2^127 - 1
     char text[128];
     BigToString(m, text);
     const int prime = BigIsPrime(m);
-    const int error = CurrentNumberSystem()->errorCode;     // sticky: check once, at the end
+    const int error = CurrentNumberSystem()->errorCode;  // sticky: check once, at the end
     std::printf("%s is %s\n", text, prime ? "prime" : "composite");
     FreeBig(m);
     DestroyNumberSystem();

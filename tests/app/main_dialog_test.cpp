@@ -83,7 +83,9 @@ protected:
         Edit("IDC_PASSPHRASE2")->setText(QString::fromStdString(confirm));
     }
     bool Idle() const { return Button("IDC_ENCRYPT")->isEnabled() && Button("IDC_DECRYPT")->isEnabled(); }
-    bool WaitForIdle() { return RunUntil([this] { return Idle(); }); }
+    bool WaitForIdle() {
+        return RunUntil([this] { return Idle(); });
+    }
 
     test::TempDir dir_;
     CArksealDlg dlg_;
@@ -94,7 +96,7 @@ protected:
 TEST_F(MainDialogTest, IsBuiltFromItsTemplateWithEncryptFirstInTabOrder) {
     EXPECT_EQ(window_->windowTitle(), "Arkseal");
     EXPECT_FALSE(window_->windowIcon().isNull());
-    const char* const tabOrder[] = {"IDC_ENCRYPT",    "IDCANCEL",   "IDC_FILENAME", "IDC_PASSPHRASE",
+    const char* const tabOrder[] = {"IDC_ENCRYPT",     "IDCANCEL",   "IDC_FILENAME", "IDC_PASSPHRASE",
                                     "IDC_PASSPHRASE2", "IDC_BROWSE", "IDC_DECRYPT"};
     QWidget* widget = window_->findChild<QWidget*>(tabOrder[0]);
     EXPECT_EQ(window_->focusWidget(), widget);
@@ -172,9 +174,9 @@ TEST_F(MainDialogTest, RefusesAReadOnlyFile) {
     WriteFile(path, PatternBytes(10));
     using std::filesystem::perms;
     std::filesystem::permissions(path, perms::owner_read | perms::group_read | perms::others_read);
-    std::filesystem::permissions(std::filesystem::path(path).parent_path(),
-                                 perms::owner_all | perms::group_read | perms::group_exec | perms::others_read |
-                                     perms::others_exec);
+    std::filesystem::permissions(std::filesystem::path(path).parent_path(), perms::owner_all | perms::group_read |
+                                                                                perms::group_exec | perms::others_read |
+                                                                                perms::others_exec);
     Fill(path, "a", "a");
     {
         EffectiveUserNobody nobody;

@@ -16,220 +16,219 @@ namespace {
 
 // GMP's digits for our alphabet: upper case up to base 36, 0-9A-Za-z above.
 std::string GmpText(const mpz_t v, int base) {
-  char* s = mpz_get_str(nullptr, base <= 36 ? -base : base, v);
-  std::string text(s);
-  void (*freeFunction)(void*, size_t);
-  mp_get_memory_functions(nullptr, nullptr, &freeFunction);
-  freeFunction(s, text.size() + 1);
-  return text;
+    char* s = mpz_get_str(nullptr, base <= 36 ? -base : base, v);
+    std::string text(s);
+    void (*freeFunction)(void*, size_t);
+    mp_get_memory_functions(nullptr, nullptr, &freeFunction);
+    freeFunction(s, text.size() + 1);
+    return text;
 }
 
 class ConversionDiffTest : public WorkspaceTest {};
 
 TEST_P(ConversionDiffTest, TextMatchesGmpAndReadsBack) {
-  OperandSource source(31);
-  std::vector<char> text(static_cast<std::size_t>(Capacity()) * 40 + 8);
-  for (int ioBase : {10, 16, 2, 7, 36, 60}) {
-    system_->ioBase = ioBase;
-    for (int round = 0; round < kRounds / 6 + 2; ++round) {
-      const Mpz a = source.Next(round == 0 ? Capacity() : Capacity() / 2);
-      Big x(a), back;
-      const int count = BigToString(x, text.data());
-      const std::string want = GmpText(a, ioBase);
-      ASSERT_EQ(std::string(text.data()), want) << "base " << ioBase;
-      ASSERT_EQ(count, static_cast<int>(want.size()));
-      ASSERT_EQ(BigFromString(back, text.data()), count);
-      ASSERT_EQ(system_->errorCode, 0);
-      ASSERT_EQ(mpz_cmp(back.value(), a), 0) << "read back in base " << ioBase;
-      ASSERT_EQ(ShapeProblem(back, BlockWords()), "");
+    OperandSource source(31);
+    std::vector<char> text(static_cast<std::size_t>(Capacity()) * 40 + 8);
+    for (int ioBase : {10, 16, 2, 7, 36, 60}) {
+        system_->ioBase = ioBase;
+        for (int round = 0; round < kRounds / 6 + 2; ++round) {
+            const Mpz a = source.Next(round == 0 ? Capacity() : Capacity() / 2);
+            Big x(a), back;
+            const int count = BigToString(x, text.data());
+            const std::string want = GmpText(a, ioBase);
+            ASSERT_EQ(std::string(text.data()), want) << "base " << ioBase;
+            ASSERT_EQ(count, static_cast<int>(want.size()));
+            ASSERT_EQ(BigFromString(back, text.data()), count);
+            ASSERT_EQ(system_->errorCode, 0);
+            ASSERT_EQ(mpz_cmp(back.value(), a), 0) << "read back in base " << ioBase;
+            ASSERT_EQ(ShapeProblem(back, BlockWords()), "");
+        }
     }
-  }
 }
 
 TEST_P(ConversionDiffTest, BytesMatchGmpExport) {
-  OperandSource source(32);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(Capacity()) * 4 + 4);
-  for (int round = 0; round < kRounds; ++round) {
-    Mpz a = source.NextPositive(Capacity());
-    if (WordsOf(a) > Capacity()) continue;
-    Big x(a), back;
-    const int count = BigToBytes(0, x, bytes.data());
-    std::vector<std::uint8_t> want((mpz_sizeinbase(a, 2) + 7) / 8);
-    size_t wantCount = 0;
-    mpz_export(want.data(), &wantCount, 1, 1, 1, 0, a);
-    ASSERT_EQ(count, static_cast<int>(wantCount));
-    ASSERT_TRUE(std::equal(want.begin(), want.begin() + static_cast<long>(wantCount), bytes.begin()));
-    BigFromBytes(count, bytes.data(), back);
-    ASSERT_EQ(system_->errorCode, 0);
-    ASSERT_EQ(mpz_cmp(back.value(), a), 0);
-  }
+    OperandSource source(32);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(Capacity()) * 4 + 4);
+    for (int round = 0; round < kRounds; ++round) {
+        Mpz a = source.NextPositive(Capacity());
+        if (WordsOf(a) > Capacity()) continue;
+        Big x(a), back;
+        const int count = BigToBytes(0, x, bytes.data());
+        std::vector<std::uint8_t> want((mpz_sizeinbase(a, 2) + 7) / 8);
+        size_t wantCount = 0;
+        mpz_export(want.data(), &wantCount, 1, 1, 1, 0, a);
+        ASSERT_EQ(count, static_cast<int>(wantCount));
+        ASSERT_TRUE(std::equal(want.begin(), want.begin() + static_cast<long>(wantCount), bytes.begin()));
+        BigFromBytes(count, bytes.data(), back);
+        ASSERT_EQ(system_->errorCode, 0);
+        ASSERT_EQ(mpz_cmp(back.value(), a), 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Bases, ConversionDiffTest,
                          ::testing::Values(WorkspaceShape{640, 0, "FullWords640"},
-                                           WorkspaceShape{9 * 64, 10, "Decimal64"},
-                                           WorkspaceShape{100, 16, "Hex100"}),
+                                           WorkspaceShape{9 * 64, 10, "Decimal64"}, WorkspaceShape{100, 16, "Hex100"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 class ConversionTest : public ::testing::Test {
- protected:
-  void SetUp() override { system_ = CreateNumberSystem(640, 0); }
-  void TearDown() override { DestroyNumberSystem(); }
-  std::string Text(const std::uint32_t* x) {
-    char text[512];
-    const int count = BigToString(x, text);
-    EXPECT_EQ(count, static_cast<int>(std::string(text).size()));
-    return text;
-  }
-  NumberSystem* system_ = nullptr;
+protected:
+    void SetUp() override { system_ = CreateNumberSystem(640, 0); }
+    void TearDown() override { DestroyNumberSystem(); }
+    std::string Text(const std::uint32_t* x) {
+        char text[512];
+        const int count = BigToString(x, text);
+        EXPECT_EQ(count, static_cast<int>(std::string(text).size()));
+        return text;
+    }
+    NumberSystem* system_ = nullptr;
 };
 
 TEST_F(ConversionTest, TextEdgeCases) {
-  Big x;
-  EXPECT_EQ(BigFromString(x, "-3"), 2);
-  EXPECT_EQ(BigToInt(x), -3);
-  BigFromString(x, "  +42");
-  EXPECT_EQ(BigToInt(x), 42);
-  BigFromString(x, "17\n99");
-  EXPECT_EQ(BigToInt(x), 17);
-  BigFromString(x, "-0");
-  EXPECT_EQ(x.get()[0], 0u) << "zero never carries a sign";
-  BigFromInt(0, x);
-  char text[8];
-  EXPECT_EQ(BigToString(x, text), 1);
-  EXPECT_STREQ(text, "0");
-  system_->ioBase = 16;
-  BigFromString(x, "FF");
-  EXPECT_EQ(BigToInt(x), 255);
-  BigFromInt(-255, x);
-  EXPECT_EQ(Text(x), "-FF");
-  system_->inputLength = 2;
-  BigFromString(x, "ABCD");
-  EXPECT_EQ(BigToInt(x), 0xAB);
-  EXPECT_EQ(system_->inputLength, 0);
-  EXPECT_EQ(system_->errorCode, 0);
-  EXPECT_EQ(BigFromString(x, "ff"), 0);
-  EXPECT_EQ(system_->errorCode, kErrorBadDigit);
+    Big x;
+    EXPECT_EQ(BigFromString(x, "-3"), 2);
+    EXPECT_EQ(BigToInt(x), -3);
+    BigFromString(x, "  +42");
+    EXPECT_EQ(BigToInt(x), 42);
+    BigFromString(x, "17\n99");
+    EXPECT_EQ(BigToInt(x), 17);
+    BigFromString(x, "-0");
+    EXPECT_EQ(x.get()[0], 0u) << "zero never carries a sign";
+    BigFromInt(0, x);
+    char text[8];
+    EXPECT_EQ(BigToString(x, text), 1);
+    EXPECT_STREQ(text, "0");
+    system_->ioBase = 16;
+    BigFromString(x, "FF");
+    EXPECT_EQ(BigToInt(x), 255);
+    BigFromInt(-255, x);
+    EXPECT_EQ(Text(x), "-FF");
+    system_->inputLength = 2;
+    BigFromString(x, "ABCD");
+    EXPECT_EQ(BigToInt(x), 0xAB);
+    EXPECT_EQ(system_->inputLength, 0);
+    EXPECT_EQ(system_->errorCode, 0);
+    EXPECT_EQ(BigFromString(x, "ff"), 0);
+    EXPECT_EQ(system_->errorCode, kErrorBadDigit);
 }
 
 TEST_F(ConversionTest, TextInBasesAbove60UsesOneByteADigit) {
-  system_->ioBase = 256;
-  Big x;
-  const char raw[] = {'\x01', '\x00', '\x02', '\0'};
-  EXPECT_EQ(BigFromString(x, raw), 1) << "the NUL ends the text";
-  system_->inputLength = 3;
-  EXPECT_EQ(BigFromString(x, raw), 3);
-  EXPECT_EQ(BigToInt(x), 0x010002);
-  char text[8];
-  EXPECT_EQ(BigToString(x, text), 3);
-  EXPECT_EQ(std::string(text, 3), std::string(raw, 3));
+    system_->ioBase = 256;
+    Big x;
+    const char raw[] = {'\x01', '\x00', '\x02', '\0'};
+    EXPECT_EQ(BigFromString(x, raw), 1) << "the NUL ends the text";
+    system_->inputLength = 3;
+    EXPECT_EQ(BigFromString(x, raw), 3);
+    EXPECT_EQ(BigToInt(x), 0x010002);
+    char text[8];
+    EXPECT_EQ(BigToString(x, text), 3);
+    EXPECT_EQ(std::string(text, 3), std::string(raw, 3));
 }
 
 TEST_F(ConversionTest, FractionsInBothWrittenForms) {
-  Big x;
-  BigFromString(x, "-3/8");
-  EXPECT_EQ(x.get()[0], kBigSignBit | (1u << 16) | 1u);
-  EXPECT_EQ(Text(x), "-3/8");
-  system_->radixPoint = 1;
-  EXPECT_EQ(Text(x), "-0.375");
-  BigFromString(x, "12.25");
-  EXPECT_EQ(Text(x), "12.25");
-  system_->radixPoint = 0;
-  EXPECT_EQ(Text(x), "1225/100");
-  BigFromString(x, "7/1");
-  EXPECT_EQ(Text(x), "7") << "a denominator of 1 gives an integer";
-  EXPECT_EQ(system_->errorCode, 0);
+    Big x;
+    BigFromString(x, "-3/8");
+    EXPECT_EQ(x.get()[0], kBigSignBit | (1u << 16) | 1u);
+    EXPECT_EQ(Text(x), "-3/8");
+    system_->radixPoint = 1;
+    EXPECT_EQ(Text(x), "-0.375");
+    BigFromString(x, "12.25");
+    EXPECT_EQ(Text(x), "12.25");
+    system_->radixPoint = 0;
+    EXPECT_EQ(Text(x), "1225/100");
+    BigFromString(x, "7/1");
+    EXPECT_EQ(Text(x), "7") << "a denominator of 1 gives an integer";
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 TEST_F(ConversionTest, TooManyDigitsOverflow) {
-  Big x;
-  const std::string digits(640 * 10, '9');  // more than 640 words can hold
-  EXPECT_EQ(BigFromString(x, digits.c_str()), 0);
-  EXPECT_EQ(system_->errorCode, kErrorOverflow);
+    Big x;
+    const std::string digits(640 * 10, '9');  // more than 640 words can hold
+    EXPECT_EQ(BigFromString(x, digits.c_str()), 0);
+    EXPECT_EQ(system_->errorCode, kErrorOverflow);
 }
 
 TEST_F(ConversionTest, LargeValueRoundTripsThroughDecimalText) {
-  Mpz v;
-  mpz_ui_pow_ui(v, 3, 12000);  // about 19,000 bits, close to the capacity
-  mpz_neg(v, v);
-  Big x(v), back;
-  std::vector<char> text(8000);
-  const int count = BigToString(x, text.data());
-  EXPECT_EQ(std::string(text.data()), GmpText(v, 10));
-  EXPECT_EQ(BigFromString(back, text.data()), count);
-  EXPECT_EQ(mpz_cmp(back.value(), v), 0);
+    Mpz v;
+    mpz_ui_pow_ui(v, 3, 12000);  // about 19,000 bits, close to the capacity
+    mpz_neg(v, v);
+    Big x(v), back;
+    std::vector<char> text(8000);
+    const int count = BigToString(x, text.data());
+    EXPECT_EQ(std::string(text.data()), GmpText(v, 10));
+    EXPECT_EQ(BigFromString(back, text.data()), count);
+    EXPECT_EQ(mpz_cmp(back.value(), v), 0);
 }
 
 TEST_F(ConversionTest, BytesEdgeCases) {
-  Big x;
-  const std::uint8_t threeBytes[] = {1, 0, 0};
-  BigFromBytes(3, threeBytes, x);
-  EXPECT_EQ(BigToInt(x), 65536);
-  std::uint8_t out[4] = {};
-  EXPECT_EQ(BigToBytes(3, x, out), 3);
-  EXPECT_EQ(out[0], 1);
-  EXPECT_EQ(out[1], 0);
-  EXPECT_EQ(out[2], 0);
-  BigFromBytes(0, threeBytes, x);
-  EXPECT_EQ(x.get()[0], 0u);
-  EXPECT_EQ(BigToBytes(3, x, out), 0);
-  BigFromInt(65536, x);
-  EXPECT_EQ(BigToBytes(2, x, out), 0);
-  EXPECT_EQ(system_->errorCode, kErrorTooLong);
+    Big x;
+    const std::uint8_t threeBytes[] = {1, 0, 0};
+    BigFromBytes(3, threeBytes, x);
+    EXPECT_EQ(BigToInt(x), 65536);
+    std::uint8_t out[4] = {};
+    EXPECT_EQ(BigToBytes(3, x, out), 3);
+    EXPECT_EQ(out[0], 1);
+    EXPECT_EQ(out[1], 0);
+    EXPECT_EQ(out[2], 0);
+    BigFromBytes(0, threeBytes, x);
+    EXPECT_EQ(x.get()[0], 0u);
+    EXPECT_EQ(BigToBytes(3, x, out), 0);
+    BigFromInt(65536, x);
+    EXPECT_EQ(BigToBytes(2, x, out), 0);
+    EXPECT_EQ(system_->errorCode, kErrorTooLong);
 }
 
 TEST_F(ConversionTest, BytesBeyondTheCapacityOverflow) {
-  Big x;
-  const std::vector<std::uint8_t> bytes(640 * 4 + 1, 0xFF);
-  BigFromBytes(static_cast<int>(bytes.size()), bytes.data(), x);
-  EXPECT_EQ(system_->errorCode, kErrorOverflow);
+    Big x;
+    const std::vector<std::uint8_t> bytes(640 * 4 + 1, 0xFF);
+    BigFromBytes(static_cast<int>(bytes.size()), bytes.data(), x);
+    EXPECT_EQ(system_->errorCode, kErrorOverflow);
 }
 
 TEST_F(ConversionTest, StreamModeReadsAndWritesLines) {
-  std::FILE* file = std::tmpfile();
-  ASSERT_NE(file, nullptr);
-  std::fputs("-123456789012345678901234567890\n42\n", file);
-  std::rewind(file);
-  system_->readFromFile = 1;
-  system_->inputFile = file;
-  Big x, y;
-  EXPECT_EQ(BigFromString(x, nullptr), 31);
-  EXPECT_EQ(BigFromString(y, nullptr), 2);
-  EXPECT_EQ(BigToInt(y), 42);
-  system_->readFromFile = 0;
-  std::FILE* out = std::tmpfile();
-  system_->writeToFile = 1;
-  system_->outputFile = out;
-  EXPECT_EQ(BigToString(x, nullptr), 31);
-  system_->writeToFile = 0;
-  std::rewind(out);
-  char line[64] = {};
-  ASSERT_NE(std::fgets(line, sizeof line, out), nullptr);
-  EXPECT_STREQ(line, "-123456789012345678901234567890\n");
-  std::fclose(file);
-  std::fclose(out);
-  EXPECT_EQ(system_->errorCode, 0);
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fputs("-123456789012345678901234567890\n42\n", file);
+    std::rewind(file);
+    system_->readFromFile = 1;
+    system_->inputFile = file;
+    Big x, y;
+    EXPECT_EQ(BigFromString(x, nullptr), 31);
+    EXPECT_EQ(BigFromString(y, nullptr), 2);
+    EXPECT_EQ(BigToInt(y), 42);
+    system_->readFromFile = 0;
+    std::FILE* out = std::tmpfile();
+    system_->writeToFile = 1;
+    system_->outputFile = out;
+    EXPECT_EQ(BigToString(x, nullptr), 31);
+    system_->writeToFile = 0;
+    std::rewind(out);
+    char line[64] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, out), nullptr);
+    EXPECT_STREQ(line, "-123456789012345678901234567890\n");
+    std::fclose(file);
+    std::fclose(out);
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 TEST_F(ConversionTest, DigitAccessInTheApparentBase) {
-  DestroyNumberSystem();
-  system_ = CreateNumberSystem(100, 10);
-  Big x;
-  BigFromString(x, "12345678901");
-  EXPECT_EQ(BigDigitCount(x), 11);
-  EXPECT_EQ(BigGetDigit(x, 1), 1u);
-  EXPECT_EQ(BigGetDigit(x, 10), 2u);
-  EXPECT_EQ(BigGetDigit(x, 11), 1u);
-  EXPECT_EQ(BigGetDigit(x, 12), 0u);
-  BigSetDigit(x, 20, 7);
-  EXPECT_EQ(Text(x), "70000000012345678901");
-  BigSetDigit(x, 20, 0);
-  EXPECT_EQ(BigDigitCount(x), 11);
-  EXPECT_EQ(ShapeProblem(x, 13), "");
-  EXPECT_EQ(system_->errorCode, 0);
-  BigSetDigit(x, 12 * 9 + 1, 1);  // one digit past the 12-word capacity
-  EXPECT_EQ(system_->errorCode, kErrorOverflow);
-  EXPECT_EQ(BigDigitCount(x), 11);
+    DestroyNumberSystem();
+    system_ = CreateNumberSystem(100, 10);
+    Big x;
+    BigFromString(x, "12345678901");
+    EXPECT_EQ(BigDigitCount(x), 11);
+    EXPECT_EQ(BigGetDigit(x, 1), 1u);
+    EXPECT_EQ(BigGetDigit(x, 10), 2u);
+    EXPECT_EQ(BigGetDigit(x, 11), 1u);
+    EXPECT_EQ(BigGetDigit(x, 12), 0u);
+    BigSetDigit(x, 20, 7);
+    EXPECT_EQ(Text(x), "70000000012345678901");
+    BigSetDigit(x, 20, 0);
+    EXPECT_EQ(BigDigitCount(x), 11);
+    EXPECT_EQ(ShapeProblem(x, 13), "");
+    EXPECT_EQ(system_->errorCode, 0);
+    BigSetDigit(x, 12 * 9 + 1, 1);  // one digit past the 12-word capacity
+    EXPECT_EQ(system_->errorCode, kErrorOverflow);
+    EXPECT_EQ(BigDigitCount(x), 11);
 }
 
 }  // namespace

@@ -19,86 +19,86 @@ namespace arkseal::test {
 namespace {
 
 struct ModulusCase {
-  int words;
-  std::uint32_t base;
+    int words;
+    std::uint32_t base;
 };
 
 std::ostream& operator<<(std::ostream& out, const ModulusCase& c) {
-  return out << c.words << (c.base == 0 ? "_words" : "_digits_base") << c.base;
+    return out << c.words << (c.base == 0 ? "_words" : "_digits_base") << c.base;
 }
 
 class MontgomeryDiffTest : public ::testing::TestWithParam<ModulusCase> {
- protected:
-  void SetUp() override {
-    system_ = CreateNumberSystem(640, GetParam().base == 0 ? 0 : 10);
-    ASSERT_EQ(system_->errorCode, 0);
-    radix_ = system_->base == 0 ? (1ull << 32) : system_->base;
-    mpz_ui_pow_ui(r_, radix_, static_cast<unsigned long>(GetParam().words));
-  }
-  void TearDown() override { DestroyNumberSystem(); }
-
-  int Words() const { return GetParam().words; }
-  bool FixedSize() const { return system_->base == 0 && Words() % 16 == 0; }
-
-  // An odd modulus of exactly Words() digits; now and then all digits at
-  // their largest, which drives every carry.
-  Mpz RandomModulus(std::mt19937_64& rng) {
-    Mpz n;
-    if (rng() % 4 == 0) {
-      mpz_sub_ui(n, r_, 1);
-      if (mpz_even_p(n.get())) mpz_sub_ui(n, n, 1);
-      return n;
+protected:
+    void SetUp() override {
+        system_ = CreateNumberSystem(640, GetParam().base == 0 ? 0 : 10);
+        ASSERT_EQ(system_->errorCode, 0);
+        radix_ = system_->base == 0 ? (1ull << 32) : system_->base;
+        mpz_ui_pow_ui(r_, radix_, static_cast<unsigned long>(GetParam().words));
     }
-    mpz_set_ui(n, 1 + rng() % (radix_ - 1));
-    for (int i = 1; i < Words(); ++i) {
-      mpz_mul_ui(n, n, radix_);
-      mpz_add_ui(n, n, rng() % radix_);
+    void TearDown() override { DestroyNumberSystem(); }
+
+    int Words() const { return GetParam().words; }
+    bool FixedSize() const { return system_->base == 0 && Words() % 16 == 0; }
+
+    // An odd modulus of exactly Words() digits; now and then all digits at
+    // their largest, which drives every carry.
+    Mpz RandomModulus(std::mt19937_64& rng) {
+        Mpz n;
+        if (rng() % 4 == 0) {
+            mpz_sub_ui(n, r_, 1);
+            if (mpz_even_p(n.get())) mpz_sub_ui(n, n, 1);
+            return n;
+        }
+        mpz_set_ui(n, 1 + rng() % (radix_ - 1));
+        for (int i = 1; i < Words(); ++i) {
+            mpz_mul_ui(n, n, radix_);
+            mpz_add_ui(n, n, rng() % radix_);
+        }
+        if (mpz_even_p(n.get())) mpz_add_ui(n, n, 1);
+        // In base 10^9 the lowest digit must also be prime to 5.
+        if (radix_ % 5 == 0 && mpz_divisible_ui_p(n, 5)) mpz_add_ui(n, n, 2);
+        if (mpz_cmp_ui(n.get(), 3) < 0) mpz_set_ui(n, 3);
+        return n;
     }
-    if (mpz_even_p(n.get())) mpz_add_ui(n, n, 1);
-    // In base 10^9 the lowest digit must also be prime to 5.
-    if (radix_ % 5 == 0 && mpz_divisible_ui_p(n, 5)) mpz_add_ui(n, n, 2);
-    if (mpz_cmp_ui(n.get(), 3) < 0) mpz_set_ui(n, 3);
-    return n;
-  }
 
-  // A residue below n: zero, one, n - 1, or random.
-  Mpz RandomResidue(std::mt19937_64& rng, const Mpz& n) {
-    Mpz v;
-    switch (rng() % 8) {
-      case 0: break;
-      case 1: mpz_set_ui(v, 1); break;
-      case 2: mpz_sub_ui(v, n, 1); break;
-      default: {
-        gmp_randstate_t state;
-        gmp_randinit_default(state);
-        gmp_randseed_ui(state, rng());
-        mpz_urandomm(v, state, n);
-        gmp_randclear(state);
-      }
+    // A residue below n: zero, one, n - 1, or random.
+    Mpz RandomResidue(std::mt19937_64& rng, const Mpz& n) {
+        Mpz v;
+        switch (rng() % 8) {
+            case 0: break;
+            case 1: mpz_set_ui(v, 1); break;
+            case 2: mpz_sub_ui(v, n, 1); break;
+            default: {
+                gmp_randstate_t state;
+                gmp_randinit_default(state);
+                gmp_randseed_ui(state, rng());
+                mpz_urandomm(v, state, n);
+                gmp_randclear(state);
+            }
+        }
+        return v;
     }
-    return v;
-  }
 
-  // Montgomery form of v under n (v R mod n).
-  Mpz Form(const Mpz& v, const Mpz& n) {
-    Mpz f;
-    mpz_mul(f, v, r_);
-    mpz_mod(f, f, n);
-    return f;
-  }
+    // Montgomery form of v under n (v R mod n).
+    Mpz Form(const Mpz& v, const Mpz& n) {
+        Mpz f;
+        mpz_mul(f, v, r_);
+        mpz_mod(f, f, n);
+        return f;
+    }
 
-  Mpz ProductOfForms(const Mpz& a, const Mpz& b, const Mpz& n) {
-    Mpz p, rInverse;
-    mpz_invert(rInverse, r_, n);
-    mpz_mul(p, a, b);
-    mpz_mul(p, p, rInverse);
-    mpz_mod(p, p, n);
-    return p;
-  }
+    Mpz ProductOfForms(const Mpz& a, const Mpz& b, const Mpz& n) {
+        Mpz p, rInverse;
+        mpz_invert(rInverse, r_, n);
+        mpz_mul(p, a, b);
+        mpz_mul(p, p, rInverse);
+        mpz_mod(p, p, n);
+        return p;
+    }
 
-  NumberSystem* system_ = nullptr;
-  std::uint64_t radix_ = 0;
-  Mpz r_;
+    NumberSystem* system_ = nullptr;
+    std::uint64_t radix_ = 0;
+    Mpz r_;
 };
 
 #ifdef NDEBUG
@@ -110,351 +110,352 @@ constexpr int kExponentWords = 8;  // the sanitizer build is slow at full size
 #endif
 
 TEST_P(MontgomeryDiffTest, ConversionsRoundTrip) {
-  std::mt19937_64 rng(11 + Words());
-  Big n, x, y, z;
-  for (int c = 0; c < kCases; ++c) {
-    const Mpz m = RandomModulus(rng);
-    FromMpz(m, n);
-    ASSERT_NE(MontgomerySetModulus(n), 0u);
-    ASSERT_EQ(system_->fastReduction, FixedSize() ? 1 : 0);
-    // Any integer, negative or longer than n, converts to its residue's form.
-    OperandSource source(rng());
-    const Mpz v = source.Next(2 * Words());
-    Mpz residue;
-    mpz_mod(residue, v, m);
-    FromMpz(v, x);
-    ToMontgomery(x, y);
-    ASSERT_EQ(mpz_cmp(y.value(), Form(residue, m)), 0) << MpzText(v);
-    ASSERT_EQ(ShapeProblem(y, system_->wordCapacity + 1), "");
-    FromMontgomery(y, z);
-    ASSERT_EQ(mpz_cmp(z.value(), residue), 0);
-    ASSERT_EQ(ShapeProblem(z, system_->wordCapacity + 1), "");
-  }
-  EXPECT_EQ(system_->errorCode, 0);
+    std::mt19937_64 rng(11 + Words());
+    Big n, x, y, z;
+    for (int c = 0; c < kCases; ++c) {
+        const Mpz m = RandomModulus(rng);
+        FromMpz(m, n);
+        ASSERT_NE(MontgomerySetModulus(n), 0u);
+        ASSERT_EQ(system_->fastReduction, FixedSize() ? 1 : 0);
+        // Any integer, negative or longer than n, converts to its residue's form.
+        OperandSource source(rng());
+        const Mpz v = source.Next(2 * Words());
+        Mpz residue;
+        mpz_mod(residue, v, m);
+        FromMpz(v, x);
+        ToMontgomery(x, y);
+        ASSERT_EQ(mpz_cmp(y.value(), Form(residue, m)), 0) << MpzText(v);
+        ASSERT_EQ(ShapeProblem(y, system_->wordCapacity + 1), "");
+        FromMontgomery(y, z);
+        ASSERT_EQ(mpz_cmp(z.value(), residue), 0);
+        ASSERT_EQ(ShapeProblem(z, system_->wordCapacity + 1), "");
+    }
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 TEST_P(MontgomeryDiffTest, ProductRoutesAgreeWithEachOtherAndGmp) {
-  std::mt19937_64 rng(23 + Words());
-  Big n, a, b, w, general, square;
-  for (int c = 0; c < kCases; ++c) {
-    const Mpz m = RandomModulus(rng);
-    FromMpz(m, n);
-    MontgomerySetModulus(n);
-    for (int k = 0; k < 4; ++k) {
-      const Mpz va = RandomResidue(rng, m), vb = RandomResidue(rng, m);
-      FromMpz(va, a);
-      FromMpz(vb, b);
-      MontgomeryMultiply(a, b, w);
-      ASSERT_EQ(mpz_cmp(w.value(), ProductOfForms(va, vb, m)), 0) << MpzText(m) << " " << MpzText(va) << " " << MpzText(vb);
-      ASSERT_EQ(ShapeProblem(w, system_->wordCapacity + 1), "");
-      // The full product and word-by-word reduction.
-      BigMultiply(a, b, general);
-      FromMontgomery(general, general);
-      ASSERT_EQ(mpz_cmp(w.value(), general.value()), 0);
-      // The other route for fixed-size moduli (row kernel instead).
-      if (FixedSize()) {
-        system_->fastReduction = 0;
-        MontgomeryMultiply(a, b, general);
-        system_->fastReduction = 1;
-        ASSERT_EQ(mpz_cmp(w.value(), general.value()), 0);
-      }
-      // Squaring, also in place.
-      BigCopy(a, square);
-      MontgomeryMultiply(square, square, square);
-      ASSERT_EQ(mpz_cmp(square.value(), ProductOfForms(va, va, m)), 0);
-      // Output aliasing an input.
-      MontgomeryMultiply(a, b, a);
-      ASSERT_EQ(mpz_cmp(a.value(), w.value()), 0);
+    std::mt19937_64 rng(23 + Words());
+    Big n, a, b, w, general, square;
+    for (int c = 0; c < kCases; ++c) {
+        const Mpz m = RandomModulus(rng);
+        FromMpz(m, n);
+        MontgomerySetModulus(n);
+        for (int k = 0; k < 4; ++k) {
+            const Mpz va = RandomResidue(rng, m), vb = RandomResidue(rng, m);
+            FromMpz(va, a);
+            FromMpz(vb, b);
+            MontgomeryMultiply(a, b, w);
+            ASSERT_EQ(mpz_cmp(w.value(), ProductOfForms(va, vb, m)), 0)
+                << MpzText(m) << " " << MpzText(va) << " " << MpzText(vb);
+            ASSERT_EQ(ShapeProblem(w, system_->wordCapacity + 1), "");
+            // The full product and word-by-word reduction.
+            BigMultiply(a, b, general);
+            FromMontgomery(general, general);
+            ASSERT_EQ(mpz_cmp(w.value(), general.value()), 0);
+            // The other route for fixed-size moduli (row kernel instead).
+            if (FixedSize()) {
+                system_->fastReduction = 0;
+                MontgomeryMultiply(a, b, general);
+                system_->fastReduction = 1;
+                ASSERT_EQ(mpz_cmp(w.value(), general.value()), 0);
+            }
+            // Squaring, also in place.
+            BigCopy(a, square);
+            MontgomeryMultiply(square, square, square);
+            ASSERT_EQ(mpz_cmp(square.value(), ProductOfForms(va, va, m)), 0);
+            // Output aliasing an input.
+            MontgomeryMultiply(a, b, a);
+            ASSERT_EQ(mpz_cmp(a.value(), w.value()), 0);
+        }
     }
-  }
-  EXPECT_EQ(system_->errorCode, 0);
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 // Operands below R but not below n: the limb kernel and the full product
 // with word-by-word reduction still give the same digits (both subtract n
 // once). The fixed-size route takes residues only, so it is switched off.
 TEST_P(MontgomeryDiffTest, UnreducedOperandsGiveTheSameDigitsOnEveryRoute) {
-  std::mt19937_64 rng(31 + Words());
-  Big n, a, b, w, general;
-  for (int c = 0; c < kCases; ++c) {
-    const Mpz m = RandomModulus(rng);
-    FromMpz(m, n);
-    MontgomerySetModulus(n);
-    system_->fastReduction = 0;
-    Mpz va, vb;
-    mpz_sub_ui(va, r_, 1 + rng() % 3);
-    mpz_sub_ui(vb, r_, 1 + rng() % 5);
-    FromMpz(va, a);
-    FromMpz(vb, b);
-    MontgomeryMultiply(a, b, w);
-    BigMultiply(a, b, general);
-    FromMontgomery(general, general);
-    ASSERT_EQ(mpz_cmp(w.value(), general.value()), 0);
-    Mpz congruent;
-    mpz_sub(congruent, w.value(), ProductOfForms(va, vb, m));
-    ASSERT_TRUE(mpz_divisible_p(congruent, m));
-  }
-  EXPECT_EQ(system_->errorCode, 0);
+    std::mt19937_64 rng(31 + Words());
+    Big n, a, b, w, general;
+    for (int c = 0; c < kCases; ++c) {
+        const Mpz m = RandomModulus(rng);
+        FromMpz(m, n);
+        MontgomerySetModulus(n);
+        system_->fastReduction = 0;
+        Mpz va, vb;
+        mpz_sub_ui(va, r_, 1 + rng() % 3);
+        mpz_sub_ui(vb, r_, 1 + rng() % 5);
+        FromMpz(va, a);
+        FromMpz(vb, b);
+        MontgomeryMultiply(a, b, w);
+        BigMultiply(a, b, general);
+        FromMontgomery(general, general);
+        ASSERT_EQ(mpz_cmp(w.value(), general.value()), 0);
+        Mpz congruent;
+        mpz_sub(congruent, w.value(), ProductOfForms(va, vb, m));
+        ASSERT_TRUE(mpz_divisible_p(congruent, m));
+    }
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 TEST_P(MontgomeryDiffTest, SumsDifferencesNegationsAndSmallMultiples) {
-  std::mt19937_64 rng(41 + Words());
-  Big n, a, b, w;
-  OperandSource ints(rng());
-  for (int c = 0; c < kCases; ++c) {
-    const Mpz m = RandomModulus(rng);
-    FromMpz(m, n);
-    MontgomerySetModulus(n);
-    const Mpz va = RandomResidue(rng, m), vb = RandomResidue(rng, m);
-    FromMpz(va, a);
-    FromMpz(vb, b);
-    Mpz want;
-    MontgomeryAdd(a, b, w);
-    mpz_add(want, va, vb);
-    mpz_mod(want, want, m);
-    ASSERT_EQ(mpz_cmp(w.value(), want), 0);
-    MontgomerySubtract(a, b, w);
-    mpz_sub(want, va, vb);
-    mpz_mod(want, want, m);
-    ASSERT_EQ(mpz_cmp(w.value(), want), 0);
-    MontgomeryNegate(a, w);
-    mpz_neg(want, va);
-    mpz_mod(want, want, m);
-    ASSERT_EQ(mpz_cmp(w.value(), want), 0);
-    const int k = ints.Int();
-    MontgomeryMultiplyInt(a, k, w);
-    mpz_mul_si(want, va, k);
-    mpz_mod(want, want, m);
-    ASSERT_EQ(mpz_cmp(w.value(), want), 0) << k;
-    ASSERT_EQ(ShapeProblem(w, system_->wordCapacity + 1), "");
-  }
-  EXPECT_EQ(system_->errorCode, 0);
+    std::mt19937_64 rng(41 + Words());
+    Big n, a, b, w;
+    OperandSource ints(rng());
+    for (int c = 0; c < kCases; ++c) {
+        const Mpz m = RandomModulus(rng);
+        FromMpz(m, n);
+        MontgomerySetModulus(n);
+        const Mpz va = RandomResidue(rng, m), vb = RandomResidue(rng, m);
+        FromMpz(va, a);
+        FromMpz(vb, b);
+        Mpz want;
+        MontgomeryAdd(a, b, w);
+        mpz_add(want, va, vb);
+        mpz_mod(want, want, m);
+        ASSERT_EQ(mpz_cmp(w.value(), want), 0);
+        MontgomerySubtract(a, b, w);
+        mpz_sub(want, va, vb);
+        mpz_mod(want, want, m);
+        ASSERT_EQ(mpz_cmp(w.value(), want), 0);
+        MontgomeryNegate(a, w);
+        mpz_neg(want, va);
+        mpz_mod(want, want, m);
+        ASSERT_EQ(mpz_cmp(w.value(), want), 0);
+        const int k = ints.Int();
+        MontgomeryMultiplyInt(a, k, w);
+        mpz_mul_si(want, va, k);
+        mpz_mod(want, want, m);
+        ASSERT_EQ(mpz_cmp(w.value(), want), 0) << k;
+        ASSERT_EQ(ShapeProblem(w, system_->wordCapacity + 1), "");
+    }
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 TEST_P(MontgomeryDiffTest, DivisionAndSimultaneousInversion) {
-  std::mt19937_64 rng(53 + Words());
-  Big n;
-  constexpr int kMany = 5;
-  std::vector<Big> x(kMany), w(kMany);
-  std::vector<BigNumber> xs, ws;
-  for (int i = 0; i < kMany; ++i) {
-    xs.push_back(x[i]);
-    ws.push_back(w[i]);
-  }
-  for (int c = 0; c < kCases; ++c) {
-    const Mpz m = RandomModulus(rng);
-    FromMpz(m, n);
-    MontgomerySetModulus(n);
-    std::vector<Mpz> values;
+    std::mt19937_64 rng(53 + Words());
+    Big n;
+    constexpr int kMany = 5;
+    std::vector<Big> x(kMany), w(kMany);
+    std::vector<BigNumber> xs, ws;
     for (int i = 0; i < kMany; ++i) {
-      Mpz v, g;
-      do {
-        v = RandomResidue(rng, m);
-        mpz_gcd(g, v, m);
-      } while (mpz_cmp_ui(g.get(), 1) != 0);
-      values.push_back(v);
-      FromMpz(Form(v, m), x[i]);
+        xs.push_back(x[i]);
+        ws.push_back(w[i]);
     }
-    ASSERT_EQ(MontgomeryInverseMany(kMany, xs.data(), ws.data()), 1);
-    for (int i = 0; i < kMany; ++i) {
-      Mpz inverse;
-      ASSERT_NE(mpz_invert(inverse, values[i], m), 0);
-      ASSERT_EQ(mpz_cmp(w[i].value(), Form(inverse, m)), 0) << i;
+    for (int c = 0; c < kCases; ++c) {
+        const Mpz m = RandomModulus(rng);
+        FromMpz(m, n);
+        MontgomerySetModulus(n);
+        std::vector<Mpz> values;
+        for (int i = 0; i < kMany; ++i) {
+            Mpz v, g;
+            do {
+                v = RandomResidue(rng, m);
+                mpz_gcd(g, v, m);
+            } while (mpz_cmp_ui(g.get(), 1) != 0);
+            values.push_back(v);
+            FromMpz(Form(v, m), x[i]);
+        }
+        ASSERT_EQ(MontgomeryInverseMany(kMany, xs.data(), ws.data()), 1);
+        for (int i = 0; i < kMany; ++i) {
+            Mpz inverse;
+            ASSERT_NE(mpz_invert(inverse, values[i], m), 0);
+            ASSERT_EQ(mpz_cmp(w[i].value(), Form(inverse, m)), 0) << i;
+        }
+        // x0 / x1 in Montgomery form.
+        ASSERT_EQ(MontgomeryDivide(x[0], x[1], w[0]), 1);
+        Mpz quotient;
+        mpz_invert(quotient, values[1], m);
+        mpz_mul(quotient, quotient, values[0]);
+        mpz_mod(quotient, quotient, m);
+        ASSERT_EQ(mpz_cmp(w[0].value(), Form(quotient, m)), 0);
     }
-    // x0 / x1 in Montgomery form.
-    ASSERT_EQ(MontgomeryDivide(x[0], x[1], w[0]), 1);
-    Mpz quotient;
-    mpz_invert(quotient, values[1], m);
-    mpz_mul(quotient, quotient, values[0]);
-    mpz_mod(quotient, quotient, m);
-    ASSERT_EQ(mpz_cmp(w[0].value(), Form(quotient, m)), 0);
-  }
-  EXPECT_EQ(system_->errorCode, 0);
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 TEST_P(MontgomeryDiffTest, PowersMatchGmp) {
-  std::mt19937_64 rng(67 + Words());
-  Big n, x, a, e, f, w;
-  OperandSource source(rng());
-  const int cases = std::max(2, kCases / (1 + Words() / 16));
-  for (int c = 0; c < cases; ++c) {
-    const Mpz m = RandomModulus(rng);
-    FromMpz(m, n);
-    MontgomerySetModulus(n);
-    const Mpz vx = RandomResidue(rng, m), va = RandomResidue(rng, m);
-    const int eWords = std::min(Words(), kExponentWords);
-    const Mpz ve = source.NextPositive(eWords), vf = source.NextPositive(eWords / 2 + 1);
-    FromMpz(Form(vx, m), x);
-    FromMpz(Form(va, m), a);
-    FromMpz(ve, e);
-    FromMpz(vf, f);
-    Mpz want, other;
-    mpz_powm(want, vx, ve, m);
-    MontgomeryPower(x, e, w);
-    ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "x^e";
-    MontgomeryPower2(x, e, a, f, w);
-    mpz_powm(other, va, vf, m);
-    mpz_mul(want, want, other);
-    mpz_mod(want, want, m);
-    ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "x^e a^f";
-    BigNumber bases[2] = {x, a};
-    BigNumber exponents[2] = {e, f};
-    if (system_->base == system_->powerOfTwo) {
-      MontgomeryPowerMany(2, bases, exponents, w);
-      ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "many";
+    std::mt19937_64 rng(67 + Words());
+    Big n, x, a, e, f, w;
+    OperandSource source(rng());
+    const int cases = std::max(2, kCases / (1 + Words() / 16));
+    for (int c = 0; c < cases; ++c) {
+        const Mpz m = RandomModulus(rng);
+        FromMpz(m, n);
+        MontgomerySetModulus(n);
+        const Mpz vx = RandomResidue(rng, m), va = RandomResidue(rng, m);
+        const int eWords = std::min(Words(), kExponentWords);
+        const Mpz ve = source.NextPositive(eWords), vf = source.NextPositive(eWords / 2 + 1);
+        FromMpz(Form(vx, m), x);
+        FromMpz(Form(va, m), a);
+        FromMpz(ve, e);
+        FromMpz(vf, f);
+        Mpz want, other;
+        mpz_powm(want, vx, ve, m);
+        MontgomeryPower(x, e, w);
+        ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "x^e";
+        MontgomeryPower2(x, e, a, f, w);
+        mpz_powm(other, va, vf, m);
+        mpz_mul(want, want, other);
+        mpz_mod(want, want, m);
+        ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "x^e a^f";
+        BigNumber bases[2] = {x, a};
+        BigNumber exponents[2] = {e, f};
+        if (system_->base == system_->powerOfTwo) {
+            MontgomeryPowerMany(2, bases, exponents, w);
+            ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "many";
+        }
+        const int small = source.Int();
+        MontgomeryIntPower(small, e, w);
+        Mpz vs(small);
+        mpz_mod(vs, vs, m);
+        mpz_powm(want, vs, ve, m);
+        ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "small base " << small;
+        // The explicit-modulus form on ordinary numbers, the output also being
+        // the exponent.
+        FromMpz(vx, x);
+        BigCopy(e, w);
+        PowerMod(x, w, n, w);
+        mpz_powm(want, vx, ve, m);
+        ASSERT_EQ(mpz_cmp(w.value(), want), 0) << "PowerMod";
     }
-    const int small = source.Int();
-    MontgomeryIntPower(small, e, w);
-    Mpz vs(small);
-    mpz_mod(vs, vs, m);
-    mpz_powm(want, vs, ve, m);
-    ASSERT_EQ(mpz_cmp(w.value(), Form(want, m)), 0) << "small base " << small;
-    // The explicit-modulus form on ordinary numbers, the output also being
-    // the exponent.
-    FromMpz(vx, x);
-    BigCopy(e, w);
-    PowerMod(x, w, n, w);
-    mpz_powm(want, vx, ve, m);
-    ASSERT_EQ(mpz_cmp(w.value(), want), 0) << "PowerMod";
-  }
-  EXPECT_EQ(system_->errorCode, 0);
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 // x^e mod an even modulus goes through plain products; small and zero
 // exponents and the exponent as output everywhere.
 TEST_P(MontgomeryDiffTest, PowersOfEvenModuliAndEdgeExponents) {
-  std::mt19937_64 rng(71 + Words());
-  OperandSource source(rng());
-  Big n, x, e, w;
-  for (int c = 0; c < kCases; ++c) {
-    Mpz m = RandomModulus(rng);
-    mpz_add_ui(m, m, 1);
-    const Mpz vx = source.Next(Words() + 1), ve = source.NextPositive(3);
-    FromMpz(m, n);
-    FromMpz(vx, x);
-    FromMpz(ve, e);
-    PowerMod(x, e, n, w);
-    Mpz want;
-    mpz_powm(want, vx, ve, m);
-    ASSERT_EQ(mpz_cmp(w.value(), want), 0);
-    const int small = source.Int();
-    IntPowerMod(small, e, n, w);
-    Mpz vs(small);
-    mpz_mod(vs, vs, m);
-    mpz_powm(want, vs, ve, m);
-    ASSERT_EQ(mpz_cmp(w.value(), want), 0) << small;
-  }
-  EXPECT_EQ(system_->errorCode, 0);
+    std::mt19937_64 rng(71 + Words());
+    OperandSource source(rng());
+    Big n, x, e, w;
+    for (int c = 0; c < kCases; ++c) {
+        Mpz m = RandomModulus(rng);
+        mpz_add_ui(m, m, 1);
+        const Mpz vx = source.Next(Words() + 1), ve = source.NextPositive(3);
+        FromMpz(m, n);
+        FromMpz(vx, x);
+        FromMpz(ve, e);
+        PowerMod(x, e, n, w);
+        Mpz want;
+        mpz_powm(want, vx, ve, m);
+        ASSERT_EQ(mpz_cmp(w.value(), want), 0);
+        const int small = source.Int();
+        IntPowerMod(small, e, n, w);
+        Mpz vs(small);
+        mpz_mod(vs, vs, m);
+        mpz_powm(want, vs, ve, m);
+        ASSERT_EQ(mpz_cmp(w.value(), want), 0) << small;
+    }
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 TEST_P(MontgomeryDiffTest, SquareRootsSquareBackAndNonResiduesGiveZero) {
-  std::mt19937_64 rng(79 + Words());
-  Big p, x, w;
-  // Finding large primes costs GMP more than the roots cost us.
-  const int cases = Words() > 16 ? 3 : kCases;
-  for (int c = 0; c < cases; ++c) {
-    Mpz m = RandomModulus(rng);
-    mpz_nextprime(m, m);
-    if (mpz_cmp(m, r_) >= 0) continue;
-    FromMpz(m, p);
-    const Mpz v = RandomResidue(rng, m);
-    FromMpz(v, x);
-    const int found = SquareRootMod(x, p, w);
-    const bool square = mpz_sgn(v.get()) == 0 || mpz_legendre(v, m) == 1;
-    ASSERT_EQ(found, square ? 1 : 0) << MpzText(m) << " " << MpzText(v);
-    Mpz root = w.value(), back;
-    if (square) {
-      mpz_powm_ui(back, root, 2, m);
-      ASSERT_EQ(mpz_cmp(back, v), 0);
-    } else {
-      ASSERT_EQ(mpz_sgn(root.get()), 0);
+    std::mt19937_64 rng(79 + Words());
+    Big p, x, w;
+    // Finding large primes costs GMP more than the roots cost us.
+    const int cases = Words() > 16 ? 3 : kCases;
+    for (int c = 0; c < cases; ++c) {
+        Mpz m = RandomModulus(rng);
+        mpz_nextprime(m, m);
+        if (mpz_cmp(m, r_) >= 0) continue;
+        FromMpz(m, p);
+        const Mpz v = RandomResidue(rng, m);
+        FromMpz(v, x);
+        const int found = SquareRootMod(x, p, w);
+        const bool square = mpz_sgn(v.get()) == 0 || mpz_legendre(v, m) == 1;
+        ASSERT_EQ(found, square ? 1 : 0) << MpzText(m) << " " << MpzText(v);
+        Mpz root = w.value(), back;
+        if (square) {
+            mpz_powm_ui(back, root, 2, m);
+            ASSERT_EQ(mpz_cmp(back, v), 0);
+        } else {
+            ASSERT_EQ(mpz_sgn(root.get()), 0);
+        }
     }
-  }
-  EXPECT_EQ(system_->errorCode, 0);
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 TEST_P(MontgomeryDiffTest, LucasValuesFollowTheRecurrence) {
-  std::mt19937_64 rng(83 + Words());
-  Big n, p, e, vp, v;
-  for (int c = 0; c < kCases; ++c) {
-    const Mpz m = RandomModulus(rng);
-    const Mpz vpar = RandomResidue(rng, m);
-    const long k = static_cast<long>(rng() % 200) - 100;
-    // V_0 .. V_|k| by the recurrence.
-    Mpz previous(2), current(vpar), next;
-    mpz_mod(current, current, m);
-    Mpz before = vpar;  // V_-1 = V_1
-    for (long j = 0; j < std::labs(k); ++j) {
-      before = previous;
-      mpz_mul(next, vpar, current);
-      mpz_sub(next, next, previous);
-      mpz_mod(next, next, m);
-      previous = current;
-      current = next;
+    std::mt19937_64 rng(83 + Words());
+    Big n, p, e, vp, v;
+    for (int c = 0; c < kCases; ++c) {
+        const Mpz m = RandomModulus(rng);
+        const Mpz vpar = RandomResidue(rng, m);
+        const long k = static_cast<long>(rng() % 200) - 100;
+        // V_0 .. V_|k| by the recurrence.
+        Mpz previous(2), current(vpar), next;
+        mpz_mod(current, current, m);
+        Mpz before = vpar;  // V_-1 = V_1
+        for (long j = 0; j < std::labs(k); ++j) {
+            before = previous;
+            mpz_mul(next, vpar, current);
+            mpz_sub(next, next, previous);
+            mpz_mod(next, next, m);
+            previous = current;
+            current = next;
+        }
+        // previous = V_|k|, before = V_(|k|-1).
+        FromMpz(m, n);
+        FromMpz(vpar, p);
+        BigFromInt(static_cast<int>(k), e);
+        LucasMod(p, e, n, vp, v);
+        ASSERT_EQ(mpz_cmp(v.value(), previous), 0) << k;
+        ASSERT_EQ(mpz_cmp(vp.value(), before), 0) << k;
     }
-    // previous = V_|k|, before = V_(|k|-1).
-    FromMpz(m, n);
-    FromMpz(vpar, p);
-    BigFromInt(static_cast<int>(k), e);
-    LucasMod(p, e, n, vp, v);
-    ASSERT_EQ(mpz_cmp(v.value(), previous), 0) << k;
-    ASSERT_EQ(mpz_cmp(vp.value(), before), 0) << k;
-  }
-  EXPECT_EQ(system_->errorCode, 0);
+    EXPECT_EQ(system_->errorCode, 0);
 }
 
 // Every modulus length from 1 to 18 words, so that each fixed limb count of
 // the column kernel and both row kernels meet GMP; residues and unreduced
 // operands below R alike.
 TEST(MontgomeryKernelLengths, EveryLengthAgreesWithGmpAndTheWordByWordReduction) {
-  CreateNumberSystem(640, 0);
-  NumberSystem* s = CurrentNumberSystem();
-  std::mt19937_64 rng(97);
-  {
-    Big n, a, b, w, general;
-    for (int words = 1; words <= 18; ++words) {
-      Mpz r, rInverse;
-      mpz_setbit(r, static_cast<mp_bitcnt_t>(32 * words));
-      for (int c = 0; c < 20; ++c) {
-        Mpz m, va, vb;
-        for (int i = 0; i < words; ++i) {
-          mpz_mul_2exp(m, m, 32);
-          mpz_add_ui(m, m, rng() & 0xFFFFFFFFu);
-          mpz_mul_2exp(va, va, 32);
-          mpz_add_ui(va, va, rng() & 0xFFFFFFFFu);
-          mpz_mul_2exp(vb, vb, 32);
-          mpz_add_ui(vb, vb, rng() & 0xFFFFFFFFu);
+    CreateNumberSystem(640, 0);
+    NumberSystem* s = CurrentNumberSystem();
+    std::mt19937_64 rng(97);
+    {
+        Big n, a, b, w, general;
+        for (int words = 1; words <= 18; ++words) {
+            Mpz r, rInverse;
+            mpz_setbit(r, static_cast<mp_bitcnt_t>(32 * words));
+            for (int c = 0; c < 20; ++c) {
+                Mpz m, va, vb;
+                for (int i = 0; i < words; ++i) {
+                    mpz_mul_2exp(m, m, 32);
+                    mpz_add_ui(m, m, rng() & 0xFFFFFFFFu);
+                    mpz_mul_2exp(va, va, 32);
+                    mpz_add_ui(va, va, rng() & 0xFFFFFFFFu);
+                    mpz_mul_2exp(vb, vb, 32);
+                    mpz_add_ui(vb, vb, rng() & 0xFFFFFFFFu);
+                }
+                mpz_setbit(m, static_cast<mp_bitcnt_t>(32 * words - 1 - rng() % 3));
+                mpz_setbit(m, 0);
+                if (c % 2 == 0) {  // residues
+                    mpz_mod(va, va, m);
+                    mpz_mod(vb, vb, m);
+                }
+                FromMpz(m, n);
+                FromMpz(va, a);
+                FromMpz(vb, b);
+                MontgomerySetModulus(n);
+                s->fastReduction = 0;
+                MontgomeryMultiply(a, b, w);
+                BigMultiply(a, b, general);
+                FromMontgomery(general, general);
+                ASSERT_EQ(BigCompare(w, general), 0) << words;
+                ASSERT_EQ(ShapeProblem(w, s->wordCapacity + 1), "");
+                mpz_invert(rInverse, r, m);
+                Mpz want, got = w.value();
+                mpz_mul(want, va, vb);
+                mpz_mul(want, want, rInverse);
+                mpz_sub(want, got, want);
+                ASSERT_TRUE(mpz_divisible_p(want, m)) << words;
+                if (c % 2 == 0) {
+                    ASSERT_LT(mpz_cmp(got, m), 0);
+                }
+            }
         }
-        mpz_setbit(m, static_cast<mp_bitcnt_t>(32 * words - 1 - rng() % 3));
-        mpz_setbit(m, 0);
-        if (c % 2 == 0) {  // residues
-          mpz_mod(va, va, m);
-          mpz_mod(vb, vb, m);
-        }
-        FromMpz(m, n);
-        FromMpz(va, a);
-        FromMpz(vb, b);
-        MontgomerySetModulus(n);
-        s->fastReduction = 0;
-        MontgomeryMultiply(a, b, w);
-        BigMultiply(a, b, general);
-        FromMontgomery(general, general);
-        ASSERT_EQ(BigCompare(w, general), 0) << words;
-        ASSERT_EQ(ShapeProblem(w, s->wordCapacity + 1), "");
-        mpz_invert(rInverse, r, m);
-        Mpz want, got = w.value();
-        mpz_mul(want, va, vb);
-        mpz_mul(want, want, rInverse);
-        mpz_sub(want, got, want);
-        ASSERT_TRUE(mpz_divisible_p(want, m)) << words;
-        if (c % 2 == 0) {
-          ASSERT_LT(mpz_cmp(got, m), 0);
-        }
-      }
+        ASSERT_EQ(s->errorCode, 0);
     }
-    ASSERT_EQ(s->errorCode, 0);
-  }
-  DestroyNumberSystem();
+    DestroyNumberSystem();
 }
 
 INSTANTIATE_TEST_SUITE_P(Moduli, MontgomeryDiffTest,
@@ -462,9 +463,9 @@ INSTANTIATE_TEST_SUITE_P(Moduli, MontgomeryDiffTest,
                                            ModulusCase{24, 0}, ModulusCase{32, 0}, ModulusCase{64, 0},
                                            ModulusCase{4, 10}, ModulusCase{9, 10}),
                          [](const auto& info) {
-                           std::ostringstream name;
-                           name << info.param;
-                           return name.str();
+                             std::ostringstream name;
+                             name << info.param;
+                             return name.str();
                          });
 
 }  // namespace

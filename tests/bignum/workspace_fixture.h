@@ -11,42 +11,42 @@
 namespace arkseal::test {
 
 struct WorkspaceShape {
-  int digits;
-  std::uint32_t base;
-  const char* name;
+    int digits;
+    std::uint32_t base;
+    const char* name;
 };
 
 inline std::ostream& operator<<(std::ostream& out, const WorkspaceShape& shape) { return out << shape.name; }
 
 class WorkspaceTest : public ::testing::TestWithParam<WorkspaceShape> {
- protected:
-  void SetUp() override {
-    system_ = CreateNumberSystem(GetParam().digits, GetParam().base);
-    ASSERT_NE(system_, nullptr);
-    ASSERT_EQ(system_->errorCode, 0);
-  }
-  void TearDown() override { DestroyNumberSystem(); }
-
-  int Capacity() const { return system_->wordCapacity; }
-  int BlockWords() const { return system_->wordCapacity + 1; }
-  // Digit words of v in the working base.
-  int WordsOf(const mpz_t v) const {
-    Mpz m;
-    mpz_abs(m, v);
-    int words = 0;
-    const unsigned long radixHalf = system_->base == 0 ? 65536ul : 0ul;
-    while (Sign(m) != 0) {
-      if (radixHalf != 0) {
-        mpz_tdiv_q_2exp(m, m, 32);
-      } else {
-        mpz_tdiv_q_ui(m, m, system_->base);
-      }
-      ++words;
+protected:
+    void SetUp() override {
+        system_ = CreateNumberSystem(GetParam().digits, GetParam().base);
+        ASSERT_NE(system_, nullptr);
+        ASSERT_EQ(system_->errorCode, 0);
     }
-    return words;
-  }
+    void TearDown() override { DestroyNumberSystem(); }
 
-  NumberSystem* system_ = nullptr;
+    int Capacity() const { return system_->wordCapacity; }
+    int BlockWords() const { return system_->wordCapacity + 1; }
+    // Digit words of v in the working base.
+    int WordsOf(const mpz_t v) const {
+        Mpz m;
+        mpz_abs(m, v);
+        int words = 0;
+        const unsigned long radixHalf = system_->base == 0 ? 65536ul : 0ul;
+        while (Sign(m) != 0) {
+            if (radixHalf != 0) {
+                mpz_tdiv_q_2exp(m, m, 32);
+            } else {
+                mpz_tdiv_q_ui(m, m, system_->base);
+            }
+            ++words;
+        }
+        return words;
+    }
+
+    NumberSystem* system_ = nullptr;
 };
 
 #ifdef NDEBUG

@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -139,11 +139,8 @@ TEST_F(ArksealCliTest, ReadsTheFirstLineFromADescriptorOrAFile) {
         std::string passphrase;
     };
     const Case cases[] = {
-        {"secret\nsecond line\n", "secret"},
-        {"no newline at the end", "no newline at the end"},
-        {"\n", ""},
-        {"trailing space \n", "trailing space "},
-        {std::string(256, 'x') + "\n", std::string(256, 'x')},
+        {"secret\nsecond line\n", "secret"},      {"no newline at the end", "no newline at the end"},    {"\n", ""},
+        {"trailing space \n", "trailing space "}, {std::string(256, 'x') + "\n", std::string(256, 'x')},
     };
     const Bytes plain = PatternBytes(1000);
     for (const Case& c : cases) {
@@ -235,7 +232,8 @@ TEST_F(ArksealCliTest, RefusesAReadOnlyFile) {
 TEST_F(ArksealCliTest, HelpNamesTheCommandsAndOptions) {
     const CliResult result = RunCli({"--help"});
     EXPECT_EQ(result.status, 0);
-    for (const char* part : {"encrypt FILE", "decrypt FILE", "--passphrase-fd N", "--passphrase-file PATH", "--quiet"}) {
+    for (const char* part :
+         {"encrypt FILE", "decrypt FILE", "--passphrase-fd N", "--passphrase-file PATH", "--quiet"}) {
         EXPECT_TRUE(Contains(result.out, part)) << part;
     }
 }
@@ -249,8 +247,7 @@ TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
     const Bytes lastPlain = PatternBytes(800, 2);
     const std::string first = File("first", firstPlain);
     const std::string last = File("last", lastPlain);
-    const CliResult result =
-        RunCli({"--passphrase-file", PassphraseFile("pw\n"), "encrypt", first, "/dev/full", last});
+    const CliResult result = RunCli({"--passphrase-file", PassphraseFile("pw\n"), "encrypt", first, "/dev/full", last});
     EXPECT_EQ(result.status, 2);
     EXPECT_TRUE(Contains(result.err, "/dev/full: Could not write the file (No space left on device)")) << result.err;
     EXPECT_TRUE(Contains(result.err, "The file is unchanged.")) << result.err;

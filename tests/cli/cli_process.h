@@ -9,9 +9,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <poll.h>
 #include <cerrno>
 #include <chrono>
-#include <poll.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -157,7 +157,8 @@ public:
     bool ReadUntil(const std::string& text, std::chrono::seconds timeout = std::chrono::seconds(20)) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (screen_.size() < text.size() || screen_.compare(screen_.size() - text.size(), text.size(), text) != 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0 || !ReadSome(static_cast<int>(left.count()))) return false;
         }
         return true;

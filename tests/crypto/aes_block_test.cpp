@@ -96,7 +96,7 @@ TEST(AesInit, RegisterLoading) {
         const std::uint8_t* iv;
         bool loaded;
     } cases[] = {
-        {MODE_ECB, iv.data(), false}, {MODE_CBC, nullptr, false}, {MODE_XCFB8, nullptr, false},
+        {MODE_ECB, iv.data(), false}, {MODE_CBC, nullptr, false},    {MODE_XCFB8, nullptr, false},
         {MODE_CBC, iv.data(), true},  {MODE_XCFB8, iv.data(), true}, {12345, iv.data(), true},
     };
     for (const auto& c : cases) {

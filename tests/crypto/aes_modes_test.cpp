@@ -17,9 +17,8 @@ using test::Hex;
 class AesModes : public test::OnBothAesPaths {};
 ARKSEAL_ON_BOTH_AES_PATHS(AesModes);
 
-const std::int32_t kTableModes[] = {MODE_ECB,    MODE_CBC,    MODE_CFB8,  MODE_CFB16, MODE_CFB32,
-                                    MODE_XCFB8,  MODE_XCFB16, MODE_XCFB32, MODE_OFB8,  MODE_OFB16,
-                                    MODE_OFB32,  MODE_OFB64,  MODE_OFB128};
+const std::int32_t kTableModes[] = {MODE_ECB,    MODE_CBC,  MODE_CFB8,  MODE_CFB16, MODE_CFB32, MODE_XCFB8, MODE_XCFB16,
+                                    MODE_XCFB32, MODE_OFB8, MODE_OFB16, MODE_OFB32, MODE_OFB64, MODE_OFB128};
 
 int UnitOf(std::int32_t mode) {
     if (mode <= MODE_CBC) return 16;
@@ -52,7 +51,9 @@ struct ReferenceFeedback {
     std::uint8_t r[16];
 
     ReferenceFeedback(std::int32_t mode, const Bytes& key, const Bytes& iv)
-        : family(mode <= MODE_CFB32 ? Cfb : mode <= MODE_XCFB32 ? ErrorPropagating : Ofb),
+        : family(mode <= MODE_CFB32    ? Cfb
+                 : mode <= MODE_XCFB32 ? ErrorPropagating
+                                       : Ofb),
           s(UnitOf(mode)),
           aes(key) {
         std::memcpy(r, iv.data(), 16);

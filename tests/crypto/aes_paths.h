@@ -26,7 +26,7 @@ inline std::string AesPathName(const ::testing::TestParamInfo<AesPath>& info) {
 
 }  // namespace arkseal::test
 
-#define ARKSEAL_ON_BOTH_AES_PATHS(Suite)                                                                        \
-    INSTANTIATE_TEST_SUITE_P(Paths, Suite, ::testing::Values(::arkseal::AesPath::Portable,                    \
-                                                             ::arkseal::AesPath::Hardware),                   \
+#define ARKSEAL_ON_BOTH_AES_PATHS(Suite)                                                                    \
+    INSTANTIATE_TEST_SUITE_P(Paths, Suite,                                                                  \
+                             ::testing::Values(::arkseal::AesPath::Portable, ::arkseal::AesPath::Hardware), \
                              ::arkseal::test::AesPathName)

@@ -39,8 +39,8 @@ protected:
 TEST_F(NumberDigest, HashesTheLow512BitsLittleEndian) {
     struct Case {
         const char* name;
-        Bytes number;     // big-endian
-        Bytes hashedLe;   // the 64 bytes that must be hashed
+        Bytes number;    // big-endian
+        Bytes hashedLe;  // the 64 bytes that must be hashed
     };
     Bytes one(64, 0);
     one[0] = 1;

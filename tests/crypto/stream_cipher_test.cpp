@@ -21,8 +21,7 @@ ARKSEAL_ON_BOTH_AES_PATHS(Stream);
 
 Bytes KeyFor(const std::string& passphrase) {
     Bytes digest(64);
-    PassphraseDigest().DigestBytes(passphrase.data(), static_cast<std::ptrdiff_t>(passphrase.size()),
-                                   digest.data());
+    PassphraseDigest().DigestBytes(passphrase.data(), static_cast<std::ptrdiff_t>(passphrase.size()), digest.data());
     return digest;
 }
 

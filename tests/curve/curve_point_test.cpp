@@ -184,8 +184,7 @@ TEST_P(CurveOnPrime, Multiply2ForAllSignCombinations) {
             e.To(ne);
             ea.To(nea);
             PointMultiply2(ne, P, nea, PA, R);
-            EXPECT_EQ(AffineOf(R), ossl_.Add(ossl_.Multiply(e, G_), ossl_.Multiply(ea, A)))
-                << eSign << " " << eaSign;
+            EXPECT_EQ(AffineOf(R), ossl_.Add(ossl_.Multiply(e, G_), ossl_.Multiply(ea, A))) << eSign << " " << eaSign;
         }
     }
 }
@@ -349,8 +348,8 @@ TEST_P(CurveOnPrime, AddManyMatchesSingleAdditions) {
     // w at infinity.
     const AffinePoint A = ossl_.Multiply(Bn("5"), G_), B = ossl_.Multiply(Bn("9"), G_);
     const AffinePoint minusA = ossl_.Multiply(Bn("-5"), G_);
-    const std::vector<std::pair<AffinePoint, AffinePoint>> cases = {
-        {A, B}, {A, A}, {A, minusA}, {{}, B}, {A, {}}, {{}, {}}};
+    const std::vector<std::pair<AffinePoint, AffinePoint>> cases = {{A, B},  {A, A},  {A, minusA},
+                                                                    {{}, B}, {A, {}}, {{}, {}}};
     std::vector<Point> xs(cases.size()), ws(cases.size());
     std::vector<CurvePoint*> xp, wp;
     for (std::size_t i = 0; i < cases.size(); ++i) {

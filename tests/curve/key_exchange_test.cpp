@@ -88,8 +88,11 @@ TEST_F(KeyExchangeTest, MessagesBothWaysInTheSameOrderDecrypt) {
     a.Finish(b.own);
     b.Finish(a.own);
     const std::vector<std::pair<bool, std::string>> conversation = {
-        {true, "hello"}, {false, "hello yourself, a longer answer of several dozen bytes"}, {true, "x"},
-        {true, "two in a row"}, {false, std::string(1000, 'z')}};
+        {true, "hello"},
+        {false, "hello yourself, a longer answer of several dozen bytes"},
+        {true, "x"},
+        {true, "two in a row"},
+        {false, std::string(1000, 'z')}};
     for (const auto& [fromA, text] : conversation) {
         KeyExchange& sender = fromA ? a.kx : b.kx;
         KeyExchange& receiver = fromA ? b.kx : a.kx;
@@ -319,11 +322,8 @@ TEST_F(KeyExchangeTest, UnusablePeerValuesAreRefused) {
         int method;
     };
     const Case cases[] = {
-        {"x with no point", noPoint, 4},
-        {"x above p", tooBig, 4},
-        {"x equal to p", pAsX, 4},
-        {"x with no point, bound", noPoint, 3},
-        {"sum at infinity", toInfinity, 3},
+        {"x with no point", noPoint, 4},        {"x above p", tooBig, 4},           {"x equal to p", pAsX, 4},
+        {"x with no point, bound", noPoint, 3}, {"sum at infinity", toInfinity, 3},
     };
     for (const Case& c : cases) {
         Peer self(2, c.method, c.method == 3 ? passphrase : "");

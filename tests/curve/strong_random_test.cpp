@@ -59,7 +59,8 @@ TEST(StrongRandom, SeedAndRefillsFollowTheGeneratorThroughSha1) {
         SHA1(raw.data(), raw.size(), d);
         SeedRandom(word);
         for (int i = 0; i < 5; ++i)
-            SeedRandom(d[4 * i] | d[4 * i + 1] << 8 | d[4 * i + 2] << 16 | static_cast<std::uint32_t>(d[4 * i + 3]) << 24);
+            SeedRandom(d[4 * i] | d[4 * i + 1] << 8 | d[4 * i + 2] << 16 |
+                       static_cast<std::uint32_t>(d[4 * i + 3]) << 24);
         for (int pools = 0; pools < 3; ++pools) {
             const Bytes pool = ExpectedPool();
             expected.insert(expected.end(), pool.begin(), pool.end());

@@ -5,8 +5,8 @@
 
 #include "bignum/big_arithmetic.h"
 #include "curve/curve_key_pair.h"
-#include "curve/strong_random.h"
 #include "curve/point_value.h"
+#include "curve/strong_random.h"
 #include "tests/curve/openssl_curve.h"
 
 namespace arkseal {

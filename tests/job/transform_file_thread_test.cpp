@@ -239,7 +239,8 @@ TEST_F(TransformFileThreadTest, FileFailuresStopTheJobAndSayHowFarItGot) {
     using Call = TestFileIo::Call;
     const std::int64_t kChunk = kJobChunkSize;
     const std::int64_t kSize = 3 * kChunk + 100;
-    const std::string total = " of " + std::to_string(kSize) + " bytes were processed; the rest of the file is unchanged.";
+    const std::string total =
+        " of " + std::to_string(kSize) + " bytes were processed; the rest of the file is unchanged.";
     const std::string saved = " bytes were processed, but the file on disk may be incomplete.";
     struct Case {
         Call call;
@@ -258,10 +259,12 @@ TEST_F(TransformFileThreadTest, FileFailuresStopTheJobAndSayHowFarItGot) {
          "Could not read the file (Input/output error).\nThe first " + std::to_string(2 * kChunk) + total},
         {Call::kWrite, 2, 1000, kChunk + 1000,
          "Could not write the file (Input/output error).\nThe first " + std::to_string(kChunk + 1000) + total},
-        {Call::kFlush, 1, 0, kSize, "Could not flush the file (Input/output error).\nAll " + std::to_string(kSize) + saved},
+        {Call::kFlush, 1, 0, kSize,
+         "Could not flush the file (Input/output error).\nAll " + std::to_string(kSize) + saved},
         {Call::kSync, 1, 0, kSize,
          "Could not save the file to disk (Input/output error).\nAll " + std::to_string(kSize) + saved},
-        {Call::kClose, 1, 0, kSize, "Could not close the file (Input/output error).\nAll " + std::to_string(kSize) + saved},
+        {Call::kClose, 1, 0, kSize,
+         "Could not close the file (Input/output error).\nAll " + std::to_string(kSize) + saved},
     };
     const Bytes plain = PatternBytes(static_cast<std::size_t>(kSize), 9);
     const Bytes cipher = ReferenceFileCipher(plain, "pw", true);
