@@ -15,6 +15,7 @@
 #include "crypto/stream_cipher.h"
 #include "curve/key_exchange.h"
 #include "curve/strong_random.h"
+#include "tests/curve/fixed_entropy.h"
 #include "tests/curve/openssl_curve.h"
 
 namespace arkseal {
@@ -170,14 +171,6 @@ TEST_F(KeyExchangeTest, FlagsStaySetAndTheCheckValueLagsARederivation) {
     EXPECT_EQ(a.kx.CompareCheckValue(withB.data()), -1);
 }
 
-// Entropy that is the same on every run, so that the private key can be
-// rebuilt beside the object.
-bool FixedEntropy(void* buffer, std::size_t length) {
-    auto* p = static_cast<std::uint8_t*>(buffer);
-    for (std::size_t i = 0; i < length; ++i) p[i] = static_cast<std::uint8_t>(17 * i + length);
-    return true;
-}
-
 std::string Decimal(const Bytes& bigEndian) {
     test::Bn n;
     BN_bin2bn(bigEndian.data(), static_cast<int>(bigEndian.size()), n.get());
@@ -192,30 +185,15 @@ Bytes BigEndian32(const std::string& decimal) {
 }
 
 TEST(KeyExchangeWire, PublicValueKeyAndCheckValueMatchAnIndependentComputation) {
-    // The private scalar the object will draw, rebuilt in a fresh workspace.
-    std::string k;
-    ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
-    {
-        std::uint8_t raw[255];
-        std::uint32_t word = 0;
-        FixedEntropy(raw, sizeof raw);
-        FixedEntropy(&word, sizeof word);
-        StrongSeed(255, raw, word);
-        BigNumber bound = NewBig(0), scalar = NewBig(0);
-        BigIntPower(2, 256, bound);
-        StrongBigBelow(bound, scalar);
-        k = test::Bn::From(scalar).Decimal();
-        FreeBig(bound);
-        FreeBig(scalar);
-    }
-    DestroyNumberSystem();
+    const std::string k = test::ScalarFromFixedEntropy();
+    ASSERT_FALSE(k.empty());
 
     const test::OpenSslCurve ossl;
     const test::AffinePoint G{false, "1", test::kGeneratorY};
     const test::AffinePoint peer = ossl.Multiply(test::Bn("1234567891011121314151617181920"), G);
     ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
     {
-        KeyExchange kx{RandomSource(FixedEntropy)};
+        KeyExchange kx{RandomSource(test::FixedEntropy)};
         ASSERT_TRUE(kx.SetRole(2));
         ASSERT_TRUE(kx.SetMethod(4));
         ASSERT_TRUE(kx.GenerateOwnKey());
