@@ -23,99 +23,56 @@
 //   which is 1 exactly when L < S mod B^8. S mod B^8 has only the limbs 6 and
 //   7, so the carry is the borrow of a two-limb subtraction.
 //
-// Every loop is unrolled. Outputs must not overlap the inputs, except that
+// Every loop has constant bounds and unrolls completely into straight-line
+// code. Outputs must not overlap the inputs, except that
 // the high product reads and keeps the low half of its own output.
 
 #include "bignum/fast_multiply.h"
 #include "bignum/limb.h"
 
+#include <utility>
+
 namespace arkseal {
 
+namespace {
+
+// The eight limbs of a 16-word operand.
+struct Limbs {
+    Limb l[8];
+};
+
+[[gnu::always_inline]] inline Limbs LoadLimbs(const std::uint32_t* p) {
+    return {{LoadLimb(p + 0), LoadLimb(p + 2), LoadLimb(p + 4), LoadLimb(p + 6), LoadLimb(p + 8), LoadLimb(p + 10),
+             LoadLimb(p + 12), LoadLimb(p + 14)}};
+}
+
+// Adds the products x_i y_(k-i) of column k. The bounds are constants, so
+// the loop unrolls completely into straight-line code.
+template <int k>
+[[gnu::always_inline]] inline void AddColumn(ColumnSum& s, const Limbs& x, const Limbs& y) {
+#pragma GCC unroll 8
+    for (int i = k < 8 ? 0 : k - 7; i <= (k < 8 ? k : 7); ++i) s.MulAdd(x.l[i], y.l[k - i]);
+}
+
+// Columns first..last, each added, stored as result limb k (words 2k and
+// 2k + 1) and shifted out.
+template <int first, int... k>
+[[gnu::always_inline]] inline void StoreColumns(ColumnSum& s, const Limbs& x, const Limbs& y, std::uint32_t* z,
+                                                std::integer_sequence<int, k...>) {
+    ((AddColumn<first + k>(s, x, y), StoreLimb(z + 2 * (first + k), s.Shift())), ...);
+}
+
+template <int first, int last>
+[[gnu::always_inline]] inline void StoreColumns(ColumnSum& s, const Limbs& x, const Limbs& y, std::uint32_t* z) {
+    StoreColumns<first>(s, x, y, z, std::make_integer_sequence<int, last - first + 1>{});
+}
+
+}  // namespace
+
 void Comba16Multiply(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
-    const Limb x0 = LoadLimb(x + 0), x1 = LoadLimb(x + 2), x2 = LoadLimb(x + 4), x3 = LoadLimb(x + 6),
-               x4 = LoadLimb(x + 8), x5 = LoadLimb(x + 10), x6 = LoadLimb(x + 12), x7 = LoadLimb(x + 14);
-    const Limb y0 = LoadLimb(y + 0), y1 = LoadLimb(y + 2), y2 = LoadLimb(y + 4), y3 = LoadLimb(y + 6),
-               y4 = LoadLimb(y + 8), y5 = LoadLimb(y + 10), y6 = LoadLimb(y + 12), y7 = LoadLimb(y + 14);
+    const Limbs a = LoadLimbs(x), b = LoadLimbs(y);
     ColumnSum s;
-    s.MulAdd(x0, y0);
-    StoreLimb(z + 0, s.Shift());
-    s.MulAdd(x0, y1);
-    s.MulAdd(x1, y0);
-    StoreLimb(z + 2, s.Shift());
-    s.MulAdd(x0, y2);
-    s.MulAdd(x1, y1);
-    s.MulAdd(x2, y0);
-    StoreLimb(z + 4, s.Shift());
-    s.MulAdd(x0, y3);
-    s.MulAdd(x1, y2);
-    s.MulAdd(x2, y1);
-    s.MulAdd(x3, y0);
-    StoreLimb(z + 6, s.Shift());
-    s.MulAdd(x0, y4);
-    s.MulAdd(x1, y3);
-    s.MulAdd(x2, y2);
-    s.MulAdd(x3, y1);
-    s.MulAdd(x4, y0);
-    StoreLimb(z + 8, s.Shift());
-    s.MulAdd(x0, y5);
-    s.MulAdd(x1, y4);
-    s.MulAdd(x2, y3);
-    s.MulAdd(x3, y2);
-    s.MulAdd(x4, y1);
-    s.MulAdd(x5, y0);
-    StoreLimb(z + 10, s.Shift());
-    s.MulAdd(x0, y6);
-    s.MulAdd(x1, y5);
-    s.MulAdd(x2, y4);
-    s.MulAdd(x3, y3);
-    s.MulAdd(x4, y2);
-    s.MulAdd(x5, y1);
-    s.MulAdd(x6, y0);
-    StoreLimb(z + 12, s.Shift());
-    s.MulAdd(x0, y7);
-    s.MulAdd(x1, y6);
-    s.MulAdd(x2, y5);
-    s.MulAdd(x3, y4);
-    s.MulAdd(x4, y3);
-    s.MulAdd(x5, y2);
-    s.MulAdd(x6, y1);
-    s.MulAdd(x7, y0);
-    StoreLimb(z + 14, s.Shift());
-    s.MulAdd(x1, y7);
-    s.MulAdd(x2, y6);
-    s.MulAdd(x3, y5);
-    s.MulAdd(x4, y4);
-    s.MulAdd(x5, y3);
-    s.MulAdd(x6, y2);
-    s.MulAdd(x7, y1);
-    StoreLimb(z + 16, s.Shift());
-    s.MulAdd(x2, y7);
-    s.MulAdd(x3, y6);
-    s.MulAdd(x4, y5);
-    s.MulAdd(x5, y4);
-    s.MulAdd(x6, y3);
-    s.MulAdd(x7, y2);
-    StoreLimb(z + 18, s.Shift());
-    s.MulAdd(x3, y7);
-    s.MulAdd(x4, y6);
-    s.MulAdd(x5, y5);
-    s.MulAdd(x6, y4);
-    s.MulAdd(x7, y3);
-    StoreLimb(z + 20, s.Shift());
-    s.MulAdd(x4, y7);
-    s.MulAdd(x5, y6);
-    s.MulAdd(x6, y5);
-    s.MulAdd(x7, y4);
-    StoreLimb(z + 22, s.Shift());
-    s.MulAdd(x5, y7);
-    s.MulAdd(x6, y6);
-    s.MulAdd(x7, y5);
-    StoreLimb(z + 24, s.Shift());
-    s.MulAdd(x6, y7);
-    s.MulAdd(x7, y6);
-    StoreLimb(z + 26, s.Shift());
-    s.MulAdd(x7, y7);
-    StoreLimb(z + 28, s.Shift());
+    StoreColumns<0, 14>(s, a, b, z);
     StoreLimb(z + 30, s.c0);
 }
 
@@ -211,112 +168,28 @@ void Comba16Square(const std::uint32_t* x, std::uint32_t* z) {
 }
 
 void Comba16MultiplyLow(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
-    const Limb x0 = LoadLimb(x + 0), x1 = LoadLimb(x + 2), x2 = LoadLimb(x + 4), x3 = LoadLimb(x + 6),
-               x4 = LoadLimb(x + 8), x5 = LoadLimb(x + 10), x6 = LoadLimb(x + 12), x7 = LoadLimb(x + 14);
-    const Limb y0 = LoadLimb(y + 0), y1 = LoadLimb(y + 2), y2 = LoadLimb(y + 4), y3 = LoadLimb(y + 6),
-               y4 = LoadLimb(y + 8), y5 = LoadLimb(y + 10), y6 = LoadLimb(y + 12), y7 = LoadLimb(y + 14);
+    const Limbs a = LoadLimbs(x), b = LoadLimbs(y);
     ColumnSum s;
-    s.MulAdd(x0, y0);
-    StoreLimb(z + 0, s.Shift());
-    s.MulAdd(x0, y1);
-    s.MulAdd(x1, y0);
-    StoreLimb(z + 2, s.Shift());
-    s.MulAdd(x0, y2);
-    s.MulAdd(x1, y1);
-    s.MulAdd(x2, y0);
-    StoreLimb(z + 4, s.Shift());
-    s.MulAdd(x0, y3);
-    s.MulAdd(x1, y2);
-    s.MulAdd(x2, y1);
-    s.MulAdd(x3, y0);
-    StoreLimb(z + 6, s.Shift());
-    s.MulAdd(x0, y4);
-    s.MulAdd(x1, y3);
-    s.MulAdd(x2, y2);
-    s.MulAdd(x3, y1);
-    s.MulAdd(x4, y0);
-    StoreLimb(z + 8, s.Shift());
-    s.MulAdd(x0, y5);
-    s.MulAdd(x1, y4);
-    s.MulAdd(x2, y3);
-    s.MulAdd(x3, y2);
-    s.MulAdd(x4, y1);
-    s.MulAdd(x5, y0);
-    StoreLimb(z + 10, s.Shift());
-    s.MulAdd(x0, y6);
-    s.MulAdd(x1, y5);
-    s.MulAdd(x2, y4);
-    s.MulAdd(x3, y3);
-    s.MulAdd(x4, y2);
-    s.MulAdd(x5, y1);
-    s.MulAdd(x6, y0);
-    StoreLimb(z + 12, s.Shift());
-    StoreLimb(z + 14, s.c0 + x0 * y7 + x1 * y6 + x2 * y5 + x3 * y4 + x4 * y3 + x5 * y2 + x6 * y1 + x7 * y0);
+    StoreColumns<0, 6>(s, a, b, z);
+    Limb top = s.c0;
+#pragma GCC unroll 8
+    for (int i = 0; i < 8; ++i) top += a.l[i] * b.l[7 - i];
+    StoreLimb(z + 14, top);
 }
 
 void Comba16MultiplyHigh(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
-    const Limb x0 = LoadLimb(x + 0), x1 = LoadLimb(x + 2), x2 = LoadLimb(x + 4), x3 = LoadLimb(x + 6),
-               x4 = LoadLimb(x + 8), x5 = LoadLimb(x + 10), x6 = LoadLimb(x + 12), x7 = LoadLimb(x + 14);
-    const Limb y0 = LoadLimb(y + 0), y1 = LoadLimb(y + 2), y2 = LoadLimb(y + 4), y3 = LoadLimb(y + 6),
-               y4 = LoadLimb(y + 8), y5 = LoadLimb(y + 10), y6 = LoadLimb(y + 12), y7 = LoadLimb(y + 14);
+    const Limbs a = LoadLimbs(x), b = LoadLimbs(y);
     ColumnSum s;
-    s.MulAdd(x0, y6);
-    s.MulAdd(x1, y5);
-    s.MulAdd(x2, y4);
-    s.MulAdd(x3, y3);
-    s.MulAdd(x4, y2);
-    s.MulAdd(x5, y1);
-    s.MulAdd(x6, y0);
+    AddColumn<6>(s, a, b);
     const Limb s6 = s.Shift();
-    s.MulAdd(x0, y7);
-    s.MulAdd(x1, y6);
-    s.MulAdd(x2, y5);
-    s.MulAdd(x3, y4);
-    s.MulAdd(x4, y3);
-    s.MulAdd(x5, y2);
-    s.MulAdd(x6, y1);
-    s.MulAdd(x7, y0);
+    AddColumn<7>(s, a, b);
     const Limb s7 = s.Shift();
     // Carry of (S mod B^8) + T: the borrow of L - (S mod B^8).
     Carry lowCarry = 0;
     SubBorrow(LoadLimb(z + 12), s6, lowCarry);
     SubBorrow(LoadLimb(z + 14), s7, lowCarry);
     s.Add(lowCarry);
-    s.MulAdd(x1, y7);
-    s.MulAdd(x2, y6);
-    s.MulAdd(x3, y5);
-    s.MulAdd(x4, y4);
-    s.MulAdd(x5, y3);
-    s.MulAdd(x6, y2);
-    s.MulAdd(x7, y1);
-    StoreLimb(z + 16, s.Shift());
-    s.MulAdd(x2, y7);
-    s.MulAdd(x3, y6);
-    s.MulAdd(x4, y5);
-    s.MulAdd(x5, y4);
-    s.MulAdd(x6, y3);
-    s.MulAdd(x7, y2);
-    StoreLimb(z + 18, s.Shift());
-    s.MulAdd(x3, y7);
-    s.MulAdd(x4, y6);
-    s.MulAdd(x5, y5);
-    s.MulAdd(x6, y4);
-    s.MulAdd(x7, y3);
-    StoreLimb(z + 20, s.Shift());
-    s.MulAdd(x4, y7);
-    s.MulAdd(x5, y6);
-    s.MulAdd(x6, y5);
-    s.MulAdd(x7, y4);
-    StoreLimb(z + 22, s.Shift());
-    s.MulAdd(x5, y7);
-    s.MulAdd(x6, y6);
-    s.MulAdd(x7, y5);
-    StoreLimb(z + 24, s.Shift());
-    s.MulAdd(x6, y7);
-    s.MulAdd(x7, y6);
-    StoreLimb(z + 26, s.Shift());
-    s.MulAdd(x7, y7);
-    StoreLimb(z + 28, s.Shift());
+    StoreColumns<8, 14>(s, a, b, z);
     StoreLimb(z + 30, s.c0);
 }
 
