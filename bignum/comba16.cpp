@@ -24,8 +24,8 @@
 //   7, so the carry is the borrow of a two-limb subtraction.
 //
 // Every loop has constant bounds and unrolls completely into straight-line
-// code. Outputs must not overlap the inputs, except that
-// the high product reads and keeps the low half of its own output.
+// code. Outputs must not overlap the inputs, except that the high product
+// reads and keeps the low half of its own output.
 
 #include "bignum/fast_multiply.h"
 #include "bignum/limb.h"
