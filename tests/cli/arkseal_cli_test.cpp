@@ -264,7 +264,7 @@ TEST_F(ArksealCliTest, AStopSignalFinishesTheCurrentFileAndStartsNoOther) {
 #ifdef __SANITIZE_ADDRESS__
     const std::size_t kBigSize = 16 * kJobChunkSize;  // the instrumented job is slow enough
 #else
-    const std::size_t kBigSize = 48 * kJobChunkSize;  // a quarter of a second or so for the signal to land
+    const std::size_t kBigSize = 96 * kJobChunkSize;  // half a second or so for the signal to land
 #endif
     const Bytes bigPlain = PatternBytes(kBigSize, 7);
     const Bytes smallPlain = PatternBytes(1000, 8);
