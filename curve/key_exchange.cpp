@@ -100,6 +100,8 @@ bool KeyExchange::DeriveKey() {
     sharedSecret_ = secret;
     WriteBigEndian(sharedSecret_, 32, keyBytes_);
     cipher_.SetKey(keyBytes_);
+    // The cipher keeps its own copy of the key.
+    SecureWipe(keyBytes_, sizeof keyBytes_);
     keyed_ = true;
     return true;
 }
