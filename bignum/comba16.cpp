@@ -13,66 +13,27 @@
 //   column-wise (28 products), then x^2 = 2 t + sum x_i^2 B^(2i) in one pass
 //   that shifts t left by one bit and adds the diagonal squares. t < B^16 / 2,
 //   so the doubling loses nothing.
-// - The low product stops after column 7; of that column only the low limb
-//   is needed, so it uses wrapping 64-bit products.
-// - The high product is handed the low 8 limbs L of P = x y and returns the
-//   high 8 limbs without forming columns 0 to 5. Write P = S + T where S holds
-//   the columns 6 to 14 and T the columns 0 to 5. T < sum_{k<6} (k+1) B^(k+2)
-//   < B^8, so T is the unique number below B^8 with T = L - S (mod B^8), and
-//   the high half of P is floor(S / B^8) plus the carry of (S mod B^8) + T,
-//   which is 1 exactly when L < S mod B^8. S mod B^8 has only the limbs 6 and
-//   7, so the carry is the borrow of a two-limb subtraction.
+// - The low product stops after column 7; the high product is handed the low
+//   half of the product and forms only the columns 6 to 14 (comba_columns.h
+//   derives both).
 //
-// Every loop has constant bounds and unrolls completely into straight-line
-// code. Outputs must not overlap the inputs, except that the high product
-// reads and keeps the low half of its own output.
+// Outputs must not overlap the inputs, except that the high product reads
+// and keeps the low half of its own output.
 
+#include "bignum/comba_columns.h"
 #include "bignum/fast_multiply.h"
 #include "bignum/limb.h"
 
-#include <utility>
-
 namespace arkseal {
 
-namespace {
-
-// The eight limbs of a 16-word operand.
-struct Limbs {
-    Limb l[8];
-};
-
-[[gnu::always_inline]] inline Limbs LoadLimbs(const std::uint32_t* p) {
-    return {{LoadLimb(p + 0), LoadLimb(p + 2), LoadLimb(p + 4), LoadLimb(p + 6), LoadLimb(p + 8), LoadLimb(p + 10),
-             LoadLimb(p + 12), LoadLimb(p + 14)}};
-}
-
-// Adds the products x_i y_(k-i) of column k. The bounds are constants, so
-// the loop unrolls completely into straight-line code.
-template <int k>
-[[gnu::always_inline]] inline void AddColumn(ColumnSum& s, const Limbs& x, const Limbs& y) {
-#pragma GCC unroll 8
-    for (int i = k < 8 ? 0 : k - 7; i <= (k < 8 ? k : 7); ++i) s.MulAdd(x.l[i], y.l[k - i]);
-}
-
-// Columns first..last, each added, stored as result limb k (words 2k and
-// 2k + 1) and shifted out.
-template <int first, int... k>
-[[gnu::always_inline]] inline void StoreColumns(ColumnSum& s, const Limbs& x, const Limbs& y, std::uint32_t* z,
-                                                std::integer_sequence<int, k...>) {
-    ((AddColumn<first + k>(s, x, y), StoreLimb(z + 2 * (first + k), s.Shift())), ...);
-}
-
-template <int first, int last>
-[[gnu::always_inline]] inline void StoreColumns(ColumnSum& s, const Limbs& x, const Limbs& y, std::uint32_t* z) {
-    StoreColumns<first>(s, x, y, z, std::make_integer_sequence<int, last - first + 1>{});
-}
-
-}  // namespace
+using comba::ForColumns;
+using comba::Limbs;
+using comba::LoadLimbs;
 
 void Comba16Multiply(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
     const Limbs a = LoadLimbs(x), b = LoadLimbs(y);
     ColumnSum s;
-    StoreColumns<0, 14>(s, a, b, z);
+    ForColumns<0, 14>(s, a, b, [&](auto k, Limb v) { StoreLimb(z + 2 * k, v); });
     StoreLimb(z + 30, s.c0);
 }
 
@@ -168,29 +129,11 @@ void Comba16Square(const std::uint32_t* x, std::uint32_t* z) {
 }
 
 void Comba16MultiplyLow(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
-    const Limbs a = LoadLimbs(x), b = LoadLimbs(y);
-    ColumnSum s;
-    StoreColumns<0, 6>(s, a, b, z);
-    Limb top = s.c0;
-#pragma GCC unroll 8
-    for (int i = 0; i < 8; ++i) top += a.l[i] * b.l[7 - i];
-    StoreLimb(z + 14, top);
+    comba::StoreLimbs(z, comba::LowHalf(LoadLimbs(x), LoadLimbs(y)));
 }
 
 void Comba16MultiplyHigh(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
-    const Limbs a = LoadLimbs(x), b = LoadLimbs(y);
-    ColumnSum s;
-    AddColumn<6>(s, a, b);
-    const Limb s6 = s.Shift();
-    AddColumn<7>(s, a, b);
-    const Limb s7 = s.Shift();
-    // Carry of (S mod B^8) + T: the borrow of L - (S mod B^8).
-    Carry lowCarry = 0;
-    SubBorrow(LoadLimb(z + 12), s6, lowCarry);
-    SubBorrow(LoadLimb(z + 14), s7, lowCarry);
-    s.Add(lowCarry);
-    StoreColumns<8, 14>(s, a, b, z);
-    StoreLimb(z + 30, s.c0);
+    comba::StoreLimbs(z + 16, comba::HighHalf(LoadLimbs(x), LoadLimbs(y), LoadLimb(z + 12), LoadLimb(z + 14)));
 }
 
 }  // namespace arkseal
