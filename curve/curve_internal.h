@@ -23,6 +23,11 @@ void SetMontgomeryOne(BigNumber x);  // x = 1 in Montgomery form
 void SetInfinity(CurvePoint* P);     // X = Y = one, marker infinity
 void EnsureZ(CurvePoint* P);         // gives P a Z of one when it has none
 
+// PA = PA + P in affine coordinates from the slope l of the line through
+// them (or the tangent): x3 = l^2 - xP - xPA, y3 = l (xPA - x3) - yPA. Uses
+// Temp(3) and Temp(4); l must be neither. The caller sets the marker.
+void AddBySlope(const CurvePoint* P, CurvePoint* PA, const std::uint32_t* l);
+
 // w = A x, w = A (field element), w = B (field element); w may be x.
 void MultiplyByA(const std::uint32_t* x, BigNumber w);
 void FieldA(BigNumber w);

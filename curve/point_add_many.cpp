@@ -36,19 +36,6 @@ SumKind Classify(const CurvePoint* x, const CurvePoint* w, BigNumber num, BigNum
     return SumKind::kSlope;
 }
 
-// w = w + x from the slope l.
-void FinishSum(const CurvePoint* x, CurvePoint* w, const std::uint32_t* l) {
-    BigNumber x3 = Temp(0), t = Temp(1);
-    MontgomeryMultiply(l, l, x3);
-    MontgomerySubtract(x3, x->X, x3);
-    MontgomerySubtract(x3, w->X, x3);
-    MontgomerySubtract(w->X, x3, t);
-    MontgomeryMultiply(l, t, t);
-    MontgomerySubtract(t, w->Y, w->Y);
-    BigCopy(x3, w->X);
-    w->marker = kPointGeneral;
-}
-
 void AddManyAffine(int m, CurvePoint* const* x, CurvePoint* const* w) {
     auto* kinds = static_cast<SumKind*>(NumberAlloc(static_cast<std::size_t>(m), sizeof(SumKind)));
     auto* num = static_cast<BigNumber*>(NumberAlloc(static_cast<std::size_t>(m), sizeof(BigNumber)));
@@ -74,7 +61,8 @@ void AddManyAffine(int m, CurvePoint* const* x, CurvePoint* const* w) {
                     case SumKind::kInfinity: SetInfinity(w[i]); break;
                     case SumKind::kSlope:
                         MontgomeryMultiply(num[i], inv[i], num[i]);
-                        FinishSum(x[i], w[i], num[i]);
+                        AddBySlope(x[i], w[i], num[i]);
+                        w[i]->marker = kPointGeneral;
                         break;
                 }
             }

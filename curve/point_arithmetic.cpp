@@ -34,20 +34,14 @@ void DoubleAffine(CurvePoint* P) {
         SetInfinity(P);
         return;
     }
-    BigNumber num = Temp(0), den = Temp(1), l = Temp(2), x3 = Temp(3);
+    BigNumber num = Temp(0), den = Temp(1), l = Temp(2);
     MontgomeryMultiply(P->X, P->X, num);
     Triple(num, num);
     FieldA(den);
     MontgomeryAdd(num, den, num);
     MontgomeryAdd(P->Y, P->Y, den);
     MontgomeryDivide(num, den, l);
-    MontgomeryMultiply(l, l, x3);
-    MontgomerySubtract(x3, P->X, x3);
-    MontgomerySubtract(x3, P->X, x3);
-    MontgomerySubtract(P->X, x3, num);
-    MontgomeryMultiply(l, num, num);
-    MontgomerySubtract(num, P->Y, P->Y);
-    BigCopy(x3, P->X);
+    AddBySlope(P, P, l);  // the tangent's slope: P + P
 }
 
 // M = 3 X^2 + A Z2^2, where z2 is Z^2 or, for a normalised point, nullptr
@@ -120,7 +114,7 @@ void DoubleJacobian(CurvePoint* P) {
 // The general addition of P into PA, P and PA distinct and finite. Returns 0,
 // changing nothing, when P equals PA (the caller doubles), else 1.
 int AddAffine(const CurvePoint* P, CurvePoint* PA) {
-    BigNumber dy = Temp(0), dx = Temp(1), l = Temp(2), x3 = Temp(3);
+    BigNumber dy = Temp(0), dx = Temp(1), l = Temp(2);
     MontgomerySubtract(P->Y, PA->Y, dy);
     MontgomerySubtract(P->X, PA->X, dx);
     if (IsZero(dx)) {
@@ -129,13 +123,7 @@ int AddAffine(const CurvePoint* P, CurvePoint* PA) {
         return 1;
     }
     MontgomeryDivide(dy, dx, l);
-    MontgomeryMultiply(l, l, x3);
-    MontgomerySubtract(x3, P->X, x3);
-    MontgomerySubtract(x3, PA->X, x3);
-    MontgomerySubtract(PA->X, x3, dy);
-    MontgomeryMultiply(l, dy, dy);
-    MontgomerySubtract(dy, PA->Y, PA->Y);
-    BigCopy(x3, PA->X);
+    AddBySlope(P, PA, l);
     PA->marker = kPointNormalised;
     return 1;
 }
@@ -201,6 +189,17 @@ int AddJacobian(const CurvePoint* P, CurvePoint* PA) {
 }
 
 }  // namespace
+
+void curve_detail::AddBySlope(const CurvePoint* P, CurvePoint* PA, const std::uint32_t* l) {
+    BigNumber x3 = Temp(3), t = Temp(4);
+    MontgomeryMultiply(l, l, x3);
+    MontgomerySubtract(x3, P->X, x3);
+    MontgomerySubtract(x3, PA->X, x3);
+    MontgomerySubtract(PA->X, x3, t);
+    MontgomeryMultiply(l, t, t);
+    MontgomerySubtract(t, PA->Y, PA->Y);
+    BigCopy(x3, PA->X);
+}
 
 void PointNegate(CurvePoint* P) {
     if (ErrorPending() || P->marker == kPointInfinity) return;
