@@ -23,7 +23,7 @@ const ControlTemplate kAboutControls[] = {
 const ControlTemplate kMainControls[] = {
     {IDC_ENCRYPT, "IDC_ENCRYPT", ControlKind::PushButton, "&Encrypt", 228, 7, 50, 14, kDefPushButton | kTabStop},
     {IDCANCEL, "IDCANCEL", ControlKind::PushButton, "&Quit", 228, 42, 50, 14, kTabStop},
-    {-1, "label_status", ControlKind::StaticText, "Status:", 7, 74, 200, 8, kLeftAligned | kGroup},
+    {IDC_STATUS, "label_status", ControlKind::StaticText, "Status:", 7, 74, 271, 8, kLeftAligned | kNoPrefix | kGroup},
     {IDC_PROGRESS, "IDC_PROGRESS", ControlKind::ProgressBar, nullptr, 7, 83, 271, 13, kBorder},
     {-1, "label_filename", ControlKind::StaticText, "Filename:", 7, 7, 48, 12, kLeftAligned | kGroup},
     {-1, "label_passphrase", ControlKind::StaticText, "Passphrase:", 7, 23, 48, 14, kLeftAligned | kGroup},

@@ -99,6 +99,7 @@ QWidget* DialogWindow::MakeControl(const ControlTemplate& control) {
             auto* edit = new QLineEdit(this);
             edit->setFrame(control.styles & kBorder);
             if (control.styles & kPassword) edit->setEchoMode(QLineEdit::Password);
+            connect(edit, &QLineEdit::textChanged, this, [this, id = control.id] { SendCommand(id, EN_CHANGE); });
             return edit;
         }
         case ControlKind::ProgressBar: return new ProgressBarWidget(this);
@@ -113,7 +114,9 @@ QWidget* DialogWindow::Control(int id) const {
 
 void DialogWindow::StartTimer(unsigned id, unsigned periodMs) { timers_[startTimer(static_cast<int>(periodMs))] = id; }
 
-void DialogWindow::SendCommand(int id) { owner_.SendMessage(WM_COMMAND, MakeCommandParam(id, BN_CLICKED), 0); }
+void DialogWindow::SendCommand(int id, unsigned notifyCode) {
+    owner_.SendMessage(WM_COMMAND, MakeCommandParam(id, notifyCode), 0);
+}
 
 // Menu choices arrive while the menu is still closing; the command is handled
 // afterwards, so that it may run a modal dialog of its own.

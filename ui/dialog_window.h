@@ -8,6 +8,7 @@
 
 #include "ui/dialog_template.h"
 #include "ui/menu.h"
+#include "ui/messages.h"
 
 namespace arkseal {
 
@@ -37,7 +38,7 @@ protected:
 
 private:
     QWidget* MakeControl(const ControlTemplate& control);
-    void SendCommand(int id);
+    void SendCommand(int id, unsigned notifyCode = BN_CLICKED);
     void SendSysCommandLater(unsigned command);
     // Takes a drag or drop that carries local files; false for any other.
     bool HandleFileDrag(QEvent* event);
