@@ -24,6 +24,16 @@ constexpr int kMaxText = 256;
 constexpr unsigned kTimerId = 1;
 constexpr unsigned kTimerPeriodMs = 100;
 
+// The most bytes a field's 256 characters take in the locale's 8-bit
+// encoding (UTF-8: 3 per character, 4 per surrogate pair of 2).
+constexpr std::size_t kMaxTextBytes = 3 * kMaxText;
+
+// Overwrites a passphrase's bytes before the string lets them go.
+void WipeText(std::string& text) {
+    SecureWipe(text.data(), text.size());
+    text.clear();
+}
+
 // Whether the file exists and may be opened for update.
 bool CanOpenForUpdate(const char* fileName) {
     std::FILE* file = std::fopen(fileName, "r+b");
@@ -65,7 +75,17 @@ std::string PassphraseQuestion(const std::string& passphrase) {
 
 }  // namespace
 
-CArksealDlg::CArksealDlg(Window* parent) : Dialog(IDD_MAIN, parent), m_hIcon(LoadIcon(IDR_MAINFRAME)) {}
+// The passphrase strings never grow past their first buffer, so that no
+// copy of a passphrase is left behind in memory they gave back.
+CArksealDlg::CArksealDlg(Window* parent) : Dialog(IDD_MAIN, parent), m_hIcon(LoadIcon(IDR_MAINFRAME)) {
+    m_passphrase.reserve(kMaxTextBytes);
+    m_confirm.reserve(kMaxTextBytes);
+}
+
+CArksealDlg::~CArksealDlg() {
+    WipeText(m_passphrase);
+    WipeText(m_confirm);
+}
 
 const MessageMap* CArksealDlg::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
@@ -153,7 +173,7 @@ void CArksealDlg::StartJob(int direction) {
         return;
     }
     if (!theJob.SetPassphrase(m_passphrase)) {
-        RefuseStart(kPassphraseTooLong);
+        RefuseStart(m_passphrase.find('\0') != std::string::npos ? kPassphraseHasNul : kPassphraseTooLong);
         return;
     }
     if (!CanOpenForUpdate(theJob.fileName)) {
@@ -175,6 +195,10 @@ void CArksealDlg::StartJob(int direction) {
     m_btnDecrypt.EnableWindow(false);
     m_progress.SetRange(0, 1000);
     m_progress.SetPos(0);
+    // The job has its copy of the passphrase: the dialog keeps none, and
+    // the push empties both fields.
+    WipeText(m_passphrase);
+    WipeText(m_confirm);
     UpdateData(false);
     theJob.owner = this;
     theJob.encryptFlag = static_cast<std::uint8_t>(direction);
@@ -213,8 +237,6 @@ void CArksealDlg::OnPassphraseChange() {
     SecureWipe(passphrase.data(), passphrase.size());
 }
 
-// A job that was done empties the passphrase fields; a failed one keeps
-// them for another try.
 void CArksealDlg::ShowJobEnd() {
     const bool encrypt = theJob.encryptFlag != 0;
     if (!theJob.failure.empty()) {
@@ -222,11 +244,6 @@ void CArksealDlg::ShowJobEnd() {
         return;
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_jobStart;
-    SecureWipe(m_passphrase.data(), m_passphrase.size());
-    SecureWipe(m_confirm.data(), m_confirm.size());
-    m_passphrase.clear();
-    m_confirm.clear();
-    UpdateData(false);
     SetStatus(JobDoneText(encrypt, theJob.fileName, theJob.fileLength, elapsed.count()));
 }
 
