@@ -45,9 +45,9 @@ void ReportNotStarted(const std::vector<std::string>& files, std::size_t next) {
     Complain(text);
 }
 
-bool FilesUsable(const std::vector<std::string>& files) {
+bool FilesUsable(const std::vector<std::string>& files, ClaimedFiles* claims) {
     std::vector<std::string> errors;
-    if (CheckFiles(files, &errors)) return true;
+    if (CheckFiles(files, &errors, claims)) return true;
     for (const std::string& error : errors) Complain(error);
     Complain("nothing was changed");
     return false;
@@ -89,15 +89,17 @@ int RunCli(int argc, char** argv) {
 
     // Everything is checked before the first file is touched: the files
     // before the passphrase is asked for, and again after, as the prompt
-    // may have taken a while.
-    if (!FilesUsable(options.files)) return kExitRefused;
+    // may have taken a while. From the first check on, the files are held
+    // against other jobs.
+    ClaimedFiles claims;
+    if (!FilesUsable(options.files, &claims)) return kExitRefused;
     Passphrase passphrase;
     switch (GetPassphrase(options, &passphrase, &error)) {
         case PassphraseResult::kRead: break;
         case PassphraseResult::kRefused: Complain(error); return kExitRefused;
         case PassphraseResult::kInterrupted: ReportStop(options.files, 0); return StoppedStatus();
     }
-    if (!FilesUsable(options.files)) return kExitRefused;
+    if (!FilesUsable(options.files, &claims)) return kExitRefused;
 
     ProgressBar progress(stderr, !options.quiet && IsTerminal(stderr));
     FileJobRunner runner(options.encrypt, progress);
@@ -107,6 +109,7 @@ int RunCli(int argc, char** argv) {
             ReportStop(files, i);
             return StoppedStatus();
         }
+        claims.Release(i);
         if (!runner.Run(files[i], Label(files, i), passphrase, i + 1 == files.size(), &error)) {
             Complain(files[i] + ": " + OneLine(error));
             ReportNotStarted(files, i + 1);

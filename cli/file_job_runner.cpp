@@ -11,6 +11,7 @@
 #include "cli/passphrase_input.h"
 #include "cli/progress_bar.h"
 #include "job/transform_file_thread.h"
+#include "ui/message_box.h"
 #include "ui/worker_thread.h"
 
 namespace arkseal {
@@ -49,9 +50,10 @@ bool JobWindow::Post(unsigned message, WPARAM, LPARAM) {
     return true;
 }
 
-void JobWindow::ShowMessageBox(const std::string&, const std::string& text) {
+int JobWindow::ShowMessageBox(const std::string&, const std::string& text, unsigned type) {
     std::lock_guard lock(lock_);
     message_ = text;
+    return DefaultAnswer(type);
 }
 
 void JobWindow::WaitForPost(int milliseconds) {

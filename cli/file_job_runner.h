@@ -21,7 +21,7 @@ class ProgressBar;
 class JobWindow : public Window {
 public:
     bool Post(unsigned message, WPARAM wParam, LPARAM lParam) override;
-    void ShowMessageBox(const std::string& caption, const std::string& text) override;
+    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
 
     // Waits for the next post, at most the given milliseconds.
     void WaitForPost(int milliseconds);

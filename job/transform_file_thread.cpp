@@ -10,6 +10,7 @@
 #include "crypto/stream_cipher.h"
 #include "crypto/wipe.h"
 #include "job/crypt_job.h"
+#include "job/file_claim.h"
 #include "job/file_io.h"
 #include "ui/message_box.h"
 
@@ -77,6 +78,10 @@ public:
             Report(job_, 0, true);
             return;
         }
+        if (const FileClaim claim = ClaimForJob(fileno(file_)); claim.result != FileClaim::kClaimed) {
+            Refuse(claim.Refusal());
+            return;
+        }
         // Unbuffered: every read and write goes straight to the file, so a
         // write's count is what reached it.
         std::setvbuf(file_, nullptr, _IONBF, 0);
@@ -125,6 +130,14 @@ private:
         file_ = nullptr;
         if (!io_.Close(file)) return Fail(Step::Close, processed);
         return true;
+    }
+
+    // A file the job may not have: it is closed untouched.
+    void Refuse(const std::string& reason) {
+        io_.Close(file_);
+        file_ = nullptr;
+        MessageBox(job_.owner, reason + "\nThe file is unchanged.");
+        Report(job_, 0, true);
     }
 
     // The file is closed before the user hears of the failure and before the

@@ -55,11 +55,18 @@ const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new test::
 class MainDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetMessageBoxPresenter([this](Window* owner, const std::string& caption, const std::string& text) {
-            EXPECT_EQ(owner, &dlg_);
-            EXPECT_EQ(caption, "Arkseal");
-            messages_.push_back(text);
-        });
+        SetMessageBoxPresenter(
+            [this](Window* owner, const std::string& caption, const std::string& text, unsigned type) {
+                EXPECT_EQ(owner, &dlg_);
+                EXPECT_EQ(caption, "Arkseal");
+                if (type == MB_OK) {
+                    messages_.push_back(text);
+                    return IDOK;
+                }
+                EXPECT_EQ(type, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+                questions_.push_back(text);
+                return answer_;
+            });
         theApp.m_pMainWnd = &dlg_;
         ASSERT_TRUE(dlg_.Create());
         window_ = dlg_.Widget();
@@ -90,7 +97,9 @@ protected:
     test::TempDir dir_;
     CArksealDlg dlg_;
     QWidget* window_ = nullptr;
-    std::vector<std::string> messages_;
+    std::vector<std::string> messages_;   // OK boxes
+    std::vector<std::string> questions_;  // Yes/No boxes, answered with answer_
+    int answer_ = IDYES;
 };
 
 TEST_F(MainDialogTest, IsBuiltFromItsTemplateWithEncryptFirstInTabOrder) {
@@ -401,6 +410,50 @@ TEST_F(MainDialogTest, QuittingWaitsForTheRunningJob) {
     ASSERT_TRUE(RunUntil([this] { return !window_->isVisible(); }));
     EXPECT_TRUE(Idle());
     EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "p", true));
+}
+
+// The real box: No is the default and the escape button, so Enter and Esc
+// both answer No; only Yes says yes.
+TEST_F(MainDialogTest, AQuestionAnswersNoToEnterAndEscape) {
+    SetMessageBoxPresenter(nullptr);
+    struct Case {
+        Qt::Key key;
+        bool tabToYes;
+        int answer;
+    };
+    const Case cases[] = {
+        {Qt::Key_Return, false, IDNO},
+        {Qt::Key_Escape, false, IDNO},
+        {Qt::Key_Space, true, IDYES},  // Space on the Yes button
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->objectName(), "question_box");
+            EXPECT_EQ(box->windowTitle(), "Arkseal");
+            QWidget* target = box;
+            if (c.tabToYes) {
+                for (QPushButton* button : box->findChildren<QPushButton*>()) {
+                    if (button->text().contains("Yes")) target = button;
+                }
+                ASSERT_NE(target, box);
+            }
+            QTest::keyClick(target, c.key);
+        });
+        EXPECT_EQ(MessageBox(&dlg_, "Go on?", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2), c.answer);
+    }
+}
+
+// A presenter that only records gives every box its default answer.
+TEST_F(MainDialogTest, ARecordingPresenterTakesTheDefaultAnswer) {
+    std::vector<std::string> recorded;
+    SetMessageBoxPresenter([&](Window*, const std::string&, const std::string& text) { recorded.push_back(text); });
+    EXPECT_EQ(MessageBox(&dlg_, "a", MB_OK), IDOK);
+    EXPECT_EQ(MessageBox(&dlg_, "b", MB_YESNO | MB_DEFBUTTON2), IDNO);
+    EXPECT_EQ(MessageBox(&dlg_, "c", MB_YESNO), IDYES);
+    EXPECT_EQ(recorded, (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST_F(MainDialogTest, QuitEndsAnIdleDialog) {

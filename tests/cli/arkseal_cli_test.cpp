@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -54,6 +59,59 @@ Bytes Tail(const std::string& path, std::size_t size) {
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A listening Unix-domain socket at path; -1 on failure.
+int BoundSocket(const std::string& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(fd, 1) != 0) {
+        if (fd >= 0) close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Whether some open of the file holds a job's lock on it (asked without
+// taking it).
+bool HeldByAJob(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    const bool held = fd >= 0 && fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    if (fd >= 0) close(fd);
+    return held;
+}
+
+// A file size limit for the processes started meanwhile (they inherit it):
+// their writes at or past the limit fail with EFBIG instead of raising
+// SIGXFSZ, which is ignored.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, saved_.rlim_max};
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    ~FileSizeLimit() { Lift(); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+    void Lift() {
+        if (lifted_) return;
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, previousHandler_);
+        lifted_ = true;
+    }
+
+private:
+    rlimit saved_{};
+    sighandler_t previousHandler_ = SIG_DFL;
+    bool lifted_ = false;
+};
 
 // The job as the main dialog runs it: the same block, the same worker.
 void RunDialogJob(const std::string& path, const std::string& passphrase, bool encrypt) {
@@ -172,6 +230,13 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
     ASSERT_EQ(mkdir(subdir.c_str(), 0700), 0);
     const std::string link = dir_.File("link-to-first");
     ASSERT_EQ(::link(first.c_str(), link.c_str()), 0);
+    const std::string fifo = dir_.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string socketPath = dir_.File("socket");
+    const int listener = BoundSocket(socketPath);
+    ASSERT_GE(listener, 0);
+    const std::string linkToZero = dir_.File("link-to-zero");
+    ASSERT_EQ(symlink("/dev/zero", linkToZero.c_str()), 0);
 
     struct Case {
         std::vector<std::string> args;
@@ -180,7 +245,16 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
     const Case cases[] = {
         {{"--passphrase-file", good, "encrypt", first, dir_.File("missing"), second},
          "missing: Could not open file to encrypt."},
-        {{"--passphrase-file", good, "decrypt", first, subdir}, "subdir: Could not open file to encrypt."},
+        {{"--passphrase-file", good, "decrypt", first, subdir},
+         "subdir: The file is not a regular file but a directory"},
+        {{"--passphrase-file", good, "encrypt", first, "/dev/zero"},
+         "/dev/zero: The file is not a regular file but a character device"},
+        {{"--passphrase-file", good, "encrypt", first, "/dev/null"}, "/dev/null: The file is not a regular file"},
+        {{"--passphrase-file", good, "encrypt", first, fifo}, "fifo: The file is not a regular file but a FIFO"},
+        {{"--passphrase-file", good, "encrypt", first, socketPath},
+         "socket: The file is not a regular file but a socket"},
+        {{"--passphrase-file", good, "encrypt", first, linkToZero},
+         "link-to-zero: The file is not a regular file but a character device"},
         {{"--passphrase-file", good, "encrypt", first, second, first}, "name each file once"},
         {{"--passphrase-file", good, "encrypt", first, link}, "name each file once"},
         {{"--passphrase-file", good, "encrypt", first, ""}, "Could not open file to encrypt."},
@@ -204,6 +278,54 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
         EXPECT_EQ(ReadFile(first), firstPlain);
         EXPECT_EQ(ReadFile(second), secondPlain);
     }
+    close(listener);
+}
+
+// A symbolic link to a regular file is followed: the file it names is
+// encrypted, and the link stays a link.
+TEST_F(ArksealCliTest, FollowsASymbolicLinkToARegularFile) {
+    const Bytes plain = PatternBytes(2000, 5);
+    const std::string target = File("target", plain);
+    const std::string link = dir_.File("link");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    const CliResult result = RunCli({"--passphrase-file", PassphraseFile("pw\n"), "encrypt", link});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadFile(target), ReferenceFileCipher(plain, "pw", true));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+}
+
+// One job per file. A run holds its files from its first check on; here the
+// first run waits for its passphrase on a pipe, so the second surely comes
+// while the first holds the file. The second is refused at once with
+// nothing changed, also when the busy file is not the first it names; the
+// first then runs as if alone.
+TEST_F(ArksealCliTest, ASecondRunOnABusyFileIsRefused) {
+    const Bytes plain = PatternBytes(3 * kJobChunkSize + 7, 6);
+    const Bytes otherPlain = PatternBytes(900, 7);
+    const std::string path = File("shared", plain);
+    const std::string other = File("other", otherPlain);
+    const std::string passphrase = PassphraseFile("second\n");
+    int secret[2];
+    ASSERT_EQ(pipe(secret), 0);
+    CliProcess first({"--passphrase-fd", "3", "encrypt", path}, -1, secret[0]);
+    close(secret[0]);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!HeldByAJob(path)) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the first run never took the file";
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const CliResult second = RunCli({"--passphrase-file", passphrase, "encrypt", other, path});
+    EXPECT_EQ(second.status, 1);
+    EXPECT_TRUE(Contains(second.err, path + ": The file is in use by another Arkseal job")) << second.err;
+    EXPECT_TRUE(Contains(second.err, "nothing was changed")) << second.err;
+    EXPECT_EQ(ReadFile(path), plain);
+    EXPECT_EQ(ReadFile(other), otherPlain);
+
+    ASSERT_EQ(write(secret[1], "first\n", 6), 6);
+    close(secret[1]);
+    const CliResult result = first.Wait();
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "first", true));
 }
 
 TEST_F(ArksealCliTest, RefusesAReadOnlyFile) {
@@ -238,21 +360,34 @@ TEST_F(ArksealCliTest, HelpNamesTheCommandsAndOptions) {
     }
 }
 
-// A device that takes no writes: the job fails with exit 2, the message
-// names the file, the operation and how much was done, and the files
-// after it are not started.
+// Writes past a file size limit fail (EFBIG), as a full device's would: the
+// job fails with exit 2, the message names the file, the operation and how
+// much was done, and the files after it are not started.
 TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
-    if (access("/dev/full", R_OK | W_OK) != 0) GTEST_SKIP() << "no /dev/full";
     const Bytes firstPlain = PatternBytes(700, 1);
-    const Bytes lastPlain = PatternBytes(800, 2);
+    const Bytes bigPlain = PatternBytes(3 * kJobChunkSize, 2);
+    const Bytes lastPlain = PatternBytes(800, 3);
     const std::string first = File("first", firstPlain);
+    const std::string big = File("big", bigPlain);
     const std::string last = File("last", lastPlain);
-    const CliResult result = RunCli({"--passphrase-file", PassphraseFile("pw\n"), "encrypt", first, "/dev/full", last});
+    const std::string passphrase = PassphraseFile("pw\n");
+    const rlim_t limit = kJobChunkSize + 1000;
+    CliResult result;
+    {
+        FileSizeLimit writesStopAt(limit);
+        CliProcess process({"--passphrase-file", passphrase, "encrypt", first, big, last});
+        writesStopAt.Lift();
+        result = process.Wait();
+    }
     EXPECT_EQ(result.status, 2);
-    EXPECT_TRUE(Contains(result.err, "/dev/full: Could not write the file (No space left on device)")) << result.err;
-    EXPECT_TRUE(Contains(result.err, "The file is unchanged.")) << result.err;
+    EXPECT_TRUE(Contains(result.err, big + ": Could not write the file (File too large)")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "The first " + std::to_string(limit) + " of ")) << result.err;
     EXPECT_TRUE(Contains(result.err, "not started, left unchanged: " + last)) << result.err;
     EXPECT_EQ(ReadFile(first), ReferenceFileCipher(firstPlain, "pw", true));
+    Bytes expected = ReferenceFileCipher(bigPlain, "pw", true);
+    std::copy(bigPlain.begin() + static_cast<std::ptrdiff_t>(limit), bigPlain.end(),
+              expected.begin() + static_cast<std::ptrdiff_t>(limit));
+    EXPECT_EQ(ReadFile(big), expected);
     EXPECT_EQ(ReadFile(last), lastPlain);
 }
 

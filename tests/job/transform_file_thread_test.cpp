@@ -5,12 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "job/crypt_job.h"
+#include "job/file_claim.h"
 #include "job/file_io.h"
 #include "tests/job/reference_file_cipher.h"
 #include "tests/job/temp_files.h"
@@ -230,6 +235,52 @@ TEST_F(TransformFileThreadTest, AFileThatCannotBeOpenedIsReportedAndReleasesTheD
     EXPECT_TRUE(window_.posts[0].done);
     EXPECT_EQ(window_.posts[0].position, 0);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("missing.bin")));
+}
+
+// Only a regular file that no other job holds is taken; anything else is
+// refused before a byte changes and the dialog becomes idle again. The file
+// is held here as another job's open would hold it.
+TEST_F(TransformFileThreadTest, RefusesAFileItMayNotHave) {
+    const Bytes plain = PatternBytes(5000, 4);
+    const std::string busy = dir_.File("busy.bin");
+    WriteFile(busy, plain);
+    const int otherJob = open(busy.c_str(), O_RDWR);
+    ASSERT_EQ(ClaimForJob(otherJob).result, FileClaim::kClaimed);
+    const std::string fifo = dir_.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string unchanged = "\nThe file is unchanged.";
+    struct Case {
+        std::string path;
+        std::string message;
+    };
+    const Case cases[] = {
+        {busy, "The file is in use by another Arkseal job; try again once that job has ended." + unchanged},
+        {"/dev/zero",
+         "The file is not a regular file but a character device; only regular files can be encrypted "
+         "or decrypted in place." +
+             unchanged},
+        {fifo,
+         "The file is not a regular file but a FIFO; only regular files can be encrypted or decrypted in "
+         "place." +
+             unchanged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        io_ = TestFileIo();
+        RunJob(c.path, "pw", true);
+        EXPECT_EQ(messages_, std::vector<std::string>{c.message});
+        ASSERT_EQ(window_.posts.size(), 1u);
+        EXPECT_TRUE(window_.posts[0].done);
+        EXPECT_EQ(window_.posts[0].position, 0);
+        EXPECT_EQ(io_.OpenFiles(), 0);
+        EXPECT_EQ(io_.Count(TestFileIo::kWrite), 0);
+    }
+    EXPECT_EQ(ReadFile(busy), plain);
+
+    close(otherJob);
+    RunJob(busy, "pw", true);
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_EQ(ReadFile(busy), ReferenceFileCipher(plain, "pw", true));
 }
 
 // A failure stops the job at once: the file holds the first `processed`
