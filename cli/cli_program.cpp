@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/content_checks.h"
 #include "cli/file_checks.h"
 #include "cli/file_job_runner.h"
+#include "cli/inspect_command.h"
 #include "cli/options.h"
 #include "cli/passphrase_input.h"
 #include "cli/progress_bar.h"
@@ -62,6 +64,43 @@ PassphraseResult GetPassphrase(const CliOptions& options, Passphrase* passphrase
     return PromptPassphrase(passphrase, error);
 }
 
+// Inspect reads a passphrase only when one is given; it never asks.
+int Inspect(const CliOptions& options) {
+    if (!options.passphraseFd && !options.passphraseFile) return RunInspect(options.files, std::nullopt);
+    Passphrase passphrase;
+    std::string error;
+    switch (GetPassphrase(options, &passphrase, &error)) {
+        case PassphraseResult::kRead: return RunInspect(options.files, passphrase.View());
+        case PassphraseResult::kRefused: Complain(error); return kExitRefused;
+        case PassphraseResult::kInterrupted: return StoppedStatus();
+    }
+    return kExitRefused;
+}
+
+// Encrypting with the empty passphrase is refused without --force; a weak
+// one is worth a warning.
+bool PassphraseFitsJob(const CliOptions& options, std::string_view passphrase) {
+    if (!options.encrypt) return true;
+    if (passphrase.empty() && !options.force) {
+        Complain(
+            "the passphrase is empty: anyone could decrypt the files; nothing was changed (--force encrypts anyway)");
+        return false;
+    }
+    const PassphraseStrength strength = EstimatePassphraseStrength(passphrase);
+    if (strength.weak && !options.quiet) {
+        Complain("warning: this passphrase is weak; it would be guessed in " + GuessingTimeText(strength));
+    }
+    return true;
+}
+
+bool ContentFitsJob(const CliOptions& options, std::string_view passphrase) {
+    std::vector<std::string> errors;
+    if (options.force || ContentAllowsJob(options.files, options.encrypt, passphrase, &errors)) return true;
+    for (const std::string& error : errors) Complain(error);
+    Complain("nothing was changed");
+    return false;
+}
+
 std::string Label(const std::vector<std::string>& files, std::size_t index) {
     if (files.size() == 1) return files[index];
     return "[" + std::to_string(index + 1) + "/" + std::to_string(files.size()) + "] " + files[index];
@@ -86,6 +125,7 @@ int RunCli(int argc, char** argv) {
         return kExitDone;
     }
     InstallStopSignals();
+    if (options.inspect) return Inspect(options);
 
     // Everything is checked before the first file is touched: the files
     // before the passphrase is asked for, and again after, as the prompt
@@ -100,6 +140,8 @@ int RunCli(int argc, char** argv) {
         case PassphraseResult::kInterrupted: ReportStop(options.files, 0); return StoppedStatus();
     }
     if (!FilesUsable(options.files, &claims)) return kExitRefused;
+    if (!PassphraseFitsJob(options, passphrase.View())) return kExitRefused;
+    if (!ContentFitsJob(options, passphrase.View())) return kExitRefused;
 
     ProgressBar progress(stderr, !options.quiet && IsTerminal(stderr));
     FileJobRunner runner(options.encrypt, progress);

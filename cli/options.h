@@ -1,5 +1,5 @@
 // The command line of arkseal-cli:
-//   arkseal-cli [options] encrypt|decrypt FILE...
+//   arkseal-cli [options] encrypt|decrypt|inspect FILE...
 // The passphrase never comes from the command line or the environment, which
 // other users can read; only from the terminal, a file descriptor or a file.
 #pragma once
@@ -14,6 +14,8 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     bool encrypt = true;
+    bool inspect = false;  // look at the files and change nothing
+    bool force = false;    // go ahead where the looks before a job would refuse
     bool quiet = false;
     std::optional<int> passphraseFd;
     std::optional<std::string> passphraseFile;

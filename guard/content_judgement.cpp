@@ -30,7 +30,7 @@ private:
 }  // namespace
 
 bool ReadFileHead(const std::string& path, std::vector<std::uint8_t>* head, std::string* error) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         *error = std::strerror(errno);
         return false;

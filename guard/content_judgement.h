@@ -47,6 +47,7 @@ struct ContentJudgement {
 
 // The first kJudgedHeadBytes of the file (fewer for a shorter file). False
 // with *error set (the system's reason) when it cannot be read.
+// A FIFO is opened without waiting for a writer; its read then fails.
 bool ReadFileHead(const std::string& path, std::vector<std::uint8_t>* head, std::string* error);
 
 ContentLook LookAtContent(std::span<const std::uint8_t> bytes);

@@ -22,6 +22,7 @@
 #include "job/crypt_job.h"
 #include "job/transform_file_thread.h"
 #include "tests/cli/cli_process.h"
+#include "tests/guard/content_fixtures.h"
 #include "tests/job/reference_file_cipher.h"
 #include "tests/job/temp_files.h"
 #include "ui/message_box.h"
@@ -204,7 +205,7 @@ TEST_F(ArksealCliTest, ReadsTheFirstLineFromADescriptorOrAFile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
         const std::string path = File("data", plain);
-        const CliResult fromFile = RunCli({"--passphrase-file", PassphraseFile(c.input), "encrypt", path});
+        const CliResult fromFile = RunCli({"--force", "--passphrase-file", PassphraseFile(c.input), "encrypt", path});
         EXPECT_EQ(fromFile.status, 0) << fromFile.err;
         EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, c.passphrase, true));
 
@@ -268,7 +269,7 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
         {{"--passphrase-file", good, "encrypt"}, "name at least one file"},
         {{"--passphrase-file", good, "scramble", first}, "unknown command"},
         {{"--passphrase", "good", "encrypt", first}, "unknown option --passphrase"},
-        {{}, "say encrypt or decrypt"},
+        {{}, "say encrypt, decrypt or inspect"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -412,7 +413,7 @@ TEST_F(ArksealCliTest, AStopSignalFinishesTheCurrentFileAndStartsNoOther) {
         SCOPED_TRACE(strsignal(c.signal));
         const std::string big = File("big", bigPlain);
         const std::string small = File("small", smallPlain);
-        std::vector<std::string> args = {"--passphrase-file", passphrase, "encrypt", big};
+        std::vector<std::string> args = {"--quiet", "--passphrase-file", passphrase, "encrypt", big};
         if (c.fileAfter) args.push_back(small);
         CliProcess process(args);
         const Bytes head(bigPlain.begin(), bigPlain.begin() + 64);
@@ -494,6 +495,130 @@ TEST_F(ArksealCliTest, AStopSignalAtThePromptChangesNothing) {
     EXPECT_EQ(terminal.Wait(), 128 + SIGINT) << terminal.Screen();
     EXPECT_TRUE(terminal.Echoes());
     EXPECT_EQ(ReadFile(path), plain);
+}
+
+// Without --force each look before a job refuses the run (exit 1, the file
+// named with the reason, no file changed, the file after it included); with
+// --force the job runs.
+TEST_F(ArksealCliTest, TheContentChecksRefuseUnlessForced) {
+    const std::string right = "my dog ate 3 blue kites";
+    const Bytes text = test::TextFixture();
+    struct Case {
+        const char* name;
+        Bytes content;
+        const char* command;
+        std::string passphrase;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"plain PDF", test::PdfFixture(), "decrypt", right, "looks like PDF document, not an encrypted file"},
+        {"plain PNG", test::PngFixture(), "decrypt", right, "looks like PNG image data, not an encrypted file"},
+        {"plain text", text, "decrypt", right, "looks like ASCII text, not an encrypted file"},
+        {"wrong passphrase", ReferenceFileCipher(text, right, true), "decrypt", "my dog ate 3 blue kite",
+         "does not decrypt to anything recognisable with this passphrase; the passphrase may be wrong"},
+        {"random bytes", test::RandomFixture(5000), "encrypt", right,
+         "looks encrypted already (random bytes of no known type); not encrypted (--force encrypts it again)"},
+        {"encrypted already", ReferenceFileCipher(text, right, true), "encrypt", right, "looks encrypted already"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = File("file", c.content);
+        const std::string after = File("after", text);
+        const std::string passphrase = PassphraseFile(c.passphrase + "\n");
+        CliResult result = RunCli({"--passphrase-file", passphrase, c.command, path, after});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(Contains(result.err, path + ": " + c.reason)) << result.err;
+        EXPECT_TRUE(Contains(result.err, "nothing was changed")) << result.err;
+        EXPECT_EQ(ReadFile(path), c.content);
+        EXPECT_EQ(ReadFile(after), text);
+
+        result = RunCli({"--force", "--passphrase-file", passphrase, c.command, path});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(c.content, c.passphrase, std::string(c.command) == "encrypt"));
+    }
+}
+
+TEST_F(ArksealCliTest, TheRightPassphraseDecryptsWithoutForce) {
+    const std::string right = "my dog ate 3 blue kites";
+    for (const Bytes& plain : {test::PdfFixture(), test::PngFixture(), test::TextFixture(), Bytes(20000, 0)}) {
+        const std::string path = File("file", ReferenceFileCipher(plain, right, true));
+        const CliResult result = RunCli({"--passphrase-file", PassphraseFile(right + "\n"), "decrypt", path});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(ReadFile(path), plain);
+    }
+}
+
+// Encrypt refuses the empty passphrase unless forced, and warns of a weak
+// one (unless --quiet) with the time it would take to guess.
+TEST_F(ArksealCliTest, EncryptRefusesAnEmptyPassphraseAndWarnsOfAWeakOne) {
+    const Bytes plain = PatternBytes(500);
+    struct Case {
+        std::vector<std::string> options;
+        std::string passphrase;
+        int status;
+        std::string err;  // what standard error holds, or "" for nothing
+    };
+    const Case cases[] = {
+        {{}, "", 1, "the passphrase is empty: anyone could decrypt the files; nothing was changed"},
+        {{"--force"}, "", 0, "guessed in less than a second at 10^10 guesses a second (one graphics card)"},
+        {{}, "Tr0ub4dor&3", 0, "arkseal-cli: warning: this passphrase is weak; it would be guessed in about 3 hours"},
+        {{"--quiet"}, "Tr0ub4dor&3", 0, ""},
+        {{}, "my dog ate 3 blue kites", 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.passphrase + ::testing::PrintToString(c.options));
+        const std::string path = File("data", plain);
+        std::vector<std::string> args = c.options;
+        for (const std::string& arg :
+             {std::string("--passphrase-file"), PassphraseFile(c.passphrase + "\n"), std::string("encrypt"), path}) {
+            args.push_back(arg);
+        }
+        const CliResult result = RunCli(args);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        if (c.err.empty()) {
+            EXPECT_EQ(result.err, "");
+        } else {
+            EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
+        }
+        EXPECT_EQ(ReadFile(path), c.status == 0 ? ReferenceFileCipher(plain, c.passphrase, true) : plain);
+    }
+    // Decrypt takes the passphrase the file was made with, whatever it is.
+    const std::string path = File("data", ReferenceFileCipher(plain, "", true));
+    const CliResult result = RunCli({"--passphrase-file", PassphraseFile("\n"), "decrypt", path});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(ArksealCliTest, InspectTellsWhatEachFileLooksLikeAndChangesNothing) {
+    const std::string right = "my dog ate 3 blue kites";
+    const Bytes pdf = test::PdfFixture();
+    const Bytes encrypted = ReferenceFileCipher(test::TextFixture(), right, true);
+    const std::string plainPath = File("plain.pdf", pdf);
+    const std::string encryptedPath = File("encrypted.txt", encrypted);
+
+    CliResult result = RunCli({"--passphrase-file", PassphraseFile(right + "\n"), "inspect", plainPath, encryptedPath});
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (const std::string& part : {
+             std::string("passphrase: strong, guessed in"),
+             plainPath + "\n  content:   PDF document, version 1.4",
+             std::string("(application/pdf); entropy "),
+             std::string("  encrypt:   goes ahead\n  decrypt:   refused without --force: looks like PDF document"),
+             encryptedPath + "\n  content:   data (application/octet-stream); entropy ",
+             std::string("  decrypted: ASCII text (text/plain); entropy "),
+             std::string("  encrypt:   refused without --force: looks encrypted already"),
+             std::string("  decrypt:   goes ahead"),
+         }) {
+        EXPECT_TRUE(Contains(result.out, part)) << part << "\n" << result.out;
+    }
+    EXPECT_TRUE(Contains(result.out, "looks random")) << result.out;
+
+    result = RunCli({"inspect", plainPath, dir_.File("missing")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.out, "decrypt:   give the passphrase to judge")) << result.out;
+    EXPECT_TRUE(Contains(result.err, "missing: cannot read it (No such file or directory)")) << result.err;
+    EXPECT_EQ(ReadFile(plainPath), pdf);
+    EXPECT_EQ(ReadFile(encryptedPath), encrypted);
 }
 
 }  // namespace

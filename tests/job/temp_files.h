@@ -37,10 +37,16 @@ private:
     std::string path_;
 };
 
+// The content of a plain text file, different for every seed: lines of
+// pseudo-random lowercase words. The front ends look at content before a
+// job, and text is what an ordinary file to encrypt looks like.
 inline std::vector<std::uint8_t> PatternBytes(std::size_t size, unsigned seed = 1) {
     std::mt19937 generator(seed);
     std::vector<std::uint8_t> bytes(size);
-    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(generator());
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned draw = generator() % 32;
+        bytes[i] = i % 64 == 63 ? '\n' : draw < 26 ? static_cast<std::uint8_t>('a' + draw) : ' ';
+    }
     return bytes;
 }
 
