@@ -5,6 +5,7 @@
 #include "app/about_dlg.h"
 #include "app/arkseal.h"
 #include "app/resource_ids.h"
+#include "crypto/wipe.h"
 #include "job/transform_file_thread.h"
 #include "ui/data_exchange.h"
 #include "ui/dropped_files.h"
@@ -19,6 +20,16 @@ constexpr int kMaxText = 256;
 constexpr unsigned kTimerId = 1;
 constexpr unsigned kTimerPeriodMs = 100;
 
+// The most bytes a field's 256 characters take in the locale's 8-bit
+// encoding (UTF-8: 3 per character, 4 per surrogate pair of 2).
+constexpr std::size_t kMaxTextBytes = 3 * kMaxText;
+
+// Overwrites a passphrase's bytes before the string lets them go.
+void WipeText(std::string& text) {
+    SecureWipe(text.data(), text.size());
+    text.clear();
+}
+
 // Whether the file exists and may be opened for update.
 bool CanOpenForUpdate(const char* fileName) {
     std::FILE* file = std::fopen(fileName, "r+b");
@@ -29,7 +40,17 @@ bool CanOpenForUpdate(const char* fileName) {
 
 }  // namespace
 
-CArksealDlg::CArksealDlg(Window* parent) : Dialog(IDD_MAIN, parent), m_hIcon(LoadIcon(IDR_MAINFRAME)) {}
+// The passphrase strings never grow past their first buffer, so that no
+// copy of a passphrase is left behind in memory they gave back.
+CArksealDlg::CArksealDlg(Window* parent) : Dialog(IDD_MAIN, parent), m_hIcon(LoadIcon(IDR_MAINFRAME)) {
+    m_passphrase.reserve(kMaxTextBytes);
+    m_confirm.reserve(kMaxTextBytes);
+}
+
+CArksealDlg::~CArksealDlg() {
+    WipeText(m_passphrase);
+    WipeText(m_confirm);
+}
 
 const MessageMap* CArksealDlg::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
@@ -111,7 +132,7 @@ void CArksealDlg::StartJob(int direction) {
         return;
     }
     if (!theJob.SetPassphrase(m_passphrase)) {
-        RefuseStart(kPassphraseTooLong);
+        RefuseStart(m_passphrase.find('\0') != std::string::npos ? kPassphraseHasNul : kPassphraseTooLong);
         return;
     }
     if (!CanOpenForUpdate(theJob.fileName)) {
@@ -126,6 +147,10 @@ void CArksealDlg::StartJob(int direction) {
     m_btnDecrypt.EnableWindow(false);
     m_progress.SetRange(0, 1000);
     m_progress.SetPos(0);
+    // The job has its copy of the passphrase: the dialog keeps none, and
+    // the push empties both fields.
+    WipeText(m_passphrase);
+    WipeText(m_confirm);
     UpdateData(false);
     theJob.owner = this;
     theJob.encryptFlag = static_cast<std::uint8_t>(direction);

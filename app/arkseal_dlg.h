@@ -15,12 +15,14 @@ namespace arkseal {
 class CArksealDlg : public Dialog {
 public:
     explicit CArksealDlg(Window* parent = nullptr);
+    ~CArksealDlg() override;
 
     // The texts of the dialog's own messages.
     static constexpr const char* kCannotOpen = "Could not open file to encrypt.";
     static constexpr const char* kMismatch = "Passphrase and confirmation does not match.";
     static constexpr const char* kFileNameTooLong = "File name is longer than 256 bytes.";
     static constexpr const char* kPassphraseTooLong = "Passphrase is longer than 256 bytes.";
+    static constexpr const char* kPassphraseHasNul = "Passphrase contains a NUL character, which cannot be used.";
     static constexpr const char* kStillProcessing =
         "The file is still being processed. Please wait until the job has finished, then quit.";
 

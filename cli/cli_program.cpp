@@ -13,6 +13,7 @@
 #include "cli/passphrase_input.h"
 #include "cli/progress_bar.h"
 #include "cli/stop_signals.h"
+#include "job/secret_memory.h"
 
 #ifndef ARKSEAL_VERSION
 #define ARKSEAL_VERSION "unknown"
@@ -133,6 +134,7 @@ int RunCli(int argc, char** argv) {
     // against other jobs.
     ClaimedFiles claims;
     if (!FilesUsable(options.files, &claims)) return kExitRefused;
+    const KeysHeld keysHeld;
     Passphrase passphrase;
     switch (GetPassphrase(options, &passphrase, &error)) {
         case PassphraseResult::kRead: break;

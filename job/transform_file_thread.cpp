@@ -12,6 +12,7 @@
 #include "job/crypt_job.h"
 #include "job/file_claim.h"
 #include "job/file_io.h"
+#include "job/secret_memory.h"
 #include "ui/message_box.h"
 
 namespace arkseal {
@@ -54,15 +55,20 @@ void Report(CryptJob& job, std::int64_t position, bool done) {
     PostMessage(job.owner, WM_JOB_PROGRESS, 0, 0);
 }
 
+// What the key is made with, kept on secret pages like the key itself.
+struct Keying {
+    PassphraseDigest passphraseDigest;
+    std::uint8_t digest[64] = {};
+};
+
 // The key is the first half of the passphrase's SHA-512 digest. Neither the
 // digest nor the passphrase is needed once the cipher holds the key.
 void KeyCipher(StreamCipher& cipher, CryptJob& job) {
-    std::uint8_t digest[64];
-    PassphraseDigest passphraseDigest;
-    passphraseDigest.DigestBytes(job.passphrase, static_cast<std::ptrdiff_t>(std::strlen(job.passphrase)), digest);
-    cipher.SetKey(digest);
+    const Secret<Keying> keying;
+    keying->passphraseDigest.DigestBytes(job.passphrase, static_cast<std::ptrdiff_t>(std::strlen(job.passphrase)),
+                                         keying->digest);
+    cipher.SetKey(keying->digest);
     cipher.ResetIv();
-    SecureWipe(digest, sizeof digest);
     job.ClearPassphrase();
 }
 
@@ -92,7 +98,7 @@ public:
         }
         length_ = length;
         job_.fileLength.store(length);
-        KeyCipher(cipher_, job_);
+        KeyCipher(*cipher_, job_);
         job_.started.store(1);
         while (job_.done.load() == 0) {
             if (!Pass()) return;
@@ -109,9 +115,9 @@ private:
         if (!io_.Read(file_, chunk_, kJobChunkSize, &count)) return Fail(Step::Read, position);
         const auto n = static_cast<std::ptrdiff_t>(count);
         if (job_.encryptFlag != 0) {
-            cipher_.EncryptRun(chunk_, n);
+            cipher_->EncryptRun(chunk_, n);
         } else {
-            cipher_.DecryptRun(chunk_, n);
+            cipher_->DecryptRun(chunk_, n);
         }
         if (!io_.Seek(file_, -static_cast<std::int64_t>(count), SEEK_CUR)) return Fail(Step::Seek, position);
         const std::size_t written = io_.Write(file_, chunk_, count);
@@ -153,7 +159,8 @@ private:
 
     CryptJob& job_;
     FileIo& io_;
-    StreamCipher cipher_;
+    KeysHeld keysHeld_;  // from before the key is made until it is wiped
+    Secret<StreamCipher> cipher_;
     std::FILE* file_ = nullptr;
     std::int64_t length_ = 0;
     std::uint8_t chunk_[kJobChunkSize];

@@ -148,6 +148,8 @@ TEST_F(MainDialogTest, ChecksTheFileBeforeThePassphrasesAndStaysIdle) {
         {existing, "Secret", "secret", "IDC_ENCRYPT", CArksealDlg::kMismatch},
         {existing, "secret", "", "IDC_DECRYPT", CArksealDlg::kMismatch},
         {existing, Repeat("\xc3\xa4", 200), Repeat("\xc3\xa4", 200), "IDC_ENCRYPT", CArksealDlg::kPassphraseTooLong},
+        {existing, std::string("sec\0ret", 7), std::string("sec\0ret", 7), "IDC_ENCRYPT",
+         CArksealDlg::kPassphraseHasNul},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fileName + " / " + c.passphrase + " / " + c.confirm);
@@ -225,6 +227,10 @@ TEST_F(MainDialogTest, RunsAJobWithTheButtonsDisabledAndTheBarFollowingIt) {
     Fill(path, "Tr0ub4dor", "Tr0ub4dor");
     Button("IDC_ENCRYPT")->click();
     EXPECT_TRUE(messages_.empty());
+    // The job has its copy of the passphrase; the dialog keeps none.
+    EXPECT_EQ(Edit("IDC_PASSPHRASE")->text(), "");
+    EXPECT_EQ(Edit("IDC_PASSPHRASE2")->text(), "");
+    EXPECT_EQ(Edit("IDC_FILENAME")->text().toStdString(), path);
     EXPECT_FALSE(Button("IDC_ENCRYPT")->isEnabled());
     EXPECT_FALSE(Button("IDC_DECRYPT")->isEnabled());
     EXPECT_TRUE(Button("IDC_BROWSE")->isEnabled());
@@ -235,6 +241,7 @@ TEST_F(MainDialogTest, RunsAJobWithTheButtonsDisabledAndTheBarFollowingIt) {
     EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "Tr0ub4dor", true));
 
     // At once a second job on the same file: it must not overlap the first.
+    Fill(path, "Tr0ub4dor", "Tr0ub4dor");
     Button("IDC_DECRYPT")->click();
     EXPECT_FALSE(Button("IDC_ENCRYPT")->isEnabled());
     ASSERT_TRUE(WaitForIdle());

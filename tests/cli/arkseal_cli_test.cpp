@@ -35,6 +35,7 @@ using test::Bytes;
 using test::CliProcess;
 using test::CliResult;
 using test::CliTerminal;
+using test::HeldByAJob;
 using test::PatternBytes;
 using test::ReadFile;
 using test::ReferenceFileCipher;
@@ -72,18 +73,6 @@ int BoundSocket(const std::string& path) {
         return -1;
     }
     return fd;
-}
-
-// Whether some open of the file holds a job's lock on it (asked without
-// taking it).
-bool HeldByAJob(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY);
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    const bool held = fd >= 0 && fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
-    if (fd >= 0) close(fd);
-    return held;
 }
 
 // A file size limit for the processes started meanwhile (they inherit it):
@@ -263,6 +252,8 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
         {{"--passphrase-file", PassphraseFile(""), "encrypt", first}, "no passphrase in"},
         {{"--passphrase-file", PassphraseFile(std::string(257, 'x')), "encrypt", first}, "longer than 256 bytes"},
         {{"--passphrase-file", dir_.File("no-such-secret"), "encrypt", first}, "cannot open the passphrase file"},
+        {{"--passphrase-file", PassphraseFile(std::string("\0secret\n", 8)), "encrypt", first}, "contains a NUL byte"},
+        {{"--passphrase-file", PassphraseFile(std::string("sec\0ret", 7)), "decrypt", first}, "contains a NUL byte"},
         {{"--passphrase-fd", "9", "encrypt", first}, "Bad file descriptor"},
         {{"--passphrase-fd", "x", "encrypt", first}, "needs a file descriptor number"},
         {{"--passphrase-fd", "0", "--passphrase-file", good, "encrypt", first}, "not both"},

@@ -6,10 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -26,6 +29,7 @@ namespace arkseal {
 namespace {
 
 using test::Bytes;
+using test::HeldByAJob;
 using test::PatternBytes;
 using test::ReadFile;
 using test::ReferenceFileCipher;
@@ -281,6 +285,84 @@ TEST_F(TransformFileThreadTest, RefusesAFileItMayNotHave) {
     RunJob(busy, "pw", true);
     EXPECT_TRUE(messages_.empty());
     EXPECT_EQ(ReadFile(busy), ReferenceFileCipher(plain, "pw", true));
+}
+
+// The flags of the mapping that holds address ("dd": left out of core
+// dumps, "lo": locked in memory), from /proc/self/smaps; empty when none.
+std::string MappingFlags(const void* address) {
+    std::ifstream smaps("/proc/self/smaps");
+    const auto wanted = reinterpret_cast<std::uintptr_t>(address);
+    bool inside = false;
+    std::string line;
+    while (std::getline(smaps, line)) {
+        unsigned long start = 0;
+        unsigned long end = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx ", &start, &end) == 2) {
+            inside = start <= wanted && wanted < end;
+        } else if (inside && line.rfind("VmFlags:", 0) == 0) {
+            return line.substr(8) + " ";
+        }
+    }
+    return "";
+}
+
+// Looks at the process from inside the job, at its first read.
+class ObservingFileIo : public FileIo {
+public:
+    explicit ObservingFileIo(std::string path) : path_(std::move(path)) {}
+
+    bool Read(std::FILE* file, void* buffer, std::size_t size, std::size_t* count) override {
+        if (dumpable < 0) {
+            dumpable = prctl(PR_GET_DUMPABLE);
+            locked = HeldByAJob(path_);
+        }
+        return FileIo::Read(file, buffer, size, count);
+    }
+
+    int dumpable = -1;
+    bool locked = false;
+
+private:
+    std::string path_;
+};
+
+// While the job holds its key the process cannot be dumped or traced, and
+// the file is held against other jobs; afterwards both are as before. The
+// job block's passphrase lies on pages of its own, locked and out of dumps.
+TEST_F(TransformFileThreadTest, HoldsTheKeyOutOfCoreDumpsAndTheFileAgainstOtherJobs) {
+    const int dumpableBefore = prctl(PR_GET_DUMPABLE);
+    if (dumpableBefore != 1) GTEST_SKIP() << "the test process is not dumpable to begin with";
+    const Bytes plain = PatternBytes(kJobChunkSize + 10, 12);
+    const std::string path = dir_.File("observed.bin");
+    WriteFile(path, plain);
+    ObservingFileIo observer(path);
+    SetWorkerFileIo(&observer);
+    RunJob(path, "pw", true);
+    SetWorkerFileIo(&io_);
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_EQ(observer.dumpable, 0);
+    EXPECT_TRUE(observer.locked);
+    EXPECT_EQ(prctl(PR_GET_DUMPABLE), 1);
+    EXPECT_FALSE(HeldByAJob(path));
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "pw", true));
+
+    const std::string flags = MappingFlags(job_.passphrase);
+    EXPECT_NE(flags.find(" dd "), std::string::npos) << flags;
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer makes mlock do nothing
+    if (geteuid() == 0) {
+        EXPECT_NE(flags.find(" lo "), std::string::npos) << flags;
+    }
+#endif
+}
+
+// A NUL byte would end the passphrase early in the job block, giving the
+// key of a shorter passphrase: such text is refused and the block unchanged.
+TEST_F(TransformFileThreadTest, TheJobBlockRefusesAPassphraseWithANulByte) {
+    ASSERT_TRUE(job_.SetPassphrase("kept"));
+    for (const std::string& text : {std::string("\0secret", 7), std::string("sec\0ret", 7), std::string(1, '\0')}) {
+        EXPECT_FALSE(job_.SetPassphrase(text));
+        EXPECT_STREQ(job_.passphrase, "kept");
+    }
 }
 
 // A failure stops the job at once: the file holds the first `processed`
