@@ -108,6 +108,7 @@ void CArksealDlg::DoDataExchange(DataExchange& dx) {
     BindControl(dx, IDC_ENCRYPT, m_btnEncrypt);
     BindControl(dx, IDC_PROGRESS, m_progress);
     BindControl(dx, IDC_STATUS, m_status);
+    BindControl(dx, IDC_FILENAME, m_editFileName);
     BindControl(dx, IDC_PASSPHRASE, m_editPassphrase);
     ExchangeText(dx, IDC_FILENAME, m_fileName, kMaxText);
     ExchangeText(dx, IDC_PASSPHRASE, m_passphrase, kMaxText);
@@ -191,8 +192,7 @@ void CArksealDlg::StartJob(int direction) {
     }
     theJob.failure.clear();
     m_jobStart = std::chrono::steady_clock::now();
-    m_btnEncrypt.EnableWindow(false);
-    m_btnDecrypt.EnableWindow(false);
+    DisableStartButtons(direction != 0 ? m_btnEncrypt : m_btnDecrypt);
     m_progress.SetRange(0, 1000);
     m_progress.SetPos(0);
     // The job has its copy of the passphrase: the dialog keeps none, and
@@ -228,6 +228,24 @@ bool CArksealDlg::Ask(const std::string& question) {
     return MessageBox(this, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
+// A disabled button loses the focus to the next tab stop, which would be
+// Quit: the file name field takes it for the length of the job.
+void CArksealDlg::DisableStartButtons(Button& startedBy) {
+    m_startedBy = &startedBy;
+    if (m_btnEncrypt.HasFocus() || m_btnDecrypt.HasFocus()) m_editFileName.SetFocus();
+    m_btnEncrypt.EnableWindow(false);
+    m_btnDecrypt.EnableWindow(false);
+}
+
+// The focus goes back to the button that started the job, so the next
+// Enter or Space does that again rather than quit.
+void CArksealDlg::EnableStartButtons() {
+    m_btnEncrypt.EnableWindow(true);
+    m_btnDecrypt.EnableWindow(true);
+    if (m_startedBy != nullptr) m_startedBy->SetFocus();
+    m_startedBy = nullptr;
+}
+
 void CArksealDlg::SetStatus(const std::string& text) { m_status.SetWindowText("Status: " + text); }
 
 // Typing shows the strength; an emptied field leaves the status as it was.
@@ -254,8 +272,7 @@ LRESULT CArksealDlg::OnJobProgress(WPARAM, LPARAM) {
         m_progress.SetRange(0, theJob.fileLength);
         m_progress.SetPos(theJob.position);
     } else {
-        m_btnEncrypt.EnableWindow(true);
-        m_btnDecrypt.EnableWindow(true);
+        EnableStartButtons();
         m_progress.SetPos(0);
         m_jobRunning = false;
     }

@@ -69,13 +69,17 @@ private:
     bool ConfirmStart(int direction);
     bool Ask(const std::string& question);
     void ShowJobEnd();
+    void DisableStartButtons(Button& startedBy);
+    void EnableStartButtons();
     void SetStatus(const std::string& text);
 
     Button m_btnDecrypt;
     Button m_btnEncrypt;
     ProgressBar m_progress;
     Static m_status;
+    Edit m_editFileName;
     Edit m_editPassphrase;
+    Button* m_startedBy = nullptr;  // the button that started the running job
     std::string m_fileName;
     std::string m_passphrase;
     std::string m_confirm;

@@ -18,6 +18,8 @@ void Control::SetFocus() {
     if (widget_ != nullptr) widget_->setFocus(Qt::OtherFocusReason);
 }
 
+bool Control::HasFocus() const { return widget_ != nullptr && widget_->hasFocus(); }
+
 void Static::SetWindowText(const std::string& text) {
     if (auto* label = dynamic_cast<QLabel*>(widget_)) label->setText(QString::fromLocal8Bit(text));
 }

@@ -16,6 +16,7 @@ public:
     bool IsWindowEnabled() const;
     // Gives the control the keyboard focus.
     void SetFocus();
+    bool HasFocus() const;
 
 protected:
     QWidget* widget_ = nullptr;

@@ -125,7 +125,7 @@ TEST_F(MainDialogTest, IsBuiltFromItsTemplateWithEncryptFirstInTabOrder) {
     EXPECT_EQ(Edit("IDC_PASSPHRASE")->echoMode(), QLineEdit::Password);
     EXPECT_EQ(Edit("IDC_PASSPHRASE2")->echoMode(), QLineEdit::Password);
     EXPECT_EQ(window_->findChild<QLabel*>("label_status")->text(), "Status:");
-    EXPECT_EQ(window_->findChild<QLabel*>("label_passphrase2")->text(), "Re-enter passphrase:");
+    EXPECT_EQ(window_->findChild<QLabel*>("label_passphrase2")->text(), "&Re-enter passphrase:");
     // Positions scale with the font: Decrypt sits 17 dialog units below
     // Encrypt, the bar spans the dialog less 7 units on each side.
     const QRect encrypt = Button("IDC_ENCRYPT")->geometry();
@@ -529,6 +529,98 @@ TEST_F(MainDialogTest, TheStatusLineSaysWhatHappened) {
     Fill(path, kStrong, "other");
     Button("IDC_DECRYPT")->click();
     EXPECT_EQ(status->text(), QString("Status: Not started: ") + CArksealDlg::kMismatch);
+}
+
+// A screen reader names every field and the bar, and each label's mnemonic
+// reaches its field.
+TEST_F(MainDialogTest, FieldsAndBarHaveNamesAndLabelsTheirMnemonics) {
+    struct Case {
+        const char* label;
+        const char* control;
+        const char* name;
+        Qt::Key mnemonic;
+    };
+    const Case cases[] = {
+        {"label_filename", "IDC_FILENAME", "Filename", Qt::Key_F},
+        {"label_passphrase", "IDC_PASSPHRASE", "Passphrase", Qt::Key_P},
+        {"label_passphrase2", "IDC_PASSPHRASE2", "Re-enter passphrase", Qt::Key_R},
+    };
+    window_->activateWindow();
+    ASSERT_TRUE(RunUntil([this] { return window_->isActiveWindow(); }));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        QWidget* control = window_->findChild<QWidget*>(c.control);
+        EXPECT_EQ(control->accessibleName(), c.name);
+        EXPECT_EQ(window_->findChild<QLabel*>(c.label)->buddy(), control);
+        Button("IDC_ENCRYPT")->setFocus();
+        QTest::keyClick(window_->focusWidget(), c.mnemonic, Qt::AltModifier);
+        EXPECT_EQ(window_->focusWidget(), control);
+    }
+    EXPECT_EQ(Bar()->accessibleName(), "Status");
+    EXPECT_EQ(window_->findChild<QLabel*>("label_status")->buddy(), nullptr);
+}
+
+// Shift+F10 and the Menu key open the dialog's menu wherever the focus is,
+// in an edit too.
+TEST_F(MainDialogTest, TheMenuKeysOpenTheDialogsMenuFromAnyControl) {
+    struct Case {
+        const char* control;
+        Qt::Key key;
+        Qt::KeyboardModifier modifier;
+    };
+    const Case cases[] = {
+        {"IDC_FILENAME", Qt::Key_F10, Qt::ShiftModifier}, {"IDC_PASSPHRASE", Qt::Key_Menu, Qt::NoModifier},
+        {"IDC_BROWSE", Qt::Key_F10, Qt::ShiftModifier},   {"IDC_ENCRYPT", Qt::Key_Menu, Qt::NoModifier},
+        {"IDD_MAIN", Qt::Key_F10, Qt::ShiftModifier},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        QWidget* target = c.control == std::string("IDD_MAIN") ? window_ : window_->findChild<QWidget*>(c.control);
+        QTest::keyClick(target, c.key, c.modifier);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->objectName(), "system_menu");
+        EXPECT_EQ(menu->actions().back()->text(), "&About Arkseal...");
+        menu->close();
+        ASSERT_TRUE(RunUntil([] { return QApplication::activePopupWidget() == nullptr; }));
+    }
+    QTest::keyClick(Edit("IDC_FILENAME"), Qt::Key_F10);  // F10 alone is no menu key
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+// However the job was started, the focus is never left on Quit: during the
+// job the file name field holds it, afterwards the button that started it.
+TEST_F(MainDialogTest, TheFocusReturnsToTheButtonThatStartedTheJob) {
+    const std::string path = dir_.File("data.txt");
+    WriteFile(path, PatternBytes(3 * 262144));
+    window_->activateWindow();
+    ASSERT_TRUE(RunUntil([this] { return window_->isActiveWindow(); }));
+    struct Case {
+        const char* how;
+        std::function<void()> start;
+        const char* button;
+    };
+    const Case cases[] = {
+        {"mouse on Encrypt", [this] { QTest::mouseClick(Button("IDC_ENCRYPT"), Qt::LeftButton); }, "IDC_ENCRYPT"},
+        {"mouse on Decrypt", [this] { QTest::mouseClick(Button("IDC_DECRYPT"), Qt::LeftButton); }, "IDC_DECRYPT"},
+        {"Enter in a field", [this] { QTest::keyClick(Edit("IDC_PASSPHRASE2"), Qt::Key_Return); }, "IDC_ENCRYPT"},
+        {"Space on Decrypt",
+         [this] {
+             Button("IDC_DECRYPT")->setFocus();
+             QTest::keyClick(Button("IDC_DECRYPT"), Qt::Key_Space);
+         },
+         "IDC_DECRYPT"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        Fill(path, kStrong, kStrong);
+        Edit("IDC_PASSPHRASE2")->setFocus();
+        c.start();
+        ASSERT_FALSE(Idle());
+        EXPECT_NE(window_->focusWidget(), Button("IDCANCEL"));
+        ASSERT_TRUE(WaitForIdle());
+        EXPECT_EQ(window_->focusWidget(), Button(c.button));
+    }
 }
 
 // The real box: No is the default and the escape button, so Enter and Esc
