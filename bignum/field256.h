@@ -268,18 +268,15 @@ struct MulxOps {
 
 #endif
 
-// z = x^(p-2) = 1/x for prime p (0 for x = 0), by fixed windows of four bits
-// over the exponent: the same squarings and products for every x, the table
-// indexed only by the public exponent.
+// z = x^e by fixed windows of four bits over the exponent: the same
+// squarings and products for every x, the table indexed only by e, which is
+// public.
 template <class Ops>
-void Invert(const Field& f, const Element x, Element z) {
+void Power(const Field& f, const Element x, const Element e, Element z) {
     Limb table[16][4];
     Copy(f.one, table[0]);
     Copy(x, table[1]);
     for (int i = 2; i < 16; ++i) Ops::Multiply(f, table[i - 1], x, table[i]);
-    Limb e[4];
-    Carry borrow = 0;
-    for (int i = 0; i < 4; ++i) e[i] = SubBorrow(f.p[i], i == 0 ? 2 : 0, borrow);
     Limb r[4];
     Copy(table[e[3] >> 60], r);
     for (int nibble = 62; nibble >= 0; --nibble) {
@@ -287,6 +284,29 @@ void Invert(const Field& f, const Element x, Element z) {
         Ops::Multiply(f, r, table[(e[nibble / 16] >> (4 * (nibble % 16))) & 15], r);
     }
     Copy(r, z);
+}
+
+// z = x^(p-2) = 1/x for prime p (0 for x = 0).
+template <class Ops>
+void Invert(const Field& f, const Element x, Element z) {
+    Limb e[4];
+    Carry borrow = 0;
+    for (int i = 0; i < 4; ++i) e[i] = SubBorrow(f.p[i], i == 0 ? 2 : 0, borrow);
+    Power<Ops>(f, x, e, z);
+}
+
+// z = a square root of x for p = 3 mod 4, x^((p+1)/4); returns false (z is
+// then no root) when x is not a square.
+template <class Ops>
+bool SquareRoot(const Field& f, const Element x, Element z) {
+    Limb e[4];
+    Carry carry = 1;  // (p + 1) / 4 = floor(p / 4) + 1
+    for (int i = 0; i < 4; ++i) e[i] = AddCarry(f.p[i] >> 2 | (i < 3 ? f.p[i + 1] << 62 : 0), 0, carry);
+    Limb r[4], check[4];
+    Power<Ops>(f, x, e, r);
+    Ops::Square(f, r, check);
+    Copy(r, z);
+    return ((check[0] ^ x[0]) | (check[1] ^ x[1]) | (check[2] ^ x[2]) | (check[3] ^ x[3])) == 0;
 }
 
 // Runs body(ops) with the active route's operations.

@@ -7,6 +7,7 @@
 #include "bignum/field256.h"
 #include "crypto/wipe.h"
 #include "curve/constant_time.h"
+#include "curve/generator_comb.h"
 #include "curve/secret_multiply.h"
 #include "curve/strong_random.h"
 
@@ -140,9 +141,12 @@ bool CurveKeyPair::GenerateKey(int& parity, BigValue& x) {
     SecureWipe(bytes, sizeof bytes);
     publicPoint_ = generator_;
     if (const field256::Field* f = CurveField()) {
-        Jacobian Q;
-        LoadPoint(*f, publicPoint_, Q);
-        MultiplySecret(*f, privateKey_, 4, Q, Q);
+        Jacobian G, Q;
+        LoadPoint(*f, generator_, G);
+        Affine g;
+        field256::Copy(G.X, g.x);
+        field256::Copy(G.Y, g.y);
+        MultiplyGenerator(*f, g, privateKey_, Q);
         Affine a;
         const bool infinite = Declassified(AffineOf(*f, Q, a)) != 0;
         Declassify(&a, sizeof a);  // the public point

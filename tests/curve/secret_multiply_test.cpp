@@ -16,6 +16,8 @@
 #include "bignum/field256.h"
 #include "curve/curve_key_pair.h"
 #include "curve/curve_point.h"
+#include "curve/generator_comb.h"
+#include "curve/secret_multiply.h"
 #include "tests/curve/fixed_entropy.h"
 #include "tests/curve/openssl_curve.h"
 
@@ -154,6 +156,51 @@ TEST_P(SecretMultiply, InfinityTimesAnyScalarIsInfinity) {
     BigFromString(f.k, "123456789");
     PointMultiply(f.k, f.P, f.R);
     EXPECT_TRUE(PointIsInfinity(f.R));
+}
+
+// k G from the generator's tables, for 256-bit scalars around the group
+// order (the last window's addition may meet the accumulator) and the edges.
+TEST_P(SecretMultiply, GeneratorTablesAgreeWithOpenSsl) {
+    const AffinePoint G{false, "1", test::kGeneratorY};
+    Fixture f;
+    f.Set(G);
+    const field256::Field* field = field256::CurrentField();
+    ASSERT_NE(field, nullptr);
+    curve_detail::Affine g;
+    field256::LoadLimbs(f.P->X, g.x);
+    field256::LoadLimbs(f.P->Y, g.y);
+    std::vector<std::string> scalars = {"0", "1", "2", "16", "17", "31", "32", "33"};
+    for (long c = -34; c <= 34; ++c) scalars.push_back(OrderMultiple(1, c));
+    Bn top;
+    BN_set_bit(top.get(), 255);
+    scalars.push_back(top.Decimal());  // 2^255
+    BN_set_bit(top.get(), 254);
+    scalars.push_back(top.Decimal());  // 2^255 + 2^254: the top digit is 2
+    Bn all;
+    BN_set_bit(all.get(), 256);
+    BN_sub_word(all.get(), 1);
+    scalars.push_back(all.Decimal());  // 2^256 - 1
+    std::mt19937_64 rng(1616);
+    for (int i = 0; i < 20; ++i) {
+        std::uint8_t bytes[32];
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
+        Bn v;
+        BN_bin2bn(bytes, 32, v.get());
+        scalars.push_back(v.Decimal());
+    }
+    for (const std::string& k : scalars) {
+        BigFromString(f.k, k.c_str());
+        std::uint64_t limbs[4];
+        field256::LoadLimbs(f.k, limbs);
+        curve_detail::Jacobian R;
+        curve_detail::MultiplyGenerator(*field, g, limbs, R);
+        curve_detail::Affine a;
+        const bool infinite = curve_detail::AffineOf(*field, R, a) != 0;
+        field256::StoreLimbs(a.x, f.R->X);
+        field256::StoreLimbs(a.y, f.R->Y);
+        f.R->marker = infinite ? kPointInfinity : kPointNormalised;
+        EXPECT_EQ(f.Get(f.R), ossl_.Multiply(Bn(k.c_str()), G)) << k;
+    }
 }
 
 // The key pair's three secrets on the constant-time route against OpenSSL,
