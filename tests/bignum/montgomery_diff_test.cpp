@@ -102,10 +102,11 @@ protected:
     Mpz r_;
 };
 
-// The 640-digit decimal workspace (72 words of 10^9), and a full-word
-// workspace exactly as long as the smallest fixed-size modulus.
+// The 640-digit decimal workspace (72 words of 10^9), and full-word
+// workspaces exactly as long as the two smallest fixed-size moduli.
 constexpr WorkspaceShape kDecimal640 = {640, 10, "Decimal72"};
 constexpr WorkspaceShape kFullWords16 = {-64, 0, "FullWords16"};
+constexpr WorkspaceShape kFullWords32 = {-128, 0, "FullWords32"};
 
 #ifdef NDEBUG
 constexpr int kCases = 60;
@@ -478,8 +479,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ModulusCase{64, kFullWords640}, ModulusCase{4, kDecimal640}, ModulusCase{9, kDecimal640},
                       // Moduli as long as the capacity, and other working bases.
                       ModulusCase{4, kFullWords4}, ModulusCase{8, kFullWords8}, ModulusCase{16, kFullWords16},
-                      ModulusCase{96, kDecimal96}, ModulusCase{3, kOctal24}, ModulusCase{24, kOctal24},
-                      ModulusCase{5, kSeptenary24}, ModulusCase{24, kSeptenary24}),
+                      ModulusCase{32, kFullWords32}, ModulusCase{96, kDecimal96}, ModulusCase{3, kOctal24},
+                      ModulusCase{24, kOctal24}, ModulusCase{5, kSeptenary24}, ModulusCase{24, kSeptenary24}),
     [](const auto& info) {
         std::ostringstream name;
         name << info.param;
