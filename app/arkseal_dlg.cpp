@@ -1,11 +1,15 @@
 #include "app/arkseal_dlg.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <string>
 
 #include "app/about_dlg.h"
 #include "app/arkseal.h"
 #include "app/resource_ids.h"
 #include "crypto/wipe.h"
+#include "job/file_claim.h"
 #include "job/transform_file_thread.h"
 #include "ui/data_exchange.h"
 #include "ui/dropped_files.h"
@@ -30,12 +34,16 @@ void WipeText(std::string& text) {
     text.clear();
 }
 
-// Whether the file exists and may be opened for update.
-bool CanOpenForUpdate(const char* fileName) {
-    std::FILE* file = std::fopen(fileName, "r+b");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
+// Why the file cannot take a job, or empty when it can: it must exist and
+// open for update, be a regular file (not blocking on a FIFO) and have no
+// other job on it. The descriptor, and so the lock, goes at once; the
+// worker claims the file again.
+std::string RefusalOfFile(const char* fileName) {
+    const int fd = open(fileName, O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return CArksealDlg::kCannotOpen;
+    const FileClaim claim = ClaimForJob(fd);
+    close(fd);
+    return claim.Refusal();
 }
 
 }  // namespace
@@ -135,8 +143,8 @@ void CArksealDlg::StartJob(int direction) {
         RefuseStart(m_passphrase.find('\0') != std::string::npos ? kPassphraseHasNul : kPassphraseTooLong);
         return;
     }
-    if (!CanOpenForUpdate(theJob.fileName)) {
-        RefuseStart(kCannotOpen);
+    if (const std::string refusal = RefusalOfFile(theJob.fileName); !refusal.empty()) {
+        RefuseStart(refusal.c_str());
         return;
     }
     if (m_passphrase != m_confirm) {
