@@ -4,11 +4,15 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "app/about_dlg.h"
 #include "app/arkseal.h"
 #include "app/resource_ids.h"
+#include "app/status_text.h"
 #include "crypto/wipe.h"
+#include "guard/content_judgement.h"
+#include "guard/passphrase_strength.h"
 #include "job/file_claim.h"
 #include "job/transform_file_thread.h"
 #include "ui/data_exchange.h"
@@ -46,6 +50,37 @@ std::string RefusalOfFile(const char* fileName) {
     return claim.Refusal();
 }
 
+// The question's text with the part filled in.
+std::string Fill(const char* question, const std::string& part) {
+    std::string text = question;
+    text.replace(text.find("%s"), 2, part);
+    return text;
+}
+
+// The question the file's head calls for; empty when there is none. A head
+// that cannot be read raises none: the worker reports what fails.
+std::string ContentQuestion(const char* fileName, bool encrypt, const std::string& passphrase) {
+    std::vector<std::uint8_t> head;
+    std::string error;
+    if (!ReadFileHead(fileName, &head, &error)) return {};
+    const ContentJudgement judgement = encrypt ? JudgeBeforeEncrypt(head) : JudgeBeforeDecrypt(head, passphrase);
+    switch (judgement.concern) {
+        case ContentConcern::None: return {};
+        case ContentConcern::LooksPlain:
+            return Fill(CArksealDlg::kLooksPlain, ShortTypeName(judgement.content.type.description));
+        case ContentConcern::HeadDoesNotDecrypt: return CArksealDlg::kDoesNotDecrypt;
+        case ContentConcern::LooksEncrypted: return CArksealDlg::kLooksEncrypted;
+    }
+    return {};
+}
+
+std::string PassphraseQuestion(const std::string& passphrase) {
+    if (passphrase.empty()) return CArksealDlg::kEmptyPassphrase;
+    const PassphraseStrength strength = EstimatePassphraseStrength(passphrase);
+    if (!strength.weak) return {};
+    return Fill(CArksealDlg::kWeakPassphrase, DescribeGuessingTime(strength.seconds));
+}
+
 }  // namespace
 
 // The passphrase strings never grow past their first buffer, so that no
@@ -62,10 +97,14 @@ CArksealDlg::~CArksealDlg() {
 
 const MessageMap* CArksealDlg::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
-        OnMessage<&CArksealDlg::OnSysCommand>(WM_SYSCOMMAND),    OnCommand<&CArksealDlg::OnBrowse>(IDC_BROWSE),
-        OnCommand<&CArksealDlg::OnEncrypt>(IDC_ENCRYPT),         OnCommand<&CArksealDlg::OnDecrypt>(IDC_DECRYPT),
-        OnMessage<&CArksealDlg::OnJobProgress>(WM_JOB_PROGRESS), OnMessage<&CArksealDlg::OnDropFiles>(WM_DROPFILES),
+        OnMessage<&CArksealDlg::OnSysCommand>(WM_SYSCOMMAND),
+        OnCommand<&CArksealDlg::OnBrowse>(IDC_BROWSE),
+        OnCommand<&CArksealDlg::OnEncrypt>(IDC_ENCRYPT),
+        OnCommand<&CArksealDlg::OnDecrypt>(IDC_DECRYPT),
+        OnMessage<&CArksealDlg::OnJobProgress>(WM_JOB_PROGRESS),
+        OnMessage<&CArksealDlg::OnDropFiles>(WM_DROPFILES),
         OnMessage<&CArksealDlg::OnEndSession>(WM_ENDSESSION),
+        OnCommand<&CArksealDlg::OnPassphraseChange>(IDC_PASSPHRASE, EN_CHANGE),
     };
     static const MessageMap map{Dialog::GetMessageMap(), entries};
     return &map;
@@ -76,6 +115,9 @@ void CArksealDlg::DoDataExchange(DataExchange& dx) {
     BindControl(dx, IDC_DECRYPT, m_btnDecrypt);
     BindControl(dx, IDC_ENCRYPT, m_btnEncrypt);
     BindControl(dx, IDC_PROGRESS, m_progress);
+    BindControl(dx, IDC_STATUS, m_status);
+    BindControl(dx, IDC_FILENAME, m_editFileName);
+    BindControl(dx, IDC_PASSPHRASE, m_editPassphrase);
     ExchangeText(dx, IDC_FILENAME, m_fileName, kMaxText);
     ExchangeText(dx, IDC_PASSPHRASE, m_passphrase, kMaxText);
     ExchangeText(dx, IDC_PASSPHRASE2, m_confirm, kMaxText);
@@ -151,8 +193,14 @@ void CArksealDlg::StartJob(int direction) {
         RefuseStart(kMismatch);
         return;
     }
-    m_btnEncrypt.EnableWindow(false);
-    m_btnDecrypt.EnableWindow(false);
+    if (!ConfirmStart(direction)) {
+        theJob.ClearPassphrase();
+        SetStatus(NotStartedText(kAnsweredNo));
+        return;
+    }
+    theJob.failure.clear();
+    m_jobStart = std::chrono::steady_clock::now();
+    DisableStartButtons(direction != 0 ? m_btnEncrypt : m_btnDecrypt);
     m_progress.SetRange(0, 1000);
     m_progress.SetPos(0);
     // The job has its copy of the passphrase: the dialog keeps none, and
@@ -169,21 +217,75 @@ void CArksealDlg::StartJob(int direction) {
 // A refused start leaves no passphrase behind in the job block.
 void CArksealDlg::RefuseStart(const char* message) {
     theJob.ClearPassphrase();
+    SetStatus(NotStartedText(message));
     MessageBox(this, message);
+}
+
+// The content first: a file that should not be touched at all makes the
+// passphrase's strength moot.
+bool CArksealDlg::ConfirmStart(int direction) {
+    const bool encrypt = direction != 0;
+    const std::string content = ContentQuestion(theJob.fileName, encrypt, m_passphrase);
+    if (!content.empty() && !Ask(content)) return false;
+    if (!encrypt) return true;
+    const std::string passphrase = PassphraseQuestion(m_passphrase);
+    return passphrase.empty() || Ask(passphrase);
+}
+
+bool CArksealDlg::Ask(const std::string& question) {
+    return MessageBox(this, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+// A disabled button loses the focus to the next tab stop, which would be
+// Quit: the file name field takes it for the length of the job.
+void CArksealDlg::DisableStartButtons(Button& startedBy) {
+    m_startedBy = &startedBy;
+    if (m_btnEncrypt.HasFocus() || m_btnDecrypt.HasFocus()) m_editFileName.SetFocus();
+    m_btnEncrypt.EnableWindow(false);
+    m_btnDecrypt.EnableWindow(false);
+}
+
+// The focus goes back to the button that started the job, so the next
+// Enter or Space does that again rather than quit.
+void CArksealDlg::EnableStartButtons() {
+    m_btnEncrypt.EnableWindow(true);
+    m_btnDecrypt.EnableWindow(true);
+    if (m_startedBy != nullptr) m_startedBy->SetFocus();
+    m_startedBy = nullptr;
+}
+
+void CArksealDlg::SetStatus(const std::string& text) { m_status.SetWindowText("Status: " + text); }
+
+// Typing shows the strength; an emptied field leaves the status as it was.
+void CArksealDlg::OnPassphraseChange() {
+    std::string passphrase = m_editPassphrase.GetWindowText();
+    if (!passphrase.empty()) SetStatus(StrengthText(EstimatePassphraseStrength(passphrase)));
+    SecureWipe(passphrase.data(), passphrase.size());
+}
+
+void CArksealDlg::ShowJobEnd() {
+    const bool encrypt = theJob.encryptFlag != 0;
+    if (!theJob.failure.empty()) {
+        SetStatus(JobFailedText(encrypt, theJob.fileName, theJob.failure));
+        return;
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_jobStart;
+    SetStatus(JobDoneText(encrypt, theJob.fileName, theJob.fileLength, elapsed.count()));
 }
 
 LRESULT CArksealDlg::OnJobProgress(WPARAM, LPARAM) {
     UpdateData(true);
+    const bool ended = m_jobRunning && theJob.done != 0;
     if (theJob.done == 0) {
         m_progress.SetRange(0, theJob.fileLength);
         m_progress.SetPos(theJob.position);
     } else {
-        m_btnEncrypt.EnableWindow(true);
-        m_btnDecrypt.EnableWindow(true);
+        EnableStartButtons();
         m_progress.SetPos(0);
         m_jobRunning = false;
     }
     UpdateData(false);
+    if (ended) ShowJobEnd();
     if (!m_jobRunning && m_quitWhenDone) EndDialog(IDCANCEL);
     return 0;
 }

@@ -1,8 +1,16 @@
 // The main dialog: the user names a file, types the passphrase twice and
 // presses Encrypt or Decrypt; the dialog checks the input, fills the job
 // block, starts the worker and follows it with the progress bar.
+//
+// Before a job it looks at the file and the passphrase and asks first
+// (default No) when decrypting a file that looks plain or that does not
+// decrypt to anything recognisable, when encrypting a file that looks
+// encrypted, and when encrypting with an empty or weak passphrase. The
+// status line shows the passphrase's strength while it is typed, and what
+// the last job did or why it failed.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "ui/controls.h"
@@ -25,6 +33,17 @@ public:
     static constexpr const char* kPassphraseHasNul = "Passphrase contains a NUL character, which cannot be used.";
     static constexpr const char* kStillProcessing =
         "The file is still being processed. Please wait until the job has finished, then quit.";
+    // The questions before a job; %s is the file's type or the time to guess.
+    static constexpr const char* kLooksPlain = "This file looks like %s, not an encrypted file. Decrypt it anyway?";
+    static constexpr const char* kDoesNotDecrypt =
+        "With this passphrase the file does not decrypt to anything recognisable. The passphrase may be wrong. "
+        "Decrypt anyway?";
+    static constexpr const char* kLooksEncrypted = "This file looks encrypted already. Encrypt it again?";
+    static constexpr const char* kEmptyPassphrase =
+        "The passphrase is empty: anyone can decrypt the file. Encrypt it anyway?";
+    static constexpr const char* kWeakPassphrase =
+        "This passphrase is weak: one graphics card would guess it in %s. Encrypt with it anyway?";
+    static constexpr const char* kAnsweredNo = "you said No; the file is unchanged.";
 
 protected:
     bool OnInitDialog() override;
@@ -41,13 +60,26 @@ private:
     LRESULT OnJobProgress(WPARAM, LPARAM);
     LRESULT OnDropFiles(WPARAM files, LPARAM);
     LRESULT OnEndSession(WPARAM, LPARAM);
+    void OnPassphraseChange();
 
     void StartJob(int direction);
     void RefuseStart(const char* message);
+    // Asks the questions the file's content and the passphrase call for;
+    // false when the user answers No to one.
+    bool ConfirmStart(int direction);
+    bool Ask(const std::string& question);
+    void ShowJobEnd();
+    void DisableStartButtons(Button& startedBy);
+    void EnableStartButtons();
+    void SetStatus(const std::string& text);
 
     Button m_btnDecrypt;
     Button m_btnEncrypt;
     ProgressBar m_progress;
+    Static m_status;
+    Edit m_editFileName;
+    Edit m_editPassphrase;
+    Button* m_startedBy = nullptr;  // the button that started the running job
     std::string m_fileName;
     std::string m_passphrase;
     std::string m_confirm;
@@ -56,6 +88,7 @@ private:
     ThreadId m_worker = 0;        // the last worker started
     bool m_jobRunning = false;    // from a successful start to the progress message that finds done
     bool m_quitWhenDone = false;  // a termination signal came during a job
+    std::chrono::steady_clock::time_point m_jobStart;
 };
 
 }  // namespace arkseal

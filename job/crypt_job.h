@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "ui/messages.h"
@@ -49,6 +50,10 @@ public:
     std::atomic<std::int64_t> fileLength{0};  // measured by the worker when it opens the file
     std::atomic<std::uint8_t> started{0};     // the worker has keyed the cipher
     std::atomic<std::uint8_t> done{0};        // the job has ended; the file is closed
+    // Why the job ended early: the text of the worker's message box, written
+    // before done; empty when the whole file was done. The dialog clears it
+    // at each start.
+    std::string failure;
 
     const std::size_t maxFileName;
     const std::size_t maxPassphrase;

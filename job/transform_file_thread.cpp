@@ -55,6 +55,14 @@ void Report(CryptJob& job, std::int64_t position, bool done) {
     PostMessage(job.owner, WM_JOB_PROGRESS, 0, 0);
 }
 
+// A job that ends early: the user hears why, and the dialog finds the same
+// text in the job block once it sees done.
+void EndWithMessage(CryptJob& job, std::int64_t position, const std::string& text) {
+    job.failure = text;
+    MessageBox(job.owner, text);
+    Report(job, position, true);
+}
+
 // What the key is made with, kept on secret pages like the key itself.
 struct Keying {
     PassphraseDigest passphraseDigest;
@@ -80,8 +88,7 @@ public:
     void Run() {
         file_ = io_.Open(job_.fileName, "r+b");
         if (file_ == nullptr) {
-            MessageBox(job_.owner, "Could not open file to encrypt.[?]");
-            Report(job_, 0, true);
+            EndWithMessage(job_, 0, "Could not open file to encrypt.[?]");
             return;
         }
         if (const FileClaim claim = ClaimForJob(fileno(file_)); claim.result != FileClaim::kClaimed) {
@@ -142,8 +149,7 @@ private:
     void Refuse(const std::string& reason) {
         io_.Close(file_);
         file_ = nullptr;
-        MessageBox(job_.owner, reason + "\nThe file is unchanged.");
-        Report(job_, 0, true);
+        EndWithMessage(job_, 0, reason + "\nThe file is unchanged.");
     }
 
     // The file is closed before the user hears of the failure and before the
@@ -152,8 +158,7 @@ private:
         const int error = errno;
         if (file_ != nullptr) io_.Close(file_);
         file_ = nullptr;
-        MessageBox(job_.owner, FailureText(step, error, processed, length_));
-        Report(job_, processed, true);
+        EndWithMessage(job_, processed, FailureText(step, error, processed, length_));
         return false;
     }
 

@@ -141,7 +141,10 @@ protected:
         job_.done = 0;
         job_.owner = &window_;
         job_.encryptFlag = encrypt ? 1 : 0;
+        job_.failure.clear();
         WaitForThread(BeginThread(TransformFileThread, &job_));
+        // The job block carries the text of the one message box of a failed job.
+        EXPECT_EQ(job_.failure, messages_.empty() ? std::string() : messages_.back());
     }
 
     test::TempDir dir_;
