@@ -22,7 +22,7 @@ namespace {
 
 void Complain(const std::string& text) { std::fprintf(stderr, "arkseal-cli: %s\n", text.c_str()); }
 
-// The worker's messages are written for a message box, on two lines.
+// The job's messages are written for a message box, on several lines.
 std::string OneLine(std::string text) {
     for (char& c : text) {
         if (c == '\n') c = ' ';
@@ -45,9 +45,9 @@ void ReportNotStarted(const std::vector<std::string>& files, std::size_t next) {
     Complain(text);
 }
 
-bool FilesUsable(const std::vector<std::string>& files) {
+bool FilesUsable(const std::vector<std::string>& files, JobMode mode) {
     std::vector<std::string> errors;
-    if (CheckFiles(files, &errors)) return true;
+    if (CheckFiles(files, mode, &errors)) return true;
     for (const std::string& error : errors) Complain(error);
     Complain("nothing was changed");
     return false;
@@ -90,30 +90,33 @@ int RunCli(int argc, char** argv) {
     // Everything is checked before the first file is touched: the files
     // before the passphrase is asked for, and again after, as the prompt
     // may have taken a while.
-    if (!FilesUsable(options.files)) return kExitRefused;
+    if (!FilesUsable(options.files, options.mode)) return kExitRefused;
     Passphrase passphrase;
     switch (GetPassphrase(options, &passphrase, &error)) {
         case PassphraseResult::kRead: break;
         case PassphraseResult::kRefused: Complain(error); return kExitRefused;
         case PassphraseResult::kInterrupted: ReportStop(options.files, 0); return StoppedStatus();
     }
-    if (!FilesUsable(options.files)) return kExitRefused;
+    if (!FilesUsable(options.files, options.mode)) return kExitRefused;
 
     ProgressBar progress(stderr, !options.quiet && IsTerminal(stderr));
-    FileJobRunner runner(options.encrypt, progress);
+    FileJobRunner runner(options.mode, progress);
     const std::vector<std::string>& files = options.files;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (StopSignal() != 0) {
             ReportStop(files, i);
             return StoppedStatus();
         }
-        if (!runner.Run(files[i], Label(files, i), passphrase, i + 1 == files.size(), &error)) {
-            Complain(files[i] + ": " + OneLine(error));
-            ReportNotStarted(files, i + 1);
-            return kExitJobFailed;
+        const JobResult result = runner.Run(files[i], Label(files, i), passphrase, i + 1 == files.size());
+        const std::string text = JobResultText(result, files[i]);
+        if (!text.empty()) Complain(files[i] + ": " + OneLine(text));
+        switch (OutcomeOf(result)) {
+            case JobOutcome::kDone: break;
+            case JobOutcome::kStopped: ReportStop(files, i + 1); return StoppedStatus();
+            case JobOutcome::kRefused: ReportNotStarted(files, i + 1); return kExitRefused;
+            case JobOutcome::kFailed: ReportNotStarted(files, i + 1); return kExitJobFailed;
         }
     }
-    // A stop signal during the last file asked for nothing that was not done.
     return kExitDone;
 }
 

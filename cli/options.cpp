@@ -65,16 +65,18 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
         return false;
     }
     if (optind >= argc) {
-        *error = "say encrypt or decrypt";
+        *error = "say encrypt, decrypt or resume";
         return false;
     }
     const std::string command = argv[optind++];
     if (command == "encrypt") {
-        options->encrypt = true;
+        options->mode = JobMode::kEncrypt;
     } else if (command == "decrypt") {
-        options->encrypt = false;
+        options->mode = JobMode::kDecrypt;
+    } else if (command == "resume") {
+        options->mode = JobMode::kResume;
     } else {
-        *error = "unknown command '" + command + "' (say encrypt or decrypt)";
+        *error = "unknown command '" + command + "' (say encrypt, decrypt or resume)";
         return false;
     }
     for (int i = optind; i < argc; ++i) options->files.emplace_back(argv[i]);
@@ -88,8 +90,11 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
 const char* CliUsage() {
     return "Usage: arkseal-cli [OPTION]... encrypt FILE...\n"
            "       arkseal-cli [OPTION]... decrypt FILE...\n"
+           "       arkseal-cli [OPTION]... resume FILE...\n"
            "Encrypt or decrypt each FILE in place with a passphrase, one after the other,\n"
-           "exactly as the Arkseal desktop program does.\n"
+           "exactly as the Arkseal desktop program does. resume finishes the unfinished\n"
+           "job of each FILE (one interrupted by a crash, a kill, a power cut, a stop or an\n"
+           "I/O failure), in the direction it was started, with the same passphrase.\n"
            "\n"
            "Without a passphrase option the passphrase is asked for twice on the terminal.\n"
            "  --passphrase-fd N       read the passphrase from file descriptor N\n"
@@ -99,14 +104,16 @@ const char* CliUsage() {
            "  -h, --help              show this help and exit\n"
            "      --version           show the version and exit\n"
            "\n"
-           "Every file is checked before any is changed: all must exist and be writable.\n"
+           "Every file is checked before any is changed: all must exist and be writable,\n"
+           "and encrypt and decrypt refuse a file that has an unfinished job.\n"
            "A progress bar is shown on standard error when it is a terminal.\n"
-           "SIGINT, SIGTERM or SIGHUP let the file in progress finish, then stop.\n"
+           "SIGINT, SIGTERM or SIGHUP stop the file in progress at the next chunk, with\n"
+           "its journal saved: 'arkseal-cli resume FILE' finishes it later.\n"
            "\n"
-           "Exit status: 0 all files done; 1 usage or input refused, nothing changed;\n"
-           "2 a file could not be read or written (the message names the file and how much\n"
-           "was done; later files are left alone); 128+N stopped by signal N, after\n"
-           "finishing the file in progress, before the next one.\n"
+           "Exit status: 0 all files done; 1 usage or input refused (also a wrong\n"
+           "passphrase on resume), nothing changed; 2 a file could not be read or written\n"
+           "(the message names the file and how much was done; the job can be resumed;\n"
+           "later files are left alone); 128+N stopped by signal N.\n"
            "\n"
            "There is no integrity check: decrypting with a wrong passphrase silently gives\n"
            "garbage. See arkseal-cli(1).\n";

@@ -1,5 +1,5 @@
 // The command line of arkseal-cli:
-//   arkseal-cli [options] encrypt|decrypt FILE...
+//   arkseal-cli [options] encrypt|decrypt|resume FILE...
 // The passphrase never comes from the command line or the environment, which
 // other users can read; only from the terminal, a file descriptor or a file.
 #pragma once
@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "job/in_place_job.h"
+
 namespace arkseal {
 
 struct CliOptions {
     bool help = false;
     bool version = false;
-    bool encrypt = true;
+    JobMode mode = JobMode::kEncrypt;
     bool quiet = false;
     std::optional<int> passphraseFd;
     std::optional<std::string> passphraseFile;

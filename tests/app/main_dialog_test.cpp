@@ -289,13 +289,15 @@ TEST_F(MainDialogTest, LimitsTypingTo256Characters) {
 TEST_F(MainDialogTest, TheWorkersFailuresAreShownAndTheDialogBecomesIdle) {
     // The dialog's own test-open succeeds; the worker's open or read fails.
     struct FailingOpen : FileIo {
-        std::FILE* Open(const char*, const char*) override { return nullptr; }
+        int Open(const char*, int, mode_t) override {
+            errno = ENOENT;
+            return -1;
+        }
     } failingOpen;
     struct FailingRead : FileIo {
-        bool Read(std::FILE*, void*, std::size_t, std::size_t* count) override {
-            *count = 0;
+        ssize_t Pread(int, void*, std::size_t, off_t) override {
             errno = EIO;
-            return false;
+            return -1;
         }
     } failingRead;
     const std::string path = dir_.File("data.bin");
