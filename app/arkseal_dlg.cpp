@@ -1,10 +1,16 @@
 #include "app/arkseal_dlg.h"
 
 #include <cstdio>
+#include <ctime>
+#include <optional>
+#include <string>
 
 #include "app/about_dlg.h"
 #include "app/arkseal.h"
 #include "app/resource_ids.h"
+#include "crypto/wipe.h"
+#include "job/file_io.h"
+#include "job/journal.h"
 #include "job/transform_file_thread.h"
 #include "ui/data_exchange.h"
 #include "ui/dropped_files.h"
@@ -19,6 +25,16 @@ constexpr int kMaxText = 256;
 constexpr unsigned kTimerId = 1;
 constexpr unsigned kTimerPeriodMs = 100;
 
+// The most bytes a field's 256 characters take in the locale's 8-bit
+// encoding (UTF-8: 3 per character, 4 per surrogate pair of 2).
+constexpr std::size_t kMaxTextBytes = 3 * kMaxText;
+
+// Overwrites a passphrase's bytes before the string lets them go.
+void WipeText(std::string& text) {
+    SecureWipe(text.data(), text.size());
+    text.clear();
+}
+
 // Whether the file exists and may be opened for update.
 bool CanOpenForUpdate(const char* fileName) {
     std::FILE* file = std::fopen(fileName, "r+b");
@@ -27,9 +43,41 @@ bool CanOpenForUpdate(const char* fileName) {
     return true;
 }
 
+// "This file has an unfinished encryption, started 2026-12-10 14:02,
+// stopped after 1048576 of 4194304 bytes (25%). Finish it now ...?"
+std::string ResumeQuestion(const UnfinishedJob& job) {
+    std::string text = std::string("This file has an unfinished ") + (job.encrypt ? "encryption" : "decryption");
+    if (job.startedAt != 0) {
+        const std::time_t started = static_cast<std::time_t>(job.startedAt);
+        std::tm local{};
+        char when[32];
+        if (localtime_r(&started, &local) != nullptr &&
+            std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local) != 0) {
+            text += std::string(", started ") + when;
+        }
+    }
+    if (job.length > 0) {
+        text += ", stopped after " + std::to_string(job.done) + " of " + std::to_string(job.length) + " bytes (" +
+                std::to_string(job.done * 100 / job.length) + "%)";
+    }
+    return text +
+           ". Finish it now with the typed passphrase? It must be the one the job was started with; a wrong one "
+           "is refused and changes nothing.";
+}
+
 }  // namespace
 
-CArksealDlg::CArksealDlg(Window* parent) : Dialog(IDD_MAIN, parent), m_hIcon(LoadIcon(IDR_MAINFRAME)) {}
+// The passphrase strings never grow past their first buffer, so that no
+// copy of a passphrase is left behind in memory they gave back.
+CArksealDlg::CArksealDlg(Window* parent) : Dialog(IDD_MAIN, parent), m_hIcon(LoadIcon(IDR_MAINFRAME)) {
+    m_passphrase.reserve(kMaxTextBytes);
+    m_confirm.reserve(kMaxTextBytes);
+}
+
+CArksealDlg::~CArksealDlg() {
+    WipeText(m_passphrase);
+    WipeText(m_confirm);
+}
 
 const MessageMap* CArksealDlg::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
@@ -102,6 +150,7 @@ LRESULT CArksealDlg::OnDropFiles(WPARAM files, LPARAM) {
 void CArksealDlg::StartJob(int direction) {
     WaitForThread(m_worker);
     m_worker = 0;
+    theJob.stopRequested = false;
     theJob.started = 0;
     theJob.done = 0;
     theJob.position = 0;
@@ -111,7 +160,7 @@ void CArksealDlg::StartJob(int direction) {
         return;
     }
     if (!theJob.SetPassphrase(m_passphrase)) {
-        RefuseStart(kPassphraseTooLong);
+        RefuseStart(m_passphrase.find('\0') != std::string::npos ? kPassphraseHasNul : kPassphraseTooLong);
         return;
     }
     if (!CanOpenForUpdate(theJob.fileName)) {
@@ -122,15 +171,37 @@ void CArksealDlg::StartJob(int direction) {
         RefuseStart(kMismatch);
         return;
     }
+    if (!ChooseResume()) {
+        theJob.ClearPassphrase();
+        return;
+    }
     m_btnEncrypt.EnableWindow(false);
     m_btnDecrypt.EnableWindow(false);
     m_progress.SetRange(0, 1000);
     m_progress.SetPos(0);
+    // The job has its copy of the passphrase: the dialog keeps none, and
+    // the push empties both fields.
+    WipeText(m_passphrase);
+    WipeText(m_confirm);
     UpdateData(false);
     theJob.owner = this;
     theJob.encryptFlag = static_cast<std::uint8_t>(direction);
     m_jobRunning = true;
     m_worker = BeginThread(TransformFileThread, &theJob);
+}
+
+// A file with an unfinished job can only be finished: the user is asked,
+// and says yes to have the job finish it with the typed passphrase. False
+// when the user says no; true with resumeFlag set as the answer says.
+bool CArksealDlg::ChooseResume() {
+    theJob.resumeFlag = 0;
+    const std::optional<UnfinishedJob> unfinished = LookForUnfinishedJob(WorkerFileIo(), theJob.fileName);
+    if (!unfinished) return true;
+    if (MessageBox(this, ResumeQuestion(*unfinished), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
+        return false;
+    }
+    theJob.resumeFlag = 1;
+    return true;
 }
 
 // A refused start leaves no passphrase behind in the job block.
@@ -156,17 +227,26 @@ LRESULT CArksealDlg::OnJobProgress(WPARAM, LPARAM) {
 }
 
 void CArksealDlg::OnCancel() {
-    if (m_jobRunning) {
-        MessageBox(this, kStillProcessing);
+    if (!m_jobRunning) {
+        Dialog::OnCancel();
         return;
     }
-    Dialog::OnCancel();
+    if (MessageBox(this, kStopNow, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) return;
+    // The job may have ended while the question was open.
+    if (!m_jobRunning) {
+        Dialog::OnCancel();
+        return;
+    }
+    m_quitWhenDone = true;
+    theJob.stopRequested = true;
 }
 
-// A termination signal: quit now, or as soon as the running job has ended.
+// A termination signal: quit now, or as soon as the running job has
+// stopped at its next chunk.
 LRESULT CArksealDlg::OnEndSession(WPARAM, LPARAM) {
     if (m_jobRunning) {
         m_quitWhenDone = true;
+        theJob.stopRequested = true;
     } else {
         EndDialog(IDCANCEL);
     }

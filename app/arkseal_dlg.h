@@ -15,19 +15,21 @@ namespace arkseal {
 class CArksealDlg : public Dialog {
 public:
     explicit CArksealDlg(Window* parent = nullptr);
+    ~CArksealDlg() override;
 
     // The texts of the dialog's own messages.
     static constexpr const char* kCannotOpen = "Could not open file to encrypt.";
     static constexpr const char* kMismatch = "Passphrase and confirmation does not match.";
     static constexpr const char* kFileNameTooLong = "File name is longer than 256 bytes.";
     static constexpr const char* kPassphraseTooLong = "Passphrase is longer than 256 bytes.";
-    static constexpr const char* kStillProcessing =
-        "The file is still being processed. Please wait until the job has finished, then quit.";
+    static constexpr const char* kPassphraseHasNul = "Passphrase contains a NUL character, which cannot be used.";
+    static constexpr const char* kStopNow = "Stop now? The file can be finished later with the same passphrase.";
 
 protected:
     bool OnInitDialog() override;
     void DoDataExchange(DataExchange& dx) override;
-    // Quit, Esc and the close box: refused while a job runs.
+    // Quit, Esc and the close box: while a job runs, they ask whether to
+    // stop it (at its next chunk, finishable later) and quit once it has.
     void OnCancel() override;
     const MessageMap* GetMessageMap() const override;
 
@@ -41,6 +43,7 @@ private:
     LRESULT OnEndSession(WPARAM, LPARAM);
 
     void StartJob(int direction);
+    bool ChooseResume();
     void RefuseStart(const char* message);
 
     Button m_btnDecrypt;
@@ -53,7 +56,7 @@ private:
 
     ThreadId m_worker = 0;        // the last worker started
     bool m_jobRunning = false;    // from a successful start to the progress message that finds done
-    bool m_quitWhenDone = false;  // a termination signal came during a job
+    bool m_quitWhenDone = false;  // a stop was asked for to quit: quit when the job has ended
 };
 
 }  // namespace arkseal

@@ -82,17 +82,24 @@ WideWord ApparentPower(const NumberSystem& s, int position) {
 void BigChangeBase(const std::uint32_t* x, std::uint32_t sourceBase, BigNumber y) {
     if (ErrorPending()) return;
     NumberSystem& s = Workspace();
-    if (sourceBase == s.base) {
-        BigCopy(x, y);
-        return;
-    }
     const int limit = ResultLimit(s);
     const int n = NumeratorLength(x);
     const int d = DenominatorLength(x);
+    if (sourceBase == s.base) {
+        // Nothing to convert, but y is held to the same limits as a result.
+        if (n > limit || n + d > limit) {
+            RaiseNumberError(n > limit ? kErrorOverflow : kErrorFractionTooLong);
+            return;
+        }
+        BigCopy(x, y);
+        return;
+    }
     const bool negative = IsNegative(x);
     const int oldTotal = TotalLength(y);
     const int numerator = ConvertDigits(Digits(x), n, sourceBase, s.base, Digits(y), limit);
     if (numerator < 0) {
+        // The digits written so far lie above y's length word: clear them.
+        ClearWordsAbove(y, 0, limit);
         RaiseNumberError(kErrorOverflow);
         return;
     }
@@ -103,6 +110,7 @@ void BigChangeBase(const std::uint32_t* x, std::uint32_t sourceBase, BigNumber y
         denominator = ConvertDigits(Digits(x) + n, d, sourceBase, s.base, Digits(converted), limit);
         if (denominator < 0 || numerator + denominator > limit) {
             BigZero(converted);
+            ClearWordsAbove(y, 0, limit);
             RaiseNumberError(denominator < 0 ? kErrorOverflow : kErrorFractionTooLong);
             return;
         }

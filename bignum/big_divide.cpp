@@ -17,7 +17,8 @@ void SetRemainderLength(BigNumber r, int length, int oldLength) { FinishInteger(
 
 // Schoolbook long division of the normalised remainder u (lx + 1 digits) by
 // the normalised divisor v (ly >= 2 digits). Leaves the remainder in
-// u[0..ly) and zeros above; stores quotient digits in q when q is not null.
+// u[0..ly) and zeros above; stores the lx - ly + 1 quotient digits in q when
+// q is not null.
 void DivideNormalised(Word base, Word* u, int lx, const Word* v, int ly, Word* q) {
     const WideWord radix = Radix(base);
     const Word v1 = v[ly - 1];
@@ -65,17 +66,22 @@ bool DivideMagnitudeInPlace(BigNumber rem, BigNumber y, BigNumber quotient, int 
         return true;
     }
     // The quotient has lx - ly + 1 digits, one fewer when the top ly digits of
-    // the dividend are below the divisor.
-    const int quotientLength = lx - ly + 1;
-    const int quotientDigits = CompareWords(u + lx - ly, v, ly) >= 0 ? quotientLength : quotientLength - 1;
-    if (quotient != nullptr && quotientDigits > quotientLimit) {
+    // the dividend are below the divisor. Only that many are written: the
+    // quotient's block may have room for no more.
+    const bool topDigitZero = CompareWords(u + lx - ly, v, ly) < 0;
+    const int quotientLength = topDigitZero ? lx - ly : lx - ly + 1;
+    if (quotient != nullptr && quotientLength > quotientLimit) {
         RaiseNumberError(kErrorOverflow);
         return false;
     }
     const int oldQuotient = quotient != nullptr ? TotalLength(quotient) : 0;
     Word* q = quotient != nullptr ? Digits(quotient) : nullptr;
     if (ly == 1) {
-        u[0] = DigitsDivideByWord(base, q, u, lx, v[0]);
+        // In place, then copied out: the dividend's top digit may give a zero
+        // quotient digit that has no room in q.
+        const Word r = DigitsDivideByWord(base, u, u, lx, v[0]);
+        for (int i = 0; q != nullptr && i < quotientLength; ++i) q[i] = u[i];
+        u[0] = r;
         SetRemainderLength(rem, 1, lx);
     } else if (lx == ly && u[lx - 1] / 4 < v[ly - 1]) {
         Word count = 0;
@@ -91,7 +97,9 @@ bool DivideMagnitudeInPlace(BigNumber rem, BigNumber y, BigNumber quotient, int 
         const Word k = static_cast<Word>(Radix(base) / (static_cast<WideWord>(v[ly - 1]) + 1));
         u[lx] = k > 1 ? DigitsMultiplyByWord(base, u, u, lx, k) : 0;
         if (k > 1) DigitsMultiplyByWord(base, v, v, ly, k);
-        DivideNormalised(base, u, lx, v, ly, q);
+        // With a zero top quotient digit the normalised dividend's extra top
+        // digit is zero too, and the division starts one position lower.
+        DivideNormalised(base, u, topDigitZero ? lx - 1 : lx, v, ly, q);
         if (k > 1) {
             DigitsDivideByWord(base, u, u, ly, k);
             DigitsDivideByWord(base, v, v, ly, k);

@@ -11,15 +11,22 @@ using namespace detail;
 
 namespace {
 
-// out = b^e for e >= 1 by left-to-right binary powering; out apart from b.
-void PowerOf(const std::uint32_t* b, int e, BigNumber out) {
+// out = b^e for e >= 1 and b >= 2 by left-to-right binary powering, unless
+// that exceeds bound: then false, with out somewhere above bound. The powers
+// grow at every step, so none is formed once one is above bound, and no
+// product is longer than twice the bound's length: with checking off (a
+// double-length out) nothing overflows, whatever e is. out apart from b.
+bool PowerWithin(const std::uint32_t* b, int e, const std::uint32_t* bound, BigNumber out) {
     int top = 0;
     while ((e >> (top + 1)) != 0) ++top;
     BigCopy(b, out);
     for (int i = top - 1; i >= 0; --i) {
+        if (BigCompare(out, bound) > 0) return false;
         BigMultiply(out, out, out);
+        if (BigCompare(out, bound) > 0) return false;
         if ((e >> i) & 1) BigMultiply(out, b, out);
     }
+    return BigCompare(out, bound) <= 0;
 }
 
 // log2 of abs(x) > 0 to about 50 bits, from its top three digits.
@@ -84,19 +91,23 @@ int BigRoot(const std::uint32_t* x, int n, BigNumber w) {
     // is a close estimate when its n-th power shows it above a, else
     // 2^((bits - 1) / n + 1).
     EstimateAbove(a, n, root, power);
+    bool startBelow;
     {
         UncheckedScope unchecked;
-        PowerOf(root, n, power);
+        startBelow = PowerWithin(root, n, a, power);
     }
     if (ErrorPending()) return 0;
-    if (BigCompare(power, a) <= 0) BigIntPower(2, (bits - 1) / n + 1, root);
+    if (startBelow) BigIntPower(2, (bits - 1) / n + 1, root);
     bool exact = false;
     while (!ErrorPending()) {
         {
             UncheckedScope unchecked;
-            PowerOf(root, n - 1, power);
-            BigCopy(a, quotient);
-            BigDivide(quotient, power, quotient);
+            if (PowerWithin(root, n - 1, a, power)) {
+                BigCopy(a, quotient);
+                BigDivide(quotient, power, quotient);
+            } else {
+                BigZero(quotient);
+            }
         }
         BigMultiplyInt(root, n - 1, next);
         BigAdd(next, quotient, next);
@@ -106,8 +117,7 @@ int BigRoot(const std::uint32_t* x, int n, BigNumber w) {
     }
     {
         UncheckedScope unchecked;
-        PowerOf(root, n, power);
-        exact = BigCompare(power, a) == 0;
+        exact = PowerWithin(root, n, a, power) && BigCompare(power, a) == 0;
     }
     if (ErrorPending()) return 0;
     BigCopy(root, w);

@@ -37,7 +37,9 @@ int BigDigitCount(const std::uint32_t* x);
 
 // y = x rewritten from the digit base sourceBase (0 = 2^32) into the current
 // working base; fractions convert numerator and denominator apart. y must
-// differ from x. Scratch 6 for a denominator.
+// differ from x. A result longer than the limit in force raises error 3 (13
+// when only numerator and denominator together are), also when the bases are
+// the same and x is merely copied. Scratch 6 for a denominator.
 void BigChangeBase(const std::uint32_t* x, std::uint32_t sourceBase, BigNumber y);
 
 }  // namespace arkseal

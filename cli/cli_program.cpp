@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "cli/content_checks.h"
 #include "cli/file_checks.h"
 #include "cli/file_job_runner.h"
+#include "cli/inspect_command.h"
 #include "cli/options.h"
 #include "cli/passphrase_input.h"
 #include "cli/progress_bar.h"
 #include "cli/stop_signals.h"
+#include "job/secret_memory.h"
 
 #ifndef ARKSEAL_VERSION
 #define ARKSEAL_VERSION "unknown"
@@ -45,9 +48,9 @@ void ReportNotStarted(const std::vector<std::string>& files, std::size_t next) {
     Complain(text);
 }
 
-bool FilesUsable(const std::vector<std::string>& files, JobMode mode) {
+bool FilesUsable(const CliOptions& options, ClaimedFiles* claims) {
     std::vector<std::string> errors;
-    if (CheckFiles(files, mode, &errors)) return true;
+    if (CheckFiles(options.files, options.resume, &errors, claims)) return true;
     for (const std::string& error : errors) Complain(error);
     Complain("nothing was changed");
     return false;
@@ -60,6 +63,50 @@ PassphraseResult GetPassphrase(const CliOptions& options, Passphrase* passphrase
     }
     if (options.passphraseFile) return ReadPassphraseFromFile(*options.passphraseFile, passphrase, error);
     return PromptPassphrase(passphrase, error);
+}
+
+// Inspect reads a passphrase only when one is given; it never asks.
+int Inspect(const CliOptions& options) {
+    if (!options.passphraseFd && !options.passphraseFile) return RunInspect(options.files, std::nullopt);
+    Passphrase passphrase;
+    std::string error;
+    switch (GetPassphrase(options, &passphrase, &error)) {
+        case PassphraseResult::kRead: return RunInspect(options.files, passphrase.View());
+        case PassphraseResult::kRefused: Complain(error); return kExitRefused;
+        case PassphraseResult::kInterrupted: return StoppedStatus();
+    }
+    return kExitRefused;
+}
+
+// Encrypting with the empty passphrase is refused without --force; a weak
+// one is worth a warning. A resume has its passphrase from the job.
+bool PassphraseFitsJob(const CliOptions& options, std::string_view passphrase) {
+    if (!options.encrypt || options.resume) return true;
+    if (passphrase.empty() && !options.force) {
+        Complain(
+            "the passphrase is empty: anyone could decrypt the files; nothing was changed (--force encrypts anyway)");
+        return false;
+    }
+    const PassphraseStrength strength = EstimatePassphraseStrength(passphrase);
+    if (strength.weak && !options.quiet) {
+        Complain("warning: this passphrase is weak; it would be guessed in " + GuessingTimeText(strength));
+    }
+    return true;
+}
+
+// A half-done file is neither plain nor encrypted: a resume is not looked at.
+bool ContentFitsJob(const CliOptions& options, std::string_view passphrase) {
+    std::vector<std::string> errors;
+    if (options.force || options.resume || ContentAllowsJob(options.files, options.encrypt, passphrase, &errors))
+        return true;
+    for (const std::string& error : errors) Complain(error);
+    Complain("nothing was changed");
+    return false;
+}
+
+JobMode Mode(const CliOptions& options) {
+    if (options.resume) return JobMode::kResume;
+    return options.encrypt ? JobMode::kEncrypt : JobMode::kDecrypt;
 }
 
 std::string Label(const std::vector<std::string>& files, std::size_t index) {
@@ -86,27 +133,34 @@ int RunCli(int argc, char** argv) {
         return kExitDone;
     }
     InstallStopSignals();
+    if (options.inspect) return Inspect(options);
 
     // Everything is checked before the first file is touched: the files
     // before the passphrase is asked for, and again after, as the prompt
-    // may have taken a while.
-    if (!FilesUsable(options.files, options.mode)) return kExitRefused;
+    // may have taken a while. From the first check on, the files are held
+    // against other jobs.
+    ClaimedFiles claims;
+    if (!FilesUsable(options, &claims)) return kExitRefused;
+    const KeysHeld keysHeld;
     Passphrase passphrase;
     switch (GetPassphrase(options, &passphrase, &error)) {
         case PassphraseResult::kRead: break;
         case PassphraseResult::kRefused: Complain(error); return kExitRefused;
         case PassphraseResult::kInterrupted: ReportStop(options.files, 0); return StoppedStatus();
     }
-    if (!FilesUsable(options.files, options.mode)) return kExitRefused;
+    if (!FilesUsable(options, &claims)) return kExitRefused;
+    if (!PassphraseFitsJob(options, passphrase.View())) return kExitRefused;
+    if (!ContentFitsJob(options, passphrase.View())) return kExitRefused;
 
     ProgressBar progress(stderr, !options.quiet && IsTerminal(stderr));
-    FileJobRunner runner(options.mode, progress);
+    FileJobRunner runner(Mode(options), progress);
     const std::vector<std::string>& files = options.files;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (StopSignal() != 0) {
             ReportStop(files, i);
             return StoppedStatus();
         }
+        claims.Release(i);
         const JobResult result = runner.Run(files[i], Label(files, i), passphrase, i + 1 == files.size());
         const std::string text = JobResultText(result, files[i]);
         if (!text.empty()) Complain(files[i] + ": " + OneLine(text));

@@ -1,39 +1,92 @@
 #include "cli/file_checks.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <utility>
 
+#include "job/file_claim.h"
+#include "job/file_io.h"
 #include "job/journal.h"
 
 namespace arkseal {
 
-bool CheckFiles(const std::vector<std::string>& files, JobMode mode, std::vector<std::string>* errors) {
+namespace {
+
+// Why a file could not be opened for update. A directory or a socket
+// cannot be opened at all; saying what it is tells more than the errno.
+std::string OpenRefusal(const std::string& file, int error) {
+    struct stat status {};
+    if (stat(file.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        FileClaim claim;
+        claim.result = FileClaim::kNotRegular;
+        claim.kind = FileKind(status.st_mode);
+        return claim.Refusal();
+    }
+    return std::string("Could not open file to encrypt. (") + std::strerror(error) + ")";
+}
+
+// The file's unfinished job must be resumed before anything else is done
+// to it, and only a file with one can be resumed.
+void CheckUnfinishedJob(const std::string& file, const struct stat& status, bool resume,
+                        std::vector<std::string>* errors) {
+    const bool unfinished = Journal::Find(WorkerFileIo(), file, status.st_dev, status.st_ino).has_value();
+    if (resume && !unfinished) {
+        errors->push_back(file + ": there is no unfinished job on this file");
+    } else if (!resume && unfinished) {
+        errors->push_back(file + ": the file has an unfinished job; finish it first with 'arkseal-cli resume " + file +
+                          "' and the same passphrase");
+    }
+}
+
+}  // namespace
+
+void ClaimedFiles::Release(std::size_t index) {
+    if (index >= fds_.size() || fds_[index] < 0) return;
+    close(fds_[index]);
+    fds_[index] = -1;
+}
+
+void ClaimedFiles::ReleaseAll() {
+    for (std::size_t i = 0; i < fds_.size(); ++i) Release(i);
+    fds_.clear();
+}
+
+bool CheckFiles(const std::vector<std::string>& files, bool resume, std::vector<std::string>* errors,
+                ClaimedFiles* claims) {
+    claims->ReleaseAll();
     std::map<std::pair<dev_t, ino_t>, const std::string*> seen;
     for (const std::string& file : files) {
-        // The same test-open for update as the desktop program's, closed at once.
-        std::FILE* stream = std::fopen(file.c_str(), "r+b");
-        if (stream == nullptr) {
-            errors->push_back(file + ": Could not open file to encrypt. (" + std::strerror(errno) + ")");
+        // Non-blocking: opening a FIFO or a device must not wait for a peer.
+        const int fd = open(file.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            errors->push_back(file + ": " + OpenRefusal(file, errno));
+            claims->Add(-1);
             continue;
         }
         struct stat status {};
-        const bool known = fstat(fileno(stream), &status) == 0;
-        std::fclose(stream);
-        if (!known) continue;
-        const auto [where, fresh] = seen.emplace(std::make_pair(status.st_dev, status.st_ino), &file);
-        if (!fresh) errors->push_back(file + ": the same file as " + *where->second + "; name each file once");
-        const bool unfinished = Journal::Find(WorkerFileIo(), file, status.st_dev, status.st_ino).has_value();
-        if (mode == JobMode::kResume && !unfinished) {
-            errors->push_back(file + ": there is no unfinished job on this file");
-        } else if (mode != JobMode::kResume && unfinished) {
-            errors->push_back(file + ": the file has an unfinished job; finish it first with 'arkseal-cli resume " +
-                              file + "' and the same passphrase");
+        if (fstat(fd, &status) == 0) {
+            const auto [where, fresh] = seen.emplace(std::make_pair(status.st_dev, status.st_ino), &file);
+            if (!fresh) {
+                errors->push_back(file + ": the same file as " + *where->second + "; name each file once");
+                close(fd);
+                claims->Add(-1);
+                continue;
+            }
         }
+        const FileClaim claim = ClaimForJob(fd);
+        if (claim.result != FileClaim::kClaimed) {
+            errors->push_back(file + ": " + claim.Refusal());
+            close(fd);
+            claims->Add(-1);
+            continue;
+        }
+        CheckUnfinishedJob(file, status, resume, errors);
+        claims->Add(fd);
     }
     return errors->empty();
 }

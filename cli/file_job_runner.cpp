@@ -11,6 +11,7 @@
 #include "cli/progress_bar.h"
 #include "cli/stop_signals.h"
 #include "job/transform_file_thread.h"
+#include "ui/message_box.h"
 #include "ui/worker_thread.h"
 
 namespace arkseal {
@@ -48,7 +49,7 @@ bool JobWindow::Post(unsigned message, WPARAM, LPARAM) {
     return true;
 }
 
-void JobWindow::ShowMessageBox(const std::string&, const std::string&) {}
+int JobWindow::ShowMessageBox(const std::string&, const std::string&, unsigned type) { return DefaultAnswer(type); }
 
 void JobWindow::WaitForPost(int milliseconds) {
     std::unique_lock lock(lock_);

@@ -23,7 +23,7 @@ class JobWindow : public Window {
 public:
     bool Post(unsigned message, WPARAM wParam, LPARAM lParam) override;
     // The worker's box: its text is built again from the job's result.
-    void ShowMessageBox(const std::string& caption, const std::string& text) override;
+    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
 
     // Waits for the next post, at most the given milliseconds.
     void WaitForPost(int milliseconds);

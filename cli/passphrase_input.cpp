@@ -10,6 +10,7 @@
 
 #include "cli/stop_signals.h"
 #include "crypto/wipe.h"
+#include "job/secret_memory.h"
 
 namespace arkseal {
 
@@ -30,11 +31,18 @@ bool WaitForInput(int fd) {
     }
 }
 
-// Reads up to a newline or the end of the input. *tooLong is set when the
-// line does not fit; the rest of it is still consumed.
-LineEnd ReadLine(int fd, Passphrase* passphrase, bool* tooLong, bool* gotAny) {
-    *tooLong = false;
-    *gotAny = false;
+// What was wrong with a line that was read whole.
+struct LineFaults {
+    bool gotAny = false;
+    bool tooLong = false;
+    bool hasNul = false;
+};
+
+// Reads up to a newline or the end of the input. faults->tooLong is set when
+// the line does not fit, hasNul when it holds a NUL byte; the rest of it is
+// still consumed.
+LineEnd ReadLine(int fd, Passphrase* passphrase, LineFaults* faults) {
+    *faults = LineFaults();
     for (;;) {
         if (!WaitForInput(fd)) return LineEnd::kInterrupted;
         char c = 0;
@@ -42,28 +50,32 @@ LineEnd ReadLine(int fd, Passphrase* passphrase, bool* tooLong, bool* gotAny) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return LineEnd::kError;
         if (n == 0) return LineEnd::kEndOfInput;
-        *gotAny = true;
+        faults->gotAny = true;
         if (c == '\n') return LineEnd::kNewline;
-        if (!passphrase->Append(c)) *tooLong = true;
+        if (c == '\0') faults->hasNul = true;
+        if (!passphrase->Append(c)) faults->tooLong = true;
         c = 0;
     }
 }
 
 PassphraseResult ReadFirstLine(int fd, const std::string& source, Passphrase* passphrase, std::string* error) {
-    bool tooLong = false;
-    bool gotAny = false;
-    const LineEnd end = ReadLine(fd, passphrase, &tooLong, &gotAny);
+    LineFaults faults;
+    const LineEnd end = ReadLine(fd, passphrase, &faults);
     if (end == LineEnd::kInterrupted) return PassphraseResult::kInterrupted;
     if (end == LineEnd::kError) {
         *error = "cannot read the passphrase from " + source + ": " + std::strerror(errno);
         return PassphraseResult::kRefused;
     }
-    if (!gotAny) {
+    if (!faults.gotAny) {
         *error = "no passphrase in " + source + " (it is empty)";
         return PassphraseResult::kRefused;
     }
-    if (tooLong) {
+    if (faults.tooLong) {
         *error = "the passphrase in " + source + " is longer than " + std::to_string(kMaxPassphrase) + " bytes";
+        return PassphraseResult::kRefused;
+    }
+    if (faults.hasNul) {
+        *error = "the passphrase in " + source + " contains a NUL byte, which a passphrase cannot hold";
         return PassphraseResult::kRefused;
     }
     return PassphraseResult::kRead;
@@ -104,30 +116,40 @@ private:
 };
 
 PassphraseResult AskOnce(int tty, const char* prompt, Passphrase* passphrase, std::string* error) {
-    bool tooLong = false;
-    bool gotAny = false;
+    LineFaults faults;
     LineEnd end;
     {
         // Echo goes off before the prompt appears, so that nothing typed
         // in answer to it is shown.
         EchoOff echoOff(tty);
         WriteText(tty, prompt);
-        end = ReadLine(tty, passphrase, &tooLong, &gotAny);
+        end = ReadLine(tty, passphrase, &faults);
     }
     if (end != LineEnd::kNewline) WriteText(tty, "\n");
     if (end == LineEnd::kInterrupted) return PassphraseResult::kInterrupted;
-    if (end == LineEnd::kError || !gotAny) {
+    if (end == LineEnd::kError || !faults.gotAny) {
         *error = "no passphrase was typed";
         return PassphraseResult::kRefused;
     }
-    if (tooLong) {
+    if (faults.tooLong) {
         *error = "the passphrase is longer than " + std::to_string(kMaxPassphrase) + " bytes";
+        return PassphraseResult::kRefused;
+    }
+    if (faults.hasNul) {
+        *error = "the passphrase contains a NUL byte, which a passphrase cannot hold";
         return PassphraseResult::kRefused;
     }
     return PassphraseResult::kRead;
 }
 
 }  // namespace
+
+Passphrase::Passphrase() : text_(static_cast<char*>(AllocateSecret(kMaxPassphrase))) {}
+
+Passphrase::~Passphrase() {
+    Clear();
+    FreeSecret(text_, kMaxPassphrase);
+}
 
 bool Passphrase::Append(char c) {
     if (length_ == kMaxPassphrase) return false;
@@ -136,7 +158,7 @@ bool Passphrase::Append(char c) {
 }
 
 void Passphrase::Clear() {
-    SecureWipe(text_, sizeof text_);
+    SecureWipe(text_, kMaxPassphrase);
     length_ = 0;
 }
 

@@ -1,6 +1,8 @@
 // Getting the passphrase: asked twice on the terminal with echo off, or read
 // from a file descriptor or a file (the first line, without its newline).
-// The text lives only in a Passphrase, which wipes itself.
+// The text lives only in a Passphrase, on secret pages, which it wipes. A
+// passphrase may hold any byte but NUL: the job takes it NUL-terminated, so
+// one would cut it short without a word.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +17,8 @@ inline constexpr std::size_t kMaxPassphrase = 256;
 
 class Passphrase {
 public:
-    Passphrase() = default;
-    ~Passphrase() { Clear(); }
+    Passphrase();
+    ~Passphrase();
     Passphrase(const Passphrase&) = delete;
     Passphrase& operator=(const Passphrase&) = delete;
 
@@ -27,7 +29,7 @@ public:
     void Clear();
 
 private:
-    char text_[kMaxPassphrase] = {};
+    char* const text_;  // kMaxPassphrase bytes
     std::size_t length_ = 0;
 };
 
@@ -36,7 +38,8 @@ enum class PassphraseResult { kRead, kRefused, kInterrupted };
 // Reads the first line of fd up to, not including, its newline, one byte at
 // a time so that nothing after it is consumed. An input without a single
 // byte is refused: a script's empty or missing secret must not silently
-// become the empty passphrase (an empty line gives it on purpose).
+// become the empty passphrase (an empty line gives it on purpose). So is a
+// line with a NUL byte.
 PassphraseResult ReadPassphraseFromFd(int fd, const std::string& source, Passphrase* passphrase, std::string* error);
 PassphraseResult ReadPassphraseFromFile(const std::string& path, Passphrase* passphrase, std::string* error);
 

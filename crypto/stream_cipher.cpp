@@ -7,19 +7,15 @@
 namespace arkseal {
 namespace {
 
-constexpr std::size_t kBufferSize = 33;
 constexpr std::int32_t kKeyLength = 32;
 
 }  // namespace
 
-StreamCipher::StreamCipher()
-    : context_{}, keyBuffer_(new std::uint8_t[kBufferSize]), ivBuffer_(new std::uint8_t[kBufferSize]) {}
+StreamCipher::StreamCipher() : context_{} {}
 
 StreamCipher::~StreamCipher() {
     if (contextReady_) AesEnd(context_);
-    SecureWipe(keyBuffer_, kBufferSize);
-    delete[] keyBuffer_;
-    delete[] ivBuffer_;
+    SecureWipe(keyBuffer_, sizeof keyBuffer_);
 }
 
 void StreamCipher::SetKey(const std::uint8_t* key) {

@@ -48,8 +48,10 @@ private:
     bool contextReady_ = false;
     bool keySet_ = false;
     AesContext context_;
-    std::uint8_t* keyBuffer_;  // 33 bytes, 0..31 used
-    std::uint8_t* ivBuffer_;   // 33 bytes, 0..31 written, 0..15 reach the register
+    // Held in the object itself, so that an owner who places the object on
+    // protected memory protects the whole key with it.
+    std::uint8_t keyBuffer_[33] = {};  // 0..31 used
+    std::uint8_t ivBuffer_[33] = {};   // 0..31 written, 0..15 reach the register
 };
 
 }  // namespace arkseal

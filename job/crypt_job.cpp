@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "crypto/wipe.h"
+#include "job/secret_memory.h"
 
 namespace arkseal {
 
@@ -19,19 +20,23 @@ bool CopyText(std::string_view text, char* buffer, std::size_t maxLength) {
 
 CryptJob::CryptJob(std::size_t maxFileName, std::size_t maxPassphrase)
     : fileName(new char[maxFileName + 1]()),
-      passphrase(new char[maxPassphrase + 1]()),
+      passphrase(static_cast<char*>(AllocateSecret(maxPassphrase + 1))),
       maxFileName(maxFileName),
       maxPassphrase(maxPassphrase) {}
 
 CryptJob::~CryptJob() {
-    ClearPassphrase();
     delete[] fileName;
-    delete[] passphrase;
+    FreeSecret(passphrase, maxPassphrase + 1);
 }
 
 bool CryptJob::SetFileName(std::string_view text) { return CopyText(text, fileName, maxFileName); }
 
-bool CryptJob::SetPassphrase(std::string_view text) { return CopyText(text, passphrase, maxPassphrase); }
+// The text is NUL-terminated for the worker: a NUL inside it would silently
+// cut the passphrase short there.
+bool CryptJob::SetPassphrase(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) return false;
+    return CopyText(text, passphrase, maxPassphrase);
+}
 
 void CryptJob::ClearPassphrase() { SecureWipe(passphrase, maxPassphrase + 1); }
 

@@ -35,7 +35,9 @@ public:
 
     // Copy 8-bit text into fileName / passphrase, terminated. Text longer
     // than the buffer is refused (false, buffer unchanged), never cut
-    // short: a shortened path can name another existing file.
+    // short: a shortened path can name another existing file; so is a
+    // passphrase with a NUL byte in it. The passphrase buffer lies on
+    // secret pages (job/secret_memory.h).
     bool SetFileName(std::string_view text);
     bool SetPassphrase(std::string_view text);
     // Overwrites the whole passphrase buffer with zeros.

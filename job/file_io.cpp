@@ -41,6 +41,8 @@ int FileIo::Close(int fd) { return ::close(fd); }
 
 int FileIo::Unlink(const char* path) { return ::unlink(path); }
 
+FileClaim FileIo::Claim(int fd) { return ClaimForJob(fd); }
+
 FileIo& WorkerFileIo() {
     FileIo* io = installed.load();
     return io != nullptr ? *io : systemFileIo;

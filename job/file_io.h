@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <string>
 
+#include "job/file_claim.h"
+
 namespace arkseal {
 
 class FileIo {
@@ -33,6 +35,8 @@ public:
     virtual int StartWriteback(int fd, off_t offset, off_t length);
     virtual int Close(int fd);
     virtual int Unlink(const char* path);
+    // ClaimForJob (job/file_claim.h): a regular file, locked for the job.
+    virtual FileClaim Claim(int fd);
 };
 
 // The FileIo the job uses.

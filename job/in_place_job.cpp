@@ -60,9 +60,15 @@ JobResult InPlaceJob::Run(const std::string& path, JobMode mode, const std::uint
     fd_ = io_.Open(path.c_str(), O_RDWR, 0);
     if (fd_ < 0) return Refuse(JobStep::kOpen);
     struct stat status {};
+    // Only a regular file, held against other jobs until it is closed; the
+    // journal is looked at only once the file is held.
+    const FileClaim claim = io_.Claim(fd_);
+    if (claim.result != FileClaim::kClaimed) {
+        JobResult refused = Refuse(JobStep::kClaim);
+        refused.claim = claim;
+        return refused;
+    }
     if (io_.Fstat(fd_, &status) != 0) return Fail(JobStep::kMeasure);
-    // A device or FIFO has no length to hold the job to.
-    if (!S_ISREG(status.st_mode)) return Refuse(JobStep::kNotRegular);
     device_ = status.st_dev;
     inode_ = status.st_ino;
     length_ = status.st_size;
@@ -90,12 +96,12 @@ JobResult InPlaceJob::Begin(bool encrypt, const std::uint8_t key[64]) {
     header.startedAt = static_cast<std::int64_t>(std::time(nullptr));
     header.name = BaseName(path_);
     if (!FillRandom(header.salt, sizeof header.salt)) return Fail(JobStep::kJournal);
-    secrets_.emplace(key, header.salt, header.rounds);
-    std::memcpy(header.check, secrets_->Check(), sizeof header.check);
+    secrets_->emplace(key, header.salt, header.rounds);
+    std::memcpy(header.check, (*secrets_)->Check(), sizeof header.check);
     if (!journal_.Create(path_, header))
         return errno == EEXIST ? Result(JobStep::kUnfinished) : Fail(JobStep::kJournal);
     haveJournal_ = true;
-    cipher_.SetKey(key);
+    cipher_->SetKey(key);
     observer_.Started(length_, 0);
     return Windows();
 }
@@ -117,8 +123,8 @@ JobResult InPlaceJob::Resume(const std::uint8_t key[64]) {
     encrypt_ = header.encrypt;
     haveJournal_ = true;
     touched_ = true;
-    secrets_.emplace(key, header.salt, header.rounds);
-    if (std::memcmp(secrets_->Check(), header.check, sizeof header.check) != 0) {
+    secrets_->emplace(key, header.salt, header.rounds);
+    if (std::memcmp((*secrets_)->Check(), header.check, sizeof header.check) != 0) {
         return Refuse(JobStep::kWrongPassphrase);
     }
     const JournalRecord& record = journal_.Current();
@@ -130,10 +136,10 @@ JobResult InPlaceJob::Resume(const std::uint8_t key[64]) {
     length_ = header.length;
     tuning_.windowBytes = header.windowBytes;
     sequence_ = record.sequence;
-    cipher_.SetKey(key);
+    cipher_->SetKey(key);
     std::uint8_t reg[16];
-    secrets_->SealRegister(record.sequence, record.sealedRegister, reg);
-    cipher_.SetRegister(reg);
+    (*secrets_)->SealRegister(record.sequence, record.sealedRegister, reg);
+    cipher_->SetRegister(reg);
     SecureWipe(reg, sizeof reg);
     observer_.Started(length_, position_);
     JobResult redone = RedoWindow();
@@ -181,16 +187,16 @@ std::optional<std::size_t> InPlaceJob::NewBytesIn(std::uint8_t* sector, std::siz
     std::uint8_t start[16];
     std::uint8_t end[16];
     std::uint8_t copy[kSectorBytes];
-    cipher_.GetRegister(start);
+    cipher_->GetRegister(start);
     std::optional<std::size_t> found;
     for (std::size_t step = 0; step <= size && !found; ++step) {
         const std::size_t split = step == 0 ? size : step - 1;
-        cipher_.SetRegister(start);
+        cipher_->SetRegister(start);
         std::memcpy(copy, sector, size);
         Backward(copy, split);
         Forward(copy + split, size - split);
-        cipher_.GetRegister(end);
-        if (secrets_->Tag(end) == tag) {
+        cipher_->GetRegister(end);
+        if ((*secrets_)->Tag(end) == tag) {
             found = split;
             std::memcpy(sector + split, copy + split, size - split);
         }
@@ -208,7 +214,7 @@ JobResult InPlaceJob::Windows() {
     for (; position_ < length_; windowBytes = std::min(2 * windowBytes, tuning_.windowBytes)) {
         const std::int64_t begin = position_;
         const std::int64_t end = std::min(length_, begin + windowBytes);
-        cipher_.GetRegister(registerAtWindow_);
+        cipher_->GetRegister(registerAtWindow_);
         JobResult result = TransformWindow(begin, end);
         if (result.step != JobStep::kDone) return result;
         result = WriteWindow(begin, end);
@@ -225,7 +231,7 @@ JobResult InPlaceJob::TransformWindow(std::int64_t begin, std::int64_t end) {
     for (std::int64_t chunk = begin; chunk < end;) {
         const std::int64_t chunkEnd = ChunkEnd(chunk, end);
         if (observer_.StopRequested()) {
-            cipher_.SetRegister(registerAtWindow_);
+            cipher_->SetRegister(registerAtWindow_);
             return Stop();
         }
         std::uint8_t* data = window_.data() + (chunk - begin);
@@ -236,8 +242,8 @@ JobResult InPlaceJob::TransformWindow(std::int64_t begin, std::int64_t end) {
         for (std::int64_t at = chunk; at < chunkEnd; at = SectorEnd(at, chunkEnd)) {
             Forward(window_.data() + (at - begin), static_cast<std::size_t>(SectorEnd(at, chunkEnd) - at));
             std::uint8_t reg[16];
-            cipher_.GetRegister(reg);
-            tags_.push_back(secrets_->Tag(reg));
+            cipher_->GetRegister(reg);
+            tags_.push_back((*secrets_)->Tag(reg));
             SecureWipe(reg, sizeof reg);
         }
         chunk = chunkEnd;
@@ -308,7 +314,7 @@ bool InPlaceJob::WriteRecord(std::int64_t committed, std::int64_t windowEnd) {
     record.sequence = ++sequence_;
     record.committed = committed;
     record.windowEnd = windowEnd;
-    secrets_->SealRegister(record.sequence, registerAtWindow_, record.sealedRegister);
+    (*secrets_)->SealRegister(record.sequence, registerAtWindow_, record.sealedRegister);
     record.tags = tags_;
     return journal_.Write(record);
 }
@@ -316,9 +322,9 @@ bool InPlaceJob::WriteRecord(std::int64_t committed, std::int64_t windowEnd) {
 void InPlaceJob::Forward(std::uint8_t* data, std::size_t size) {
     const auto n = static_cast<std::ptrdiff_t>(size);
     if (encrypt_) {
-        cipher_.EncryptRun(data, n);
+        cipher_->EncryptRun(data, n);
     } else {
-        cipher_.DecryptRun(data, n);
+        cipher_->DecryptRun(data, n);
     }
 }
 
@@ -328,9 +334,9 @@ void InPlaceJob::Forward(std::uint8_t* data, std::size_t size) {
 void InPlaceJob::Backward(std::uint8_t* data, std::size_t size) {
     const auto n = static_cast<std::ptrdiff_t>(size);
     if (encrypt_) {
-        cipher_.DecryptRun(data, n);
+        cipher_->DecryptRun(data, n);
     } else {
-        cipher_.EncryptRun(data, n);
+        cipher_->EncryptRun(data, n);
     }
 }
 

@@ -31,6 +31,7 @@
 #include "job/job_result.h"
 #include "job/journal.h"
 #include "job/journal_secrets.h"
+#include "job/secret_memory.h"
 
 namespace arkseal {
 
@@ -97,8 +98,8 @@ private:
     std::uint64_t inode_ = 0;
     std::int64_t length_ = 0;
     bool encrypt_ = true;
-    StreamCipher cipher_;
-    std::optional<JournalSecrets> secrets_;
+    Secret<StreamCipher> cipher_;
+    Secret<std::optional<JournalSecrets>> secrets_;
     Journal journal_;
     bool haveJournal_ = false;
     bool touched_ = false;  // the file may differ from what the job found: keep the journal

@@ -46,7 +46,7 @@ JobOutcome OutcomeOf(const JobResult& result) {
     switch (result.step) {
         case JobStep::kDone: return JobOutcome::kDone;
         case JobStep::kStopped: return JobOutcome::kStopped;
-        case JobStep::kNotRegular:
+        case JobStep::kClaim:
         case JobStep::kNoJob:
         case JobStep::kNotStarted:
         case JobStep::kUnfinished:
@@ -77,9 +77,7 @@ std::string JobResultText(const JobResult& result, const std::string& file) {
             if (!result.resumable) return "Stopped; the file is unchanged.";
             return "Stopped after " + Bytes(result.processed) + " of " + Bytes(result.length) + " bytes." +
                    Hint(result, file);
-        case JobStep::kNotRegular:
-            return "Only regular files can be encrypted or decrypted; this is a device, a pipe or another special "
-                   "file. Nothing was changed.";
+        case JobStep::kClaim: return result.claim.Refusal() + "\nThe file is unchanged.";
         case JobStep::kNoJob: return "There is no unfinished job on this file.";
         case JobStep::kNotStarted:
             return "The interrupted job had not changed the file yet: it is unchanged. Start the job again.";

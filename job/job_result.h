@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "job/file_claim.h"
+
 namespace arkseal {
 
 enum class JobStep {
@@ -25,7 +27,7 @@ enum class JobStep {
     // A stop request, honoured at a chunk boundary.
     kStopped,
     // Refusals: nothing was changed.
-    kNotRegular,
+    kClaim,  // not a regular file, or held by another job
     kNoJob,
     kNotStarted,
     kUnfinished,
@@ -44,6 +46,7 @@ struct JobResult {
     std::int64_t at = 0;         // kDamaged: the offset of the sector
     bool encrypt = true;         // the job's direction
     bool resumable = false;      // a journal remains: the job can be finished later
+    FileClaim claim;             // kClaim: why the file was not taken
 };
 
 JobOutcome OutcomeOf(const JobResult& result);

@@ -164,6 +164,22 @@ std::string JournalPathInStateFolder(std::uint64_t device, std::uint64_t inode) 
     return folder + "/" + std::to_string(device) + "-" + std::to_string(inode) + ".journal";
 }
 
+std::optional<UnfinishedJob> LookForUnfinishedJob(FileIo& io, const std::string& file) {
+    struct stat status {};
+    if (io.Stat(file.c_str(), &status) != 0) return std::nullopt;
+    const std::optional<std::string> path = Journal::Find(io, file, status.st_dev, status.st_ino);
+    if (!path) return std::nullopt;
+    UnfinishedJob job;
+    Journal journal(io);
+    if (journal.Open(*path) == Journal::OpenResult::kOpened) {
+        job.encrypt = journal.Header().encrypt;
+        job.done = journal.Current().committed;
+        job.length = journal.Header().length;
+        job.startedAt = journal.Header().startedAt;
+    }
+    return job;
+}
+
 Journal::~Journal() {
     if (fd_ >= 0) io_.Close(fd_);
 }

@@ -62,6 +62,18 @@ std::int64_t SectorCount(std::int64_t begin, std::int64_t end);
 std::string JournalPathBeside(const std::string& file);
 std::string JournalPathInStateFolder(std::uint64_t device, std::uint64_t inode);
 
+// What the user is told of an unfinished job before finishing it.
+struct UnfinishedJob {
+    bool encrypt = true;
+    std::int64_t done = 0;  // bytes transformed and on disk
+    std::int64_t length = 0;
+    std::int64_t startedAt = 0;  // seconds since 1970; 0 when the journal cannot tell
+};
+
+// The file's unfinished job, read from its journal without the passphrase;
+// nothing when the file has none.
+std::optional<UnfinishedJob> LookForUnfinishedJob(FileIo& io, const std::string& file);
+
 class Journal {
 public:
     explicit Journal(FileIo& io) : io_(io) {}

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "crypto/passphrase_digest.h"
-#include "crypto/wipe.h"
 #include "job/crypt_job.h"
 #include "job/file_io.h"
+#include "job/secret_memory.h"
 #include "ui/message_box.h"
 
 namespace arkseal {
@@ -42,6 +42,12 @@ private:
     CryptJob& job_;
 };
 
+// What the key is made with, kept on secret pages like the key itself.
+struct Keying {
+    PassphraseDigest passphraseDigest;
+    std::uint8_t digest[64] = {};
+};
+
 JobMode ModeOf(const CryptJob& job) {
     if (job.resumeFlag != 0) return JobMode::kResume;
     return job.encryptFlag != 0 ? JobMode::kEncrypt : JobMode::kDecrypt;
@@ -61,19 +67,22 @@ void SetWorkerJobTuning(const JobTuning& replacement) {
 
 unsigned TransformFileThread(void* parameter) {
     CryptJob& job = *static_cast<CryptJob*>(parameter);
-    std::uint8_t key[64];
-    PassphraseDigest().DigestBytes(job.passphrase, static_cast<std::ptrdiff_t>(std::strlen(job.passphrase)), key);
-    job.ClearPassphrase();
     BlockObserver observer(job);
     JobResult result;
     {
+        const KeysHeld keysHeld;  // from before the key is made until it is wiped
+        const Secret<Keying> keying;
+        keying->passphraseDigest.DigestBytes(job.passphrase, static_cast<std::ptrdiff_t>(std::strlen(job.passphrase)),
+                                             keying->digest);
+        job.ClearPassphrase();
         InPlaceJob inPlace(WorkerFileIo(), WorkerJobTuning(), observer);
-        result = inPlace.Run(job.fileName, ModeOf(job), key);
+        result = inPlace.Run(job.fileName, ModeOf(job), keying->digest);
     }
-    SecureWipe(key, sizeof key);
     job.result = result;
+    // A stop was asked for by whoever set stopRequested, who says what
+    // follows; the worker's box would only hold up a quit.
     const std::string text = JobResultText(result, job.fileName);
-    if (!text.empty()) MessageBox(job.owner, text);
+    if (!text.empty() && result.step != JobStep::kStopped) MessageBox(job.owner, text);
     Report(job, result.processed, true);
     return 0;
 }

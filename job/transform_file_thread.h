@@ -13,7 +13,8 @@ namespace arkseal {
 // the block asks. Progress is posted to the owner as WM_JOB_PROGRESS after
 // every chunk; once the job has ended and its file is closed, the result is
 // stored in the block, a message box tells the user what went wrong (or
-// that others appended to the file), and done is set and posted.
+// that others appended to the file; a requested stop gets none), and done
+// is set and posted.
 unsigned TransformFileThread(void* parameter);
 
 // The tuning the worker's jobs use; tests shrink it.

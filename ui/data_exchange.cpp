@@ -1,5 +1,8 @@
 #include "ui/data_exchange.h"
 
+#include <string.h>
+
+#include <QByteArray>
 #include <QLineEdit>
 #include <QValidator>
 
@@ -36,7 +39,11 @@ void ExchangeText(DataExchange& dx, int id, std::string& value, int maxChars) {
     auto* edit = dynamic_cast<QLineEdit*>(ControlOf(dx, id));
     if (edit == nullptr) return;
     if (dx.saveAndValidate) {
-        value = edit->text().toLocal8Bit().toStdString();
+        // Into the string's own buffer, and the 8-bit copy wiped: the text
+        // may be a passphrase.
+        QByteArray bytes = edit->text().toLocal8Bit();
+        value.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        explicit_bzero(bytes.data(), static_cast<std::size_t>(bytes.size()));
     } else {
         if (edit->validator() == nullptr) edit->setValidator(new LengthLimit(maxChars, edit));
         edit->setText(QString::fromLocal8Bit(value));

@@ -8,6 +8,7 @@
 #include "ui/data_exchange.h"
 #include "ui/dialog_window.h"
 #include "ui/icon_images.h"
+#include "ui/message_box.h"
 #include "ui/posted_message_event.h"
 
 namespace arkseal {
@@ -116,15 +117,23 @@ void Dialog::RunOnWindowThread(const std::function<void()>& call) {
     }
 }
 
-void Dialog::ShowMessageBox(const std::string& caption, const std::string& text) {
+// A question's No is also its escape button: Esc answers No.
+int Dialog::ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-        Window::ShowMessageBox(caption, text);
-        return;
+        return Window::ShowMessageBox(caption, text, type);
     }
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text), QMessageBox::Ok,
-                    Widget());
-    box.setObjectName("message_box");
-    box.exec();
+    const bool question = (type & 0xF) == MB_YESNO;
+    const QMessageBox::Icon icon = (type & 0xF0) == MB_ICONWARNING ? QMessageBox::Warning : QMessageBox::NoIcon;
+    QMessageBox box(icon, QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text),
+                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Widget());
+    box.setObjectName(question ? "question_box" : "message_box");
+    if (question) {
+        box.setDefaultButton(DefaultAnswer(type) == IDNO ? QMessageBox::No : QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    }
+    const int pressed = box.exec();
+    if (!question) return IDOK;
+    return pressed == QMessageBox::Yes ? IDYES : IDNO;
 }
 
 const MessageMap* Dialog::GetMessageMap() const {

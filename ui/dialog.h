@@ -59,7 +59,7 @@ public:
     // boxes run on the user-interface thread as QMessageBox.
     bool Post(unsigned message, WPARAM wParam, LPARAM lParam) override;
     void RunOnWindowThread(const std::function<void()>& call) override;
-    void ShowMessageBox(const std::string& caption, const std::string& text) override;
+    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
     QWidget* Widget() const override { return widget_.load(); }
 
 protected:

@@ -25,6 +25,14 @@ inline constexpr unsigned BN_CLICKED = 0;
 
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+// Message box types: the buttons, the icon and the default button.
+inline constexpr unsigned MB_OK = 0x0000;
+inline constexpr unsigned MB_YESNO = 0x0004;
+inline constexpr unsigned MB_ICONWARNING = 0x0030;
+inline constexpr unsigned MB_DEFBUTTON2 = 0x0100;  // the second button (No) is the default
 
 inline constexpr unsigned SC_CLOSE = 0xF060;
 

@@ -18,7 +18,7 @@ int RunApplication(int argc, char** argv) {
     char name[] = "arkseal";
     char* qtArgv[] = {argc > 0 ? argv[0] : name, nullptr};
     QApplication qt(qtArgc, qtArgv);
-    QGuiApplication::setDesktopFileName("arkseal");
+    QGuiApplication::setDesktopFileName(ARKSEAL_DESKTOP_FILE_NAME);
 
     TerminationSignals endRequests([application] { PostMessage(application->m_pMainWnd, WM_ENDSESSION, 0, 0); });
     if (application->InitInstance()) QApplication::exec();

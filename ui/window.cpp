@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "ui/message_box.h"
+
 namespace arkseal {
 
 LRESULT Window::SendMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
@@ -22,8 +24,9 @@ bool Window::Post(unsigned, WPARAM, LPARAM) { return false; }
 
 void Window::RunOnWindowThread(const std::function<void()>& call) { call(); }
 
-void Window::ShowMessageBox(const std::string& caption, const std::string& text) {
+int Window::ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return DefaultAnswer(type);
 }
 
 QWidget* Window::Widget() const { return nullptr; }

@@ -40,9 +40,10 @@ public:
     // runs it on the calling thread.
     virtual void RunOnWindowThread(const std::function<void()>& call);
 
-    // Shows a message box owned by the window, on the window's thread. This
-    // base writes "caption: text" to standard error.
-    virtual void ShowMessageBox(const std::string& caption, const std::string& text);
+    // Shows a message box of the type (see MessageBox) owned by the window,
+    // on the window's thread, and returns the answer. This base writes
+    // "caption: text" to standard error and takes the default answer.
+    virtual int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type);
 
     // The Qt widget behind the window; null while it does not exist, and
     // always for a window that is not on screen.

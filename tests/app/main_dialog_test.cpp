@@ -26,6 +26,8 @@
 #include "app/arkseal.h"
 #include "app/resource_ids.h"
 #include "job/file_io.h"
+#include "job/journal.h"
+#include "job/transform_file_thread.h"
 #include "tests/app/qt_test_environment.h"
 #include "tests/job/reference_file_cipher.h"
 #include "tests/job/temp_files.h"
@@ -55,11 +57,18 @@ const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new test::
 class MainDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetMessageBoxPresenter([this](Window* owner, const std::string& caption, const std::string& text) {
-            EXPECT_EQ(owner, &dlg_);
-            EXPECT_EQ(caption, "Arkseal");
-            messages_.push_back(text);
-        });
+        SetMessageBoxPresenter(
+            [this](Window* owner, const std::string& caption, const std::string& text, unsigned type) {
+                EXPECT_EQ(owner, &dlg_);
+                EXPECT_EQ(caption, "Arkseal");
+                if (type == MB_OK) {
+                    messages_.push_back(text);
+                    return IDOK;
+                }
+                EXPECT_EQ(type, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+                questions_.push_back(text);
+                return answer_;
+            });
         theApp.m_pMainWnd = &dlg_;
         ASSERT_TRUE(dlg_.Create());
         window_ = dlg_.Widget();
@@ -90,7 +99,9 @@ protected:
     test::TempDir dir_;
     CArksealDlg dlg_;
     QWidget* window_ = nullptr;
-    std::vector<std::string> messages_;
+    std::vector<std::string> messages_;   // OK boxes
+    std::vector<std::string> questions_;  // Yes/No boxes, answered with answer_
+    int answer_ = IDYES;
 };
 
 TEST_F(MainDialogTest, IsBuiltFromItsTemplateWithEncryptFirstInTabOrder) {
@@ -139,6 +150,8 @@ TEST_F(MainDialogTest, ChecksTheFileBeforeThePassphrasesAndStaysIdle) {
         {existing, "Secret", "secret", "IDC_ENCRYPT", CArksealDlg::kMismatch},
         {existing, "secret", "", "IDC_DECRYPT", CArksealDlg::kMismatch},
         {existing, Repeat("\xc3\xa4", 200), Repeat("\xc3\xa4", 200), "IDC_ENCRYPT", CArksealDlg::kPassphraseTooLong},
+        {existing, std::string("sec\0ret", 7), std::string("sec\0ret", 7), "IDC_ENCRYPT",
+         CArksealDlg::kPassphraseHasNul},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fileName + " / " + c.passphrase + " / " + c.confirm);
@@ -216,6 +229,10 @@ TEST_F(MainDialogTest, RunsAJobWithTheButtonsDisabledAndTheBarFollowingIt) {
     Fill(path, "Tr0ub4dor", "Tr0ub4dor");
     Button("IDC_ENCRYPT")->click();
     EXPECT_TRUE(messages_.empty());
+    // The job has its copy of the passphrase; the dialog keeps none.
+    EXPECT_EQ(Edit("IDC_PASSPHRASE")->text(), "");
+    EXPECT_EQ(Edit("IDC_PASSPHRASE2")->text(), "");
+    EXPECT_EQ(Edit("IDC_FILENAME")->text().toStdString(), path);
     EXPECT_FALSE(Button("IDC_ENCRYPT")->isEnabled());
     EXPECT_FALSE(Button("IDC_DECRYPT")->isEnabled());
     EXPECT_TRUE(Button("IDC_BROWSE")->isEnabled());
@@ -226,6 +243,7 @@ TEST_F(MainDialogTest, RunsAJobWithTheButtonsDisabledAndTheBarFollowingIt) {
     EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "Tr0ub4dor", true));
 
     // At once a second job on the same file: it must not overlap the first.
+    Fill(path, "Tr0ub4dor", "Tr0ub4dor");
     Button("IDC_DECRYPT")->click();
     EXPECT_FALSE(Button("IDC_ENCRYPT")->isEnabled());
     ASSERT_TRUE(WaitForIdle());
@@ -383,26 +401,170 @@ TEST_F(MainDialogTest, TheSystemMenuOpensTheAboutBox) {
     EXPECT_TRUE(window_->isVisible());
 }
 
-// Quit, Esc and the close box are refused while a job runs; a termination
-// signal lets the job finish and then ends the dialog.
-TEST_F(MainDialogTest, QuittingWaitsForTheRunningJob) {
+// Finishes the job that a stop left unfinished, as the dialog would.
+// False when there was none.
+bool FinishUnfinishedJob(const std::string& path, const std::string& passphrase) {
+    if (!LookForUnfinishedJob(WorkerFileIo(), path)) return false;
+    CryptJob job(256, 256);
+    Window owner;
+    EXPECT_TRUE(job.SetFileName(path) && job.SetPassphrase(passphrase));
+    job.owner = &owner;
+    job.resumeFlag = 1;
+    WaitForThread(BeginThread(TransformFileThread, &job));
+    EXPECT_EQ(job.result.step, JobStep::kDone);
+    return true;
+}
+
+// Quit, Esc and the close box during a job ask whether to stop it; No goes
+// on. A termination signal stops the job at its next chunk and quits. A
+// stopped job is finishable.
+TEST_F(MainDialogTest, QuittingDuringAJobAsksAndStopsItFinishably) {
     const std::string path = dir_.File("long.bin");
-    const Bytes plain = PatternBytes(4 * 262144);
+    const Bytes plain = PatternBytes(16 * 262144);
     WriteFile(path, plain);
     TerminationSignals endRequests([this] { PostMessage(&dlg_, WM_ENDSESSION, 0, 0); });
 
     Fill(path, "p", "p");
+    answer_ = IDNO;
     Button("IDC_ENCRYPT")->click();
     Button("IDCANCEL")->click();
     QTest::keyClick(window_, Qt::Key_Escape);
     window_->close();
-    EXPECT_EQ(messages_, std::vector<std::string>(3, CArksealDlg::kStillProcessing));
+    EXPECT_EQ(questions_, std::vector<std::string>(3, CArksealDlg::kStopNow));
     EXPECT_TRUE(window_->isVisible());
 
     std::raise(SIGTERM);
     ASSERT_TRUE(RunUntil([this] { return !window_->isVisible(); }));
     EXPECT_TRUE(Idle());
-    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "p", true));
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    // Stopped before its first write the file is as it was; once written, it
+    // is finished exactly.
+    if (FinishUnfinishedJob(path, "p") || ReadFile(path) != plain) {
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "p", true));
+    }
+}
+
+TEST_F(MainDialogTest, QuitDuringAJobStopsItWhenTheAnswerIsYes) {
+    const std::string path = dir_.File("long.bin");
+    const Bytes plain = PatternBytes(16 * 262144, 3);
+    WriteFile(path, plain);
+    Fill(path, "p", "p");
+    Button("IDC_ENCRYPT")->click();
+    answer_ = IDYES;
+    Button("IDCANCEL")->click();
+    ASSERT_TRUE(RunUntil([this] { return !window_->isVisible(); }));
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    // Stopped before its first write the file is as it was; once written, it
+    // is finished exactly.
+    if (FinishUnfinishedJob(path, "p") || ReadFile(path) != plain) {
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "p", true));
+    }
+}
+
+// Stops the job after its first chunk of data is written (the journal's
+// header and first record come before it).
+class StopAfterFirstChunk : public FileIo {
+public:
+    ssize_t Pwrite(int fd, const void* buffer, std::size_t size, off_t offset) override {
+        const ssize_t n = FileIo::Pwrite(fd, buffer, size, offset);
+        if (++writes_ == 3) theJob.stopRequested = true;
+        return n;
+    }
+
+private:
+    int writes_ = 0;
+};
+
+// Encrypt or Decrypt on a file with an unfinished job asks to finish it,
+// saying which job and how far it got; No starts nothing, a wrong
+// passphrase is refused, and Yes with the right one finishes it in the
+// job's own direction.
+TEST_F(MainDialogTest, AnUnfinishedJobIsFinishedWithItsPassphraseWhenTheUserSaysSo) {
+    const std::string path = dir_.File("half.bin");
+    const Bytes plain = PatternBytes(4 * 262144, 5);
+    WriteFile(path, plain);
+    StopAfterFirstChunk stopper;
+    SetWorkerFileIo(&stopper);
+    Fill(path, "right", "right");
+    Button("IDC_ENCRYPT")->click();
+    ASSERT_TRUE(WaitForIdle());
+    SetWorkerFileIo(nullptr);
+    ASSERT_TRUE(LookForUnfinishedJob(WorkerFileIo(), path));
+    const Bytes half = ReadFile(path);
+    const Bytes cipher = ReferenceFileCipher(plain, "right", true);
+    const auto firstChange = std::mismatch(half.begin(), half.end(), cipher.begin()).first - half.begin();
+    EXPECT_EQ(firstChange, 262144);
+
+    answer_ = IDNO;
+    Fill(path, "right", "right");
+    Button("IDC_DECRYPT")->click();
+    ASSERT_EQ(questions_.size(), 1u);
+    EXPECT_EQ(questions_[0].rfind("This file has an unfinished encryption, started ", 0), 0u) << questions_[0];
+    EXPECT_NE(questions_[0].find(", stopped after 262144 of 1048576 bytes (25%). Finish it now"), std::string::npos)
+        << questions_[0];
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(ReadFile(path), half);
+
+    answer_ = IDYES;
+    messages_.clear();
+    Fill(path, "wrong", "wrong");
+    Button("IDC_DECRYPT")->click();
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(messages_, std::vector<std::string>{
+                             "This is not the passphrase the unfinished job was started with. Nothing was changed."});
+    EXPECT_EQ(ReadFile(path), half);
+
+    messages_.clear();
+    Fill(path, "right", "right");
+    Button("IDC_DECRYPT")->click();
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "right", true));
+    EXPECT_FALSE(LookForUnfinishedJob(WorkerFileIo(), path));
+}
+
+// The real box: No is the default and the escape button, so Enter and Esc
+// both answer No; only Yes says yes.
+TEST_F(MainDialogTest, AQuestionAnswersNoToEnterAndEscape) {
+    SetMessageBoxPresenter(nullptr);
+    struct Case {
+        Qt::Key key;
+        bool tabToYes;
+        int answer;
+    };
+    const Case cases[] = {
+        {Qt::Key_Return, false, IDNO},
+        {Qt::Key_Escape, false, IDNO},
+        {Qt::Key_Space, true, IDYES},  // Space on the Yes button
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->objectName(), "question_box");
+            EXPECT_EQ(box->windowTitle(), "Arkseal");
+            QWidget* target = box;
+            if (c.tabToYes) {
+                for (QPushButton* button : box->findChildren<QPushButton*>()) {
+                    if (button->text().contains("Yes")) target = button;
+                }
+                ASSERT_NE(target, box);
+            }
+            QTest::keyClick(target, c.key);
+        });
+        EXPECT_EQ(MessageBox(&dlg_, "Go on?", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2), c.answer);
+    }
+}
+
+// A presenter that only records gives every box its default answer.
+TEST_F(MainDialogTest, ARecordingPresenterTakesTheDefaultAnswer) {
+    std::vector<std::string> recorded;
+    SetMessageBoxPresenter([&](Window*, const std::string&, const std::string& text) { recorded.push_back(text); });
+    EXPECT_EQ(MessageBox(&dlg_, "a", MB_OK), IDOK);
+    EXPECT_EQ(MessageBox(&dlg_, "b", MB_YESNO | MB_DEFBUTTON2), IDNO);
+    EXPECT_EQ(MessageBox(&dlg_, "c", MB_YESNO), IDYES);
+    EXPECT_EQ(recorded, (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST_F(MainDialogTest, QuitEndsAnIdleDialog) {

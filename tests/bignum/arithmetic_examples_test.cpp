@@ -8,16 +8,20 @@
 #include "bignum/big_arithmetic.h"
 #include "bignum/conversions.h"
 #include "tests/bignum/gmp_bridge.h"
+#include "tests/bignum/workspace_fixture.h"
 
 namespace arkseal::test {
 namespace {
 
-class ArithmeticExamplesTest : public ::testing::Test {
+class ArithmeticExamplesTest : public GuardedTest {
 protected:
-    void SetUp() override { CreateNumberSystem(640, 0); }
+    void SetUp() override {
+        GuardedTest::SetUp();
+        CreateNumberSystem(640, 0);
+    }
     void TearDown() override {
         EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
-        DestroyNumberSystem();
+        GuardedTest::TearDown();
     }
 };
 

@@ -70,10 +70,12 @@ INSTANTIATE_TEST_SUITE_P(Bases, ConversionDiffTest,
                                            WorkspaceShape{9 * 64, 10, "Decimal64"}, WorkspaceShape{100, 16, "Hex100"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-class ConversionTest : public ::testing::Test {
+class ConversionTest : public GuardedTest {
 protected:
-    void SetUp() override { system_ = CreateNumberSystem(640, 0); }
-    void TearDown() override { DestroyNumberSystem(); }
+    void SetUp() override {
+        GuardedTest::SetUp();
+        system_ = CreateNumberSystem(640, 0);
+    }
     std::string Text(const std::uint32_t* x) {
         char text[512];
         const int count = BigToString(x, text);

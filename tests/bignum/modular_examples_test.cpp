@@ -12,14 +12,17 @@
 #include "bignum/modular_power.h"
 #include "bignum/montgomery.h"
 #include "tests/bignum/gmp_bridge.h"
+#include "tests/bignum/workspace_fixture.h"
 
 namespace arkseal::test {
 namespace {
 
-class ModularExamplesTest : public ::testing::Test {
+class ModularExamplesTest : public GuardedTest {
 protected:
-    void SetUp() override { system_ = CreateNumberSystem(640, 0); }
-    void TearDown() override { DestroyNumberSystem(); }
+    void SetUp() override {
+        GuardedTest::SetUp();
+        system_ = CreateNumberSystem(640, 0);
+    }
 
     void Set(BigNumber x, int v) { BigFromInt(v, x); }
     int ErrorCode() const { return system_->errorCode; }

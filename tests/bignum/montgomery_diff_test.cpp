@@ -27,16 +27,15 @@ std::ostream& operator<<(std::ostream& out, const ModulusCase& c) {
     return out << c.words << (c.base == 0 ? "_words" : "_digits_base") << c.base;
 }
 
-class MontgomeryDiffTest : public ::testing::TestWithParam<ModulusCase> {
+class MontgomeryDiffTest : public GuardedTest, public ::testing::WithParamInterface<ModulusCase> {
 protected:
     void SetUp() override {
+        GuardedTest::SetUp();
         system_ = CreateNumberSystem(640, GetParam().base == 0 ? 0 : 10);
         ASSERT_EQ(system_->errorCode, 0);
         radix_ = system_->base == 0 ? (1ull << 32) : system_->base;
         mpz_ui_pow_ui(r_, radix_, static_cast<unsigned long>(GetParam().words));
     }
-    void TearDown() override { DestroyNumberSystem(); }
-
     int Words() const { return GetParam().words; }
     bool FixedSize() const { return system_->base == 0 && Words() % 16 == 0; }
 
@@ -407,7 +406,9 @@ TEST_P(MontgomeryDiffTest, LucasValuesFollowTheRecurrence) {
 // Every modulus length from 1 to 18 words, so that each fixed limb count of
 // the column kernel and both row kernels meet GMP; residues and unreduced
 // operands below R alike.
-TEST(MontgomeryKernelLengths, EveryLengthAgreesWithGmpAndTheWordByWordReduction) {
+class MontgomeryKernelLengths : public GuardedTest {};
+
+TEST_F(MontgomeryKernelLengths, EveryLengthAgreesWithGmpAndTheWordByWordReduction) {
     CreateNumberSystem(640, 0);
     NumberSystem* s = CurrentNumberSystem();
     std::mt19937_64 rng(97);

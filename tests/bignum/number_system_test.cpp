@@ -16,59 +16,12 @@
 #include "bignum/number_system.h"
 #include "bignum/random_words.h"
 #include "tests/bignum/gmp_bridge.h"
+#include "tests/bignum/workspace_fixture.h"
 
 namespace arkseal::test {
 namespace {
 
-// Records every block NumberAlloc takes and, on release, whether the block
-// still held a non-zero byte.
-struct InspectingAllocator {
-    static std::map<void*, std::size_t>& Live() {
-        static std::map<void*, std::size_t> live;
-        return live;
-    }
-    static int& Acquired() {
-        static int acquired = 0;
-        return acquired;
-    }
-    static std::vector<std::string>& Dirty() {
-        static std::vector<std::string> dirty;
-        return dirty;
-    }
-    static void* Acquire(std::size_t bytes) {
-        void* p = std::calloc(1, bytes);
-        Live()[p] = bytes;
-        ++Acquired();
-        return p;
-    }
-    static void Release(void* p) {
-        const std::size_t bytes = Live()[p];
-        const auto* b = static_cast<const unsigned char*>(p);
-        for (std::size_t i = 0; i < bytes; ++i) {
-            if (b[i] != 0) {
-                Dirty().push_back("block of " + std::to_string(bytes) + " bytes, byte " + std::to_string(i));
-                break;
-            }
-        }
-        Live().erase(p);
-        std::free(p);
-    }
-    static void Install() {
-        Live().clear();
-        Dirty().clear();
-        Acquired() = 0;
-        SetNumberAllocator({Acquire, Release});
-    }
-};
-
-class InspectedWorkspaceTest : public ::testing::Test {
-protected:
-    void SetUp() override { InspectingAllocator::Install(); }
-    void TearDown() override {
-        if (CurrentNumberSystem() != nullptr) DestroyNumberSystem();
-        ResetNumberAllocator();
-    }
-};
+class InspectedWorkspaceTest : public GuardedTest {};
 
 struct CreationCase {
     int digits;
@@ -102,10 +55,10 @@ TEST_F(InspectedWorkspaceTest, CreationDerivesBaseAndCapacity) {
         EXPECT_EQ(s->ioBufferSize, 1024);
         EXPECT_EQ(CurrentNumberSystem(), s);
         // Scratch 0, 5, 6, 7 are double length; 8, 9, 10 the upper halves of 5, 6, 7.
-        EXPECT_EQ(InspectingAllocator::Live()[s->scratch[0]], (2u * c.wordCapacity + 2) * 4);
-        EXPECT_EQ(InspectingAllocator::Live()[s->scratch[1]], (c.wordCapacity + 1u) * 4);
+        EXPECT_EQ(GuardAllocator::Live()[s->scratch[0]], (2u * c.wordCapacity + 2) * 4);
+        EXPECT_EQ(GuardAllocator::Live()[s->scratch[1]], (c.wordCapacity + 1u) * 4);
         for (int i = 5; i <= 7; ++i) {
-            EXPECT_EQ(InspectingAllocator::Live()[s->scratch[i]], (2u * c.wordCapacity + 2) * 4);
+            EXPECT_EQ(GuardAllocator::Live()[s->scratch[i]], (2u * c.wordCapacity + 2) * 4);
             EXPECT_EQ(s->scratch[i + 3], s->scratch[i] + c.wordCapacity + 1);
         }
         for (int i = 11; i <= 18; ++i) EXPECT_NE(s->scratch[i], nullptr);
@@ -113,7 +66,7 @@ TEST_F(InspectedWorkspaceTest, CreationDerivesBaseAndCapacity) {
         DestroyNumberSystem();
         EXPECT_EQ(CurrentNumberSystem(), nullptr);
     }
-    EXPECT_TRUE(InspectingAllocator::Live().empty()) << "blocks left after destruction";
+    EXPECT_TRUE(GuardAllocator::Live().empty()) << "blocks left after destruction";
 }
 
 TEST_F(InspectedWorkspaceTest, RefusedArgumentsLeaveAnInactiveWorkspaceWithoutNumbers) {
@@ -157,15 +110,15 @@ TEST_F(InspectedWorkspaceTest, EveryBlockIsClearedBeforeRelease) {
         ASSERT_EQ(CurrentNumberSystem()->errorCode, 0);
     }
     DestroyNumberSystem();
-    EXPECT_TRUE(InspectingAllocator::Dirty().empty()) << InspectingAllocator::Dirty().front();
-    EXPECT_TRUE(InspectingAllocator::Live().empty());
+    EXPECT_TRUE(GuardAllocator::Dirty().empty()) << GuardAllocator::Dirty().front();
+    EXPECT_TRUE(GuardAllocator::Live().empty());
 }
 
 TEST_F(InspectedWorkspaceTest, ArithmeticAllocatesNothing) {
     CreateNumberSystem(640, 0);
     OperandSource source(2);
     Big x(source.NextPositive(300)), y(source.NextPositive(300)), z, w;
-    const int before = InspectingAllocator::Acquired();
+    const int before = GuardAllocator::Acquired();
     BigMultiply(x, y, z);
     BigMultiply(x, x, z);
     BigMultiply(x, y, x);
@@ -175,7 +128,7 @@ TEST_F(InspectedWorkspaceTest, ArithmeticAllocatesNothing) {
     BigGcd(x, y, z);
     BigExtendedGcd(x, y, z, w, z);
     EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
-    EXPECT_EQ(InspectingAllocator::Acquired(), before);
+    EXPECT_EQ(GuardAllocator::Acquired(), before);
 }
 
 TEST_F(InspectedWorkspaceTest, AlignedBlocksAreAlignedClearedAndReleased) {
@@ -190,11 +143,13 @@ TEST_F(InspectedWorkspaceTest, AlignedBlocksAreAlignedClearedAndReleased) {
     }
     CurrentNumberSystem()->alignment = 0;
     DestroyNumberSystem();
-    EXPECT_TRUE(InspectingAllocator::Dirty().empty());
-    EXPECT_TRUE(InspectingAllocator::Live().empty());
+    EXPECT_TRUE(GuardAllocator::Dirty().empty());
+    EXPECT_TRUE(GuardAllocator::Live().empty());
 }
 
-TEST(RandomWordsTest, CreationSeedsTheSameSequenceAndSeedingMixesIntoTheState) {
+class RandomWordsTest : public GuardedTest {};
+
+TEST_F(RandomWordsTest, CreationSeedsTheSameSequenceAndSeedingMixesIntoTheState) {
     auto firstWords = [](int count) {
         std::vector<std::uint32_t> words;
         for (int i = 0; i < count; ++i) words.push_back(RandomWord());
@@ -227,10 +182,12 @@ struct ErrorCase {
     std::function<void()> provoke;
 };
 
-class ErrorRuleTest : public ::testing::Test {
+class ErrorRuleTest : public GuardedTest {
 protected:
-    void SetUp() override { CreateNumberSystem(-32, 0); }  // 8 words
-    void TearDown() override { DestroyNumberSystem(); }
+    void SetUp() override {
+        GuardedTest::SetUp();
+        CreateNumberSystem(-32, 0);  // 8 words
+    }
 };
 
 BigNumber Words(int count, std::uint32_t value) {

@@ -11,14 +11,17 @@
 #include "bignum/random_numbers.h"
 #include "bignum/random_words.h"
 #include "tests/bignum/gmp_bridge.h"
+#include "tests/bignum/workspace_fixture.h"
 
 namespace arkseal::test {
 namespace {
 
-class PrimesTest : public ::testing::Test {
+class PrimesTest : public GuardedTest {
 protected:
-    void SetUp() override { system_ = CreateNumberSystem(640, 0); }
-    void TearDown() override { DestroyNumberSystem(); }
+    void SetUp() override {
+        GuardedTest::SetUp();
+        system_ = CreateNumberSystem(640, 0);
+    }
 
     NumberSystem* system_ = nullptr;
 };

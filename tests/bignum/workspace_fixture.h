@@ -1,4 +1,6 @@
-// A fixture that creates a workspace for each test and destroys it after.
+// Fixtures of the bignum tests. Every test runs with the guard allocator
+// under NumberAlloc, so a write past any number's block fails it; a test that
+// leaves a workspace behind has it destroyed (and every block checked) after.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,8 +9,18 @@
 
 #include "bignum/number_system.h"
 #include "tests/bignum/gmp_bridge.h"
+#include "tests/bignum/guard_allocator.h"
 
 namespace arkseal::test {
+
+class GuardedTest : public ::testing::Test {
+protected:
+    void SetUp() override { GuardAllocator::Install(); }
+    void TearDown() override {
+        GuardAllocator::CheckLiveBlocks();
+        if (CurrentNumberSystem() != nullptr) DestroyNumberSystem();
+    }
+};
 
 struct WorkspaceShape {
     int digits;
@@ -18,14 +30,24 @@ struct WorkspaceShape {
 
 inline std::ostream& operator<<(std::ostream& out, const WorkspaceShape& shape) { return out << shape.name; }
 
-class WorkspaceTest : public ::testing::TestWithParam<WorkspaceShape> {
+// The workspaces the differential tests run in: the program's own, full
+// words with a capacity small enough that every edge is near, and working
+// bases that are not 2^32 (10^9, 2^30 and the odd 7^11).
+inline const WorkspaceShape kWorkspaceShapes[] = {
+    {640, 0, "FullWords640"},  {-32, 0, "FullWords8"},  {-16, 0, "FullWords4"},
+    {9 * 96, 10, "Decimal96"}, {10 * 24, 8, "Octal24"}, {11 * 24, 7, "Septenary24"},
+};
+
+inline std::string ShapeName(const ::testing::TestParamInfo<WorkspaceShape>& info) { return info.param.name; }
+
+class WorkspaceTest : public GuardedTest, public ::testing::WithParamInterface<WorkspaceShape> {
 protected:
     void SetUp() override {
+        GuardedTest::SetUp();
         system_ = CreateNumberSystem(GetParam().digits, GetParam().base);
         ASSERT_NE(system_, nullptr);
         ASSERT_EQ(system_->errorCode, 0);
     }
-    void TearDown() override { DestroyNumberSystem(); }
 
     int Capacity() const { return system_->wordCapacity; }
     int BlockWords() const { return system_->wordCapacity + 1; }

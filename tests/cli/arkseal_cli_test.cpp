@@ -5,11 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -20,6 +25,7 @@
 #include "job/crypt_job.h"
 #include "job/transform_file_thread.h"
 #include "tests/cli/cli_process.h"
+#include "tests/guard/content_fixtures.h"
 #include "tests/job/reference_file_cipher.h"
 #include "tests/job/temp_files.h"
 #include "ui/message_box.h"
@@ -32,6 +38,7 @@ using test::Bytes;
 using test::CliProcess;
 using test::CliResult;
 using test::CliTerminal;
+using test::HeldByAJob;
 using test::PatternBytes;
 using test::ReadFile;
 using test::ReferenceFileCipher;
@@ -52,6 +59,47 @@ Bytes ReadAt(const std::string& path, off_t offset, std::size_t size) {
 Bytes Head(const std::string& path, std::size_t size) { return ReadAt(path, 0, size); }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A listening Unix-domain socket at path; -1 on failure.
+int BoundSocket(const std::string& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(fd, 1) != 0) {
+        if (fd >= 0) close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A file size limit for the processes started meanwhile (they inherit it):
+// their writes at or past the limit fail with EFBIG instead of raising
+// SIGXFSZ, which is ignored.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        previousHandler_ = signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, saved_.rlim_max};
+        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    }
+    ~FileSizeLimit() { Lift(); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+    void Lift() {
+        if (lifted_) return;
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, previousHandler_);
+        lifted_ = true;
+    }
+
+private:
+    rlimit saved_{};
+    sighandler_t previousHandler_ = SIG_DFL;
+    bool lifted_ = false;
+};
 
 // The job as the main dialog runs it: the same block, the same worker.
 void RunDialogJob(const std::string& path, const std::string& passphrase, bool encrypt) {
@@ -144,7 +192,7 @@ TEST_F(ArksealCliTest, ReadsTheFirstLineFromADescriptorOrAFile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
         const std::string path = File("data", plain);
-        const CliResult fromFile = RunCli({"--passphrase-file", PassphraseFile(c.input), "encrypt", path});
+        const CliResult fromFile = RunCli({"--force", "--passphrase-file", PassphraseFile(c.input), "encrypt", path});
         EXPECT_EQ(fromFile.status, 0) << fromFile.err;
         EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, c.passphrase, true));
 
@@ -170,6 +218,13 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
     ASSERT_EQ(mkdir(subdir.c_str(), 0700), 0);
     const std::string link = dir_.File("link-to-first");
     ASSERT_EQ(::link(first.c_str(), link.c_str()), 0);
+    const std::string fifo = dir_.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string socketPath = dir_.File("socket");
+    const int listener = BoundSocket(socketPath);
+    ASSERT_GE(listener, 0);
+    const std::string linkToZero = dir_.File("link-to-zero");
+    ASSERT_EQ(symlink("/dev/zero", linkToZero.c_str()), 0);
 
     struct Case {
         std::vector<std::string> args;
@@ -178,7 +233,16 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
     const Case cases[] = {
         {{"--passphrase-file", good, "encrypt", first, dir_.File("missing"), second},
          "missing: Could not open file to encrypt."},
-        {{"--passphrase-file", good, "decrypt", first, subdir}, "subdir: Could not open file to encrypt."},
+        {{"--passphrase-file", good, "decrypt", first, subdir},
+         "subdir: The file is not a regular file but a directory"},
+        {{"--passphrase-file", good, "encrypt", first, "/dev/zero"},
+         "/dev/zero: The file is not a regular file but a character device"},
+        {{"--passphrase-file", good, "encrypt", first, "/dev/null"}, "/dev/null: The file is not a regular file"},
+        {{"--passphrase-file", good, "encrypt", first, fifo}, "fifo: The file is not a regular file but a FIFO"},
+        {{"--passphrase-file", good, "encrypt", first, socketPath},
+         "socket: The file is not a regular file but a socket"},
+        {{"--passphrase-file", good, "encrypt", first, linkToZero},
+         "link-to-zero: The file is not a regular file but a character device"},
         {{"--passphrase-file", good, "encrypt", first, second, first}, "name each file once"},
         {{"--passphrase-file", good, "encrypt", first, link}, "name each file once"},
         {{"--passphrase-file", good, "encrypt", first, ""}, "Could not open file to encrypt."},
@@ -186,13 +250,15 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
         {{"--passphrase-file", PassphraseFile(""), "encrypt", first}, "no passphrase in"},
         {{"--passphrase-file", PassphraseFile(std::string(257, 'x')), "encrypt", first}, "longer than 256 bytes"},
         {{"--passphrase-file", dir_.File("no-such-secret"), "encrypt", first}, "cannot open the passphrase file"},
+        {{"--passphrase-file", PassphraseFile(std::string("\0secret\n", 8)), "encrypt", first}, "contains a NUL byte"},
+        {{"--passphrase-file", PassphraseFile(std::string("sec\0ret", 7)), "decrypt", first}, "contains a NUL byte"},
         {{"--passphrase-fd", "9", "encrypt", first}, "Bad file descriptor"},
         {{"--passphrase-fd", "x", "encrypt", first}, "needs a file descriptor number"},
         {{"--passphrase-fd", "0", "--passphrase-file", good, "encrypt", first}, "not both"},
         {{"--passphrase-file", good, "encrypt"}, "name at least one file"},
         {{"--passphrase-file", good, "scramble", first}, "unknown command"},
         {{"--passphrase", "good", "encrypt", first}, "unknown option --passphrase"},
-        {{}, "say encrypt, decrypt or resume"},
+        {{}, "say encrypt, decrypt, resume or inspect"},
         {{"--passphrase-file", good, "resume", first, second}, "first: there is no unfinished job on this file"},
     };
     for (const Case& c : cases) {
@@ -203,6 +269,54 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
         EXPECT_EQ(ReadFile(first), firstPlain);
         EXPECT_EQ(ReadFile(second), secondPlain);
     }
+    close(listener);
+}
+
+// A symbolic link to a regular file is followed: the file it names is
+// encrypted, and the link stays a link.
+TEST_F(ArksealCliTest, FollowsASymbolicLinkToARegularFile) {
+    const Bytes plain = PatternBytes(2000, 5);
+    const std::string target = File("target", plain);
+    const std::string link = dir_.File("link");
+    ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+    const CliResult result = RunCli({"--passphrase-file", PassphraseFile("pw\n"), "encrypt", link});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadFile(target), ReferenceFileCipher(plain, "pw", true));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+}
+
+// One job per file. A run holds its files from its first check on; here the
+// first run waits for its passphrase on a pipe, so the second surely comes
+// while the first holds the file. The second is refused at once with
+// nothing changed, also when the busy file is not the first it names; the
+// first then runs as if alone.
+TEST_F(ArksealCliTest, ASecondRunOnABusyFileIsRefused) {
+    const Bytes plain = PatternBytes(3 * kJobChunkSize + 7, 6);
+    const Bytes otherPlain = PatternBytes(900, 7);
+    const std::string path = File("shared", plain);
+    const std::string other = File("other", otherPlain);
+    const std::string passphrase = PassphraseFile("second\n");
+    int secret[2];
+    ASSERT_EQ(pipe(secret), 0);
+    CliProcess first({"--passphrase-fd", "3", "encrypt", path}, -1, secret[0]);
+    close(secret[0]);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!HeldByAJob(path)) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the first run never took the file";
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const CliResult second = RunCli({"--passphrase-file", passphrase, "encrypt", other, path});
+    EXPECT_EQ(second.status, 1);
+    EXPECT_TRUE(Contains(second.err, path + ": The file is in use by another Arkseal job")) << second.err;
+    EXPECT_TRUE(Contains(second.err, "nothing was changed")) << second.err;
+    EXPECT_EQ(ReadFile(path), plain);
+    EXPECT_EQ(ReadFile(other), otherPlain);
+
+    ASSERT_EQ(write(secret[1], "first\n", 6), 6);
+    close(secret[1]);
+    const CliResult result = first.Wait();
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "first", true));
 }
 
 TEST_F(ArksealCliTest, RefusesAReadOnlyFile) {
@@ -235,6 +349,38 @@ TEST_F(ArksealCliTest, HelpNamesTheCommandsAndOptions) {
          {"encrypt FILE", "decrypt FILE", "--passphrase-fd N", "--passphrase-file PATH", "--quiet"}) {
         EXPECT_TRUE(Contains(result.out, part)) << part;
     }
+}
+
+// Writes past a file size limit fail (EFBIG), as a full device's would: the
+// job fails with exit 2, the message names the file, the operation and how
+// much was done, and the files after it are not started.
+TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
+    const Bytes firstPlain = PatternBytes(700, 1);
+    const Bytes bigPlain = PatternBytes(3 * kJobChunkSize, 2);
+    const Bytes lastPlain = PatternBytes(800, 3);
+    const std::string first = File("first", firstPlain);
+    const std::string big = File("big", bigPlain);
+    const std::string last = File("last", lastPlain);
+    const std::string passphrase = PassphraseFile("pw\n");
+    // Past the journal's records, inside the second window's writes.
+    const rlim_t limit = kJobChunkSize + 40000;
+    CliResult result;
+    {
+        FileSizeLimit writesStopAt(limit);
+        CliProcess process({"--passphrase-file", passphrase, "encrypt", first, big, last});
+        writesStopAt.Lift();
+        result = process.Wait();
+    }
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(Contains(result.err, big + ": Could not write the file (File too large)")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "The first " + std::to_string(limit) + " of ")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "not started, left unchanged: " + last)) << result.err;
+    EXPECT_EQ(ReadFile(first), ReferenceFileCipher(firstPlain, "pw", true));
+    Bytes expected = ReferenceFileCipher(bigPlain, "pw", true);
+    std::copy(bigPlain.begin() + static_cast<std::ptrdiff_t>(limit), bigPlain.end(),
+              expected.begin() + static_cast<std::ptrdiff_t>(limit));
+    EXPECT_EQ(ReadFile(big), expected);
+    EXPECT_EQ(ReadFile(last), lastPlain);
 }
 
 // Runs a shell script in a user and mount namespace of its own, where it
@@ -354,7 +500,7 @@ TEST_F(ArksealCliTest, AKilledJobIsFinishedExactlyByResume) {
         const bool encrypt = round % 2 == 0;
         SCOPED_TRACE(std::string(encrypt ? "encrypt" : "decrypt") + " round " + std::to_string(round));
         const std::string path = File("victim", plain);
-        CliProcess process({"--passphrase-file", passphrase, encrypt ? "encrypt" : "decrypt", path});
+        CliProcess process({"--force", "--passphrase-file", passphrase, encrypt ? "encrypt" : "decrypt", path});
         WaitUntilChanged(path, plain);
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 200));
         kill(process.Pid(), SIGKILL);
@@ -434,6 +580,130 @@ TEST_F(ArksealCliTest, AStopSignalAtThePromptChangesNothing) {
     EXPECT_EQ(terminal.Wait(), 128 + SIGINT) << terminal.Screen();
     EXPECT_TRUE(terminal.Echoes());
     EXPECT_EQ(ReadFile(path), plain);
+}
+
+// Without --force each look before a job refuses the run (exit 1, the file
+// named with the reason, no file changed, the file after it included); with
+// --force the job runs.
+TEST_F(ArksealCliTest, TheContentChecksRefuseUnlessForced) {
+    const std::string right = "my dog ate 3 blue kites";
+    const Bytes text = test::TextFixture();
+    struct Case {
+        const char* name;
+        Bytes content;
+        const char* command;
+        std::string passphrase;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"plain PDF", test::PdfFixture(), "decrypt", right, "looks like PDF document, not an encrypted file"},
+        {"plain PNG", test::PngFixture(), "decrypt", right, "looks like PNG image data, not an encrypted file"},
+        {"plain text", text, "decrypt", right, "looks like ASCII text, not an encrypted file"},
+        {"wrong passphrase", ReferenceFileCipher(text, right, true), "decrypt", "my dog ate 3 blue kite",
+         "does not decrypt to anything recognisable with this passphrase; the passphrase may be wrong"},
+        {"random bytes", test::RandomFixture(5000), "encrypt", right,
+         "looks encrypted already (random bytes of no known type); not encrypted (--force encrypts it again)"},
+        {"encrypted already", ReferenceFileCipher(text, right, true), "encrypt", right, "looks encrypted already"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = File("file", c.content);
+        const std::string after = File("after", text);
+        const std::string passphrase = PassphraseFile(c.passphrase + "\n");
+        CliResult result = RunCli({"--passphrase-file", passphrase, c.command, path, after});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(Contains(result.err, path + ": " + c.reason)) << result.err;
+        EXPECT_TRUE(Contains(result.err, "nothing was changed")) << result.err;
+        EXPECT_EQ(ReadFile(path), c.content);
+        EXPECT_EQ(ReadFile(after), text);
+
+        result = RunCli({"--force", "--passphrase-file", passphrase, c.command, path});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(c.content, c.passphrase, std::string(c.command) == "encrypt"));
+    }
+}
+
+TEST_F(ArksealCliTest, TheRightPassphraseDecryptsWithoutForce) {
+    const std::string right = "my dog ate 3 blue kites";
+    for (const Bytes& plain : {test::PdfFixture(), test::PngFixture(), test::TextFixture(), Bytes(20000, 0)}) {
+        const std::string path = File("file", ReferenceFileCipher(plain, right, true));
+        const CliResult result = RunCli({"--passphrase-file", PassphraseFile(right + "\n"), "decrypt", path});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(ReadFile(path), plain);
+    }
+}
+
+// Encrypt refuses the empty passphrase unless forced, and warns of a weak
+// one (unless --quiet) with the time it would take to guess.
+TEST_F(ArksealCliTest, EncryptRefusesAnEmptyPassphraseAndWarnsOfAWeakOne) {
+    const Bytes plain = PatternBytes(500);
+    struct Case {
+        std::vector<std::string> options;
+        std::string passphrase;
+        int status;
+        std::string err;  // what standard error holds, or "" for nothing
+    };
+    const Case cases[] = {
+        {{}, "", 1, "the passphrase is empty: anyone could decrypt the files; nothing was changed"},
+        {{"--force"}, "", 0, "guessed in less than a second at 10^10 guesses a second (one graphics card)"},
+        {{}, "Tr0ub4dor&3", 0, "arkseal-cli: warning: this passphrase is weak; it would be guessed in about 3 hours"},
+        {{"--quiet"}, "Tr0ub4dor&3", 0, ""},
+        {{}, "my dog ate 3 blue kites", 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.passphrase + ::testing::PrintToString(c.options));
+        const std::string path = File("data", plain);
+        std::vector<std::string> args = c.options;
+        for (const std::string& arg :
+             {std::string("--passphrase-file"), PassphraseFile(c.passphrase + "\n"), std::string("encrypt"), path}) {
+            args.push_back(arg);
+        }
+        const CliResult result = RunCli(args);
+        EXPECT_EQ(result.status, c.status) << result.err;
+        if (c.err.empty()) {
+            EXPECT_EQ(result.err, "");
+        } else {
+            EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
+        }
+        EXPECT_EQ(ReadFile(path), c.status == 0 ? ReferenceFileCipher(plain, c.passphrase, true) : plain);
+    }
+    // Decrypt takes the passphrase the file was made with, whatever it is.
+    const std::string path = File("data", ReferenceFileCipher(plain, "", true));
+    const CliResult result = RunCli({"--passphrase-file", PassphraseFile("\n"), "decrypt", path});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(ArksealCliTest, InspectTellsWhatEachFileLooksLikeAndChangesNothing) {
+    const std::string right = "my dog ate 3 blue kites";
+    const Bytes pdf = test::PdfFixture();
+    const Bytes encrypted = ReferenceFileCipher(test::TextFixture(), right, true);
+    const std::string plainPath = File("plain.pdf", pdf);
+    const std::string encryptedPath = File("encrypted.txt", encrypted);
+
+    CliResult result = RunCli({"--passphrase-file", PassphraseFile(right + "\n"), "inspect", plainPath, encryptedPath});
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (const std::string& part : {
+             std::string("passphrase: strong, guessed in"),
+             plainPath + "\n  content:   PDF document, version 1.4",
+             std::string("(application/pdf); entropy "),
+             std::string("  encrypt:   goes ahead\n  decrypt:   refused without --force: looks like PDF document"),
+             encryptedPath + "\n  content:   data (application/octet-stream); entropy ",
+             std::string("  decrypted: ASCII text (text/plain); entropy "),
+             std::string("  encrypt:   refused without --force: looks encrypted already"),
+             std::string("  decrypt:   goes ahead"),
+         }) {
+        EXPECT_TRUE(Contains(result.out, part)) << part << "\n" << result.out;
+    }
+    EXPECT_TRUE(Contains(result.out, "looks random")) << result.out;
+
+    result = RunCli({"inspect", plainPath, dir_.File("missing")});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.out, "decrypt:   give the passphrase to judge")) << result.out;
+    EXPECT_TRUE(Contains(result.err, "missing: cannot read it (No such file or directory)")) << result.err;
+    EXPECT_EQ(ReadFile(plainPath), pdf);
+    EXPECT_EQ(ReadFile(encryptedPath), encrypted);
 }
 
 }  // namespace

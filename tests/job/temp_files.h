@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 namespace arkseal::test {
 
@@ -37,10 +39,16 @@ private:
     std::string path_;
 };
 
+// The content of a plain text file, different for every seed: lines of
+// pseudo-random lowercase words. The front ends look at content before a
+// job, and text is what an ordinary file to encrypt looks like.
 inline std::vector<std::uint8_t> PatternBytes(std::size_t size, unsigned seed = 1) {
     std::mt19937 generator(seed);
     std::vector<std::uint8_t> bytes(size);
-    for (auto& byte : bytes) byte = static_cast<std::uint8_t>(generator());
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned draw = generator() % 32;
+        bytes[i] = i % 64 == 63 ? '\n' : draw < 26 ? static_cast<std::uint8_t>('a' + draw) : ' ';
+    }
     return bytes;
 }
 
@@ -52,6 +60,18 @@ inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& 
 inline std::vector<std::uint8_t> ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Whether some open of the file holds a job's lock on it (asked without
+// taking it).
+inline bool HeldByAJob(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY);
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    const bool held = fd >= 0 && fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    if (fd >= 0) close(fd);
+    return held;
 }
 
 }  // namespace arkseal::test
