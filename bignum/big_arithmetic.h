@@ -55,7 +55,7 @@ void BigMultiplyAddDivide(const std::uint32_t* x, const std::uint32_t* y, const 
 
 // --- shifts and bits ---
 void BigShiftWords(const std::uint32_t* x, int n, BigNumber z);  // z = x * base^n
-void BigShiftBits(const std::uint32_t* x, int n, BigNumber z);   // z = x * 2^n; scratch 1 in other bases
+void BigShiftBits(const std::uint32_t* x, int n, BigNumber z);   // z = x * 2^n; scratch 0, 1 in other bases
 int BigBitLength(const std::uint32_t* x);                        // scratch 0 in other bases
 int BigTestBit(const std::uint32_t* x, int n);                   // always; scratch 0 in other bases
 

@@ -7,6 +7,25 @@ namespace arkseal {
 
 using namespace detail;
 
+namespace {
+
+// product = x * y over n + m digits in normal form; product apart from both.
+void FormProduct(const NumberSystem& s, const std::uint32_t* x, const std::uint32_t* y, BigNumber product) {
+    const int n = NumeratorLength(x);
+    const int m = NumeratorLength(y);
+    const int oldTotal = TotalLength(product);
+    if (x == y) {
+        DigitsSquare(s.base, Digits(product), Digits(x), n);
+    } else if (n >= m) {
+        DigitsMultiply(s.base, Digits(product), Digits(x), n, Digits(y), m);
+    } else {
+        DigitsMultiply(s.base, Digits(product), Digits(y), m, Digits(x), n);
+    }
+    FinishInteger(product, oldTotal, n + m, IsNegative(x) != IsNegative(y));
+}
+
+}  // namespace
+
 void BigMultiply(const std::uint32_t* x, const std::uint32_t* y, BigNumber z) {
     if (ErrorPending()) return;
     if (IsFraction(x) || IsFraction(y)) {
@@ -24,20 +43,32 @@ void BigMultiply(const std::uint32_t* x, const std::uint32_t* y, BigNumber z) {
         RaiseNumberError(kErrorOverflow);
         return;
     }
-    const bool negative = IsNegative(x) != IsNegative(y);
     // The product is formed apart from its operands: in z when z is neither,
     // else in scratch 0 and copied.
     BigNumber product = (z == x || z == y) ? s.scratch[0] : z;
-    const int oldTotal = TotalLength(product);
-    if (x == y) {
-        DigitsSquare(s.base, Digits(product), Digits(x), n);
-    } else if (n >= m) {
-        DigitsMultiply(s.base, Digits(product), Digits(x), n, Digits(y), m);
-    } else {
-        DigitsMultiply(s.base, Digits(product), Digits(y), m, Digits(x), n);
-    }
-    FinishInteger(product, oldTotal, n + m, negative);
+    FormProduct(s, x, y, product);
     if (product != z) BigCopy(product, z);
+}
+
+void detail::MultiplyToFit(const std::uint32_t* x, const std::uint32_t* y, BigNumber z) {
+    if (ErrorPending()) return;
+    NumberSystem& s = Workspace();
+    const int limit = ResultLimit(s);
+    // Lengths within the limit, or two words beyond it, leave nothing to
+    // measure.
+    if (NumeratorLength(x) + NumeratorLength(y) != limit + 1 || IsFraction(x) || IsFraction(y)) {
+        BigMultiply(x, y, z);
+        return;
+    }
+    // Scratch 0 has room for 2 * capacity + 1 digits, the limit plus one.
+    BigNumber product = s.scratch[0];
+    FormProduct(s, x, y, product);
+    if (NumeratorLength(product) > limit) {
+        BigZero(product);
+        RaiseNumberError(kErrorOverflow);
+        return;
+    }
+    BigCopy(product, z);
 }
 
 void BigMultiplyInt(const std::uint32_t* x, int n, BigNumber z) {

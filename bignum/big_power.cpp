@@ -55,7 +55,7 @@ void BigIntPower(int b, int n, BigNumber x) {
     }
     BigFromInt(b, x);
     for (int i = TopBitIndex(static_cast<unsigned>(n)) - 1; i >= 0; --i) {
-        BigMultiply(x, x, x);
+        MultiplyToFit(x, x, x);
         if ((n >> i) & 1) BigMultiplyInt(x, b, x);
     }
 }
@@ -75,8 +75,8 @@ void BigPowerModInt(const std::uint32_t* x, int n, BigNumber z, BigNumber w) {
         if (n == 0) return;
         BigCopy(power, w);
         for (int i = TopBitIndex(static_cast<unsigned>(n)) - 1; i >= 0; --i) {
-            BigMultiply(w, w, w);
-            if ((n >> i) & 1) BigMultiply(w, power, w);
+            MultiplyToFit(w, w, w);
+            if ((n >> i) & 1) MultiplyToFit(w, power, w);
             ReportProgress(s);
         }
         return;

@@ -91,7 +91,7 @@ void BigShiftBits(const std::uint32_t* x, int n, BigNumber z) {
         BigNumber power = s.scratch[1];
         BigIntPower(2, static_cast<int>(magnitude), power);
         if (n >= 0) {
-            BigMultiply(x, power, z);
+            MultiplyToFit(x, power, z);
         } else {
             BigAbs(x, z);
             BigDivide(z, power, z);

@@ -46,10 +46,13 @@ bool TextBaseUsable(NumberSystem& s) {
 // first NUL (or newline in bases up to 60). -1 with error 17 when the text is
 // the workspace's buffer and runs past it.
 int TextEnd(const NumberSystem& s, const char* text) {
-    if (s.inputLength != 0) return s.inputLength;
-    const bool signedBase = s.apparentBase <= kLargestSignedBase;
     int end = 0;
-    while (text[end] != '\0' && !(signedBase && text[end] == '\n')) ++end;
+    if (s.inputLength != 0) {
+        end = s.inputLength;
+    } else {
+        const bool signedBase = s.apparentBase <= kLargestSignedBase;
+        while (text[end] != '\0' && !(signedBase && text[end] == '\n')) ++end;
+    }
     if (text == s.ioBuffer && end >= s.ioBufferSize) {
         RaiseNumberError(kErrorBufferOverflow);
         return -1;
@@ -156,6 +159,19 @@ int ParseText(NumberSystem& s, const char* text, BigNumber target) {
     return end;
 }
 
+// Puts c at text[pos] and moves on. When the text is the workspace's buffer,
+// a position at or beyond its size less 3 raises error 17 and nothing more is
+// written: false.
+bool Put(NumberSystem& s, char* text, int& pos, char c) {
+    if (ErrorPending()) return false;
+    if (text == s.ioBuffer && pos >= s.ioBufferSize - 3) {
+        RaiseNumberError(kErrorBufferOverflow);
+        return false;
+    }
+    text[pos++] = c;
+    return true;
+}
+
 // Writes the digits of number in the apparent base from the most
 // significant, a digit word at a time; returns the new position.
 int WriteDigits(NumberSystem& s, BigNumber number, char* text, int pos) {
@@ -172,11 +188,7 @@ int WriteDigits(NumberSystem& s, BigNumber number, char* text, int pos) {
             while (j > 0 && digits[j] == DigitCharacter(0, s.apparentBase)) --j;
         }
         for (; j >= 0; --j) {
-            if (text == s.ioBuffer && pos >= s.ioBufferSize - 3) {
-                RaiseNumberError(kErrorBufferOverflow);
-                return pos;
-            }
-            text[pos++] = digits[j];
+            if (!Put(s, text, pos, digits[j])) return pos;
         }
     }
     return pos;
@@ -210,16 +222,18 @@ int WriteRadixPoint(NumberSystem& s, BigNumber number, BigNumber denominator, ch
     const int fractionDigits = scaleWords * s.digitsPerWord;
     const int total = BigDigitCount(number);
     if (total <= fractionDigits) {
-        text[pos++] = '0';
+        Put(s, text, pos, '0');
     } else {
-        for (int i = total; i > fractionDigits; --i)
-            text[pos++] = DigitCharacter(BigGetDigit(number, i), s.apparentBase);
+        for (int i = total; i > fractionDigits; --i) {
+            if (!Put(s, text, pos, DigitCharacter(BigGetDigit(number, i), s.apparentBase))) return pos;
+        }
     }
     int lowest = 1;
     while (lowest <= fractionDigits && BigGetDigit(number, lowest) == 0) ++lowest;
-    if (lowest > fractionDigits) return pos;
-    text[pos++] = '.';
-    for (int i = fractionDigits; i >= lowest; --i) text[pos++] = DigitCharacter(BigGetDigit(number, i), s.apparentBase);
+    if (lowest > fractionDigits || !Put(s, text, pos, '.')) return pos;
+    for (int i = fractionDigits; i >= lowest; --i) {
+        if (!Put(s, text, pos, DigitCharacter(BigGetDigit(number, i), s.apparentBase))) return pos;
+    }
     return pos;
 }
 
@@ -228,11 +242,11 @@ int WriteText(NumberSystem& s, BigNumber number, char* text) {
     const std::uint32_t b = s.apparentBase;
     int pos = 0;
     if (IsZero(number)) {
-        if (b <= kLargestSignedBase) text[pos++] = '0';
+        if (b <= kLargestSignedBase) Put(s, text, pos, '0');
         text[pos] = '\0';
         return pos;
     }
-    if (b <= kLargestSignedBase && IsNegative(number)) text[pos++] = '-';
+    if (b <= kLargestSignedBase && IsNegative(number)) Put(s, text, pos, '-');
     if (IsFraction(number)) {
         BigNumber denominator = s.scratch[6];
         SplitFraction(number, denominator);
@@ -241,8 +255,7 @@ int WriteText(NumberSystem& s, BigNumber number, char* text) {
             pos = WriteRadixPoint(s, number, denominator, text, pos);
         } else {
             pos = WriteDigits(s, number, text, pos);
-            text[pos++] = '/';
-            pos = WriteDigits(s, denominator, text, pos);
+            if (Put(s, text, pos, '/')) pos = WriteDigits(s, denominator, text, pos);
         }
         BigZero(denominator);
     } else {

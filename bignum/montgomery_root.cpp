@@ -28,11 +28,12 @@ void SetOne(BigNumber w) {
     ToMontgomery(w, w);
 }
 
-// w = x^((n+1)/4).
+// w = x^((n+1)/4), the exponent formed as floor(n / 4) + 1 so that n + 1
+// need not fit.
 void RootThreeModFour(NumberSystem& s, BigNumber x, BigNumber w) {
     BigNumber exponent = s.scratch[17];
-    BigAddInt(s.modulus, 1, exponent);
-    BigShiftBits(exponent, -2, exponent);
+    BigShiftBits(s.modulus, -2, exponent);
+    BigAddInt(exponent, 1, exponent);
     MontgomeryPower(x, exponent, w);
 }
 

@@ -56,6 +56,13 @@ private:
     int saved_;
 };
 
+// z = x * y, raising error 3 only when the product itself is longer than the
+// limit: BigMultiply judges the operands' lengths, whose sum may exceed the
+// limit by a word that the product does not need. For composites whose
+// result can be as long as the limit (powers, shifts in other bases).
+// Scratch 0; x and y not scratch 0.
+void MultiplyToFit(const std::uint32_t* x, const std::uint32_t* y, BigNumber z);
+
 // Sets base, apparentBase, digitsPerWord, bitsPerWord and powerOfTwo for the
 // apparent base b (65536, 256, 16, 4, 2 and 0 give full words; any other b
 // its largest power up to 2^31).

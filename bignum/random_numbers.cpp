@@ -35,6 +35,13 @@ void BigRandomBelow(const std::uint32_t* w, BigNumber x) {
         t[0] = static_cast<std::uint32_t>(StrippedLength(d, count + 1));
     }
     BigDivide(t, const_cast<BigNumber>(w), const_cast<BigNumber>(w));
+    // A bound longer than the limit (a double-length one) can leave a value
+    // that does not fit x.
+    if (NumeratorLength(t) > ResultLimit(s)) {
+        BigZero(t);
+        RaiseNumberError(kErrorOverflow);
+        return;
+    }
     BigCopy(t, x);
 }
 
@@ -45,12 +52,21 @@ void BigRandomDigits(int n, int b, BigNumber x) {
         return;
     }
     NumberSystem& s = Workspace();
-    BigNumber bound = s.scratch[1];
+    // b^n is a word longer than the capacity where the n-digit numbers just
+    // fit (b^n = radix^capacity), so it is formed unchecked in a
+    // double-length scratch number.
+    BigNumber bound = s.scratch[5];
+    BigNumber least = s.scratch[1];
     do {
-        BigIntPower(b, n, bound);
+        {
+            UncheckedScope unchecked;
+            BigIntPower(b, n, bound);
+        }
         BigRandomBelow(bound, x);
-        BigIntPower(b, n - 1, bound);
-    } while (!ErrorPending() && BigCompare(x, bound) < 0);
+        BigIntPower(b, n - 1, least);
+    } while (!ErrorPending() && BigCompare(x, least) < 0);
+    // Its upper half is the view scratch 8.
+    BigZero(bound);
 }
 
 }  // namespace arkseal

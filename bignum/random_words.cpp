@@ -15,8 +15,10 @@ void Refill(NumberSystem& s) {
     for (int i = 0; i < kStateWords; ++i) {
         const std::uint32_t source = s.randomState[(i + kLag) % kStateWords];
         const std::uint32_t d = source - s.randomState[i] - s.randomBorrow;
-        if (d < source) s.randomBorrow = 0;
-        if (d > source) s.randomBorrow = 1;
+        // The borrow out: 1 when d > source, 0 when d < source, unchanged when
+        // equal; by comparisons, not branches, since the state feeds secrets.
+        s.randomBorrow =
+            static_cast<std::uint32_t>(d > source) | (static_cast<std::uint32_t>(d == source) & s.randomBorrow);
         s.randomState[i] = d;
     }
 }

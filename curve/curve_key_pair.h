@@ -7,7 +7,16 @@
 // The pair activates the curve in the calling thread's workspace (projective
 // coordinates) and seeds that workspace's strong generator; it must be used
 // on that thread.
+//
+// The private scalar never enters a general number: it is drawn as bytes,
+// held in limbs, and every computation on it (the multiplications, the sum
+// k + w, the shared point's x and its conversion to a number) runs in time
+// that does not depend on its value or on the value of w; only the lengths
+// of the numbers, the peer's public value and the public point decide the
+// path.
 #pragma once
+
+#include <cstdint>
 
 #include "curve/big_value.h"
 #include "curve/point_value.h"
@@ -20,6 +29,9 @@ public:
     // Loads the domain constants, seeds the strong generator from 255 bytes
     // and one word of `source` (not kept), and activates the curve.
     explicit CurveKeyPair(RandomSource source);
+    ~CurveKeyPair();
+    CurveKeyPair(const CurveKeyPair&) = delete;
+    CurveKeyPair& operator=(const CurveKeyPair&) = delete;
 
     // Seeds (or reseeds) the strong generator from source; false, seeding
     // nothing, when the source fails to deliver.
@@ -58,7 +70,7 @@ private:
     PointValue publicPoint_;
     PointValue sharedPoint_;
     BigValue prime_;
-    BigValue privateKey_;
+    std::uint64_t privateKey_[4] = {};  // k, least significant limb first
     bool seeded_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include "curve/curve_point.h"
 
 #include "bignum/big_arithmetic.h"
+#include "bignum/field256.h"
 #include "bignum/montgomery.h"
 #include "curve/curve_internal.h"
 
@@ -86,6 +87,24 @@ int SmallA(const std::uint32_t* a, const std::uint32_t* p) {
     return small;
 }
 
+// y = a square root of w (Montgomery forms), 1; 0 and y = 0 when w is not a
+// square. On the four-limb field with p = 3 mod 4 this is w^((p+1)/4), the
+// root the general square root takes for such p.
+int SquareRoot(const std::uint32_t* w, BigNumber y) {
+    const field256::Field* f = field256::CurrentField();
+    if (f == nullptr || (f->p[0] & 3) != 3) return MontgomerySquareRoot(w, y);
+    field256::Element x, r;
+    field256::LoadLimbs(w, x);
+    const bool square =
+        field256::WithActiveRoute([&](auto ops) { return field256::SquareRoot<decltype(ops)>(*f, x, r); });
+    if (!square) {
+        BigZero(y);
+        return 0;
+    }
+    field256::StoreLimbs(r, y);
+    return 1;
+}
+
 // w = x^3 + A x + B for x in Montgomery form.
 void RightHandSide(const std::uint32_t* x, BigNumber w) {
     BigNumber t = NewBig(0);
@@ -150,7 +169,7 @@ int PointSet(const std::uint32_t* x, const std::uint32_t* y, int bit, CurvePoint
         ToMontgomery(x, X);
         RightHandSide(X, w);
         if (x == y) {
-            const int square = MontgomerySquareRoot(w, Y);
+            const int square = SquareRoot(w, Y);
             FromMontgomery(Y, w);
             if (BigRemainderInt(w, 2) != bit) MontgomeryNegate(Y, Y);
             result = square;

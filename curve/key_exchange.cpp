@@ -9,14 +9,15 @@
 namespace arkseal {
 namespace {
 
-// bytes[0..count-1] = n as count big-endian bytes, taking n mod 256 and
-// (n - d) / 256 from the low end; bytes above n's length are 0.
+// bytes[0..count-1] = the non-negative value as count big-endian bytes, the
+// bytes above its length 0: the remainders by 256 of the value and of its
+// successive quotients, read straight from its digit words.
 void WriteBigEndian(const BigValue& value, int count, std::uint8_t* bytes) {
-    BigValue n(value);
-    for (int i = count - 1; i >= 0; --i) {
-        const int d = n % 256;
-        bytes[i] = static_cast<std::uint8_t>(d);
-        n = (n - d) / 256;
+    const std::uint32_t* n = value.Handle();
+    const int words = static_cast<int>(n[0] & kBigLengthMask);
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t word = i / 4 < words ? n[1 + i / 4] : 0;
+        bytes[count - 1 - i] = static_cast<std::uint8_t>(word >> (8 * (i % 4)));
     }
 }
 

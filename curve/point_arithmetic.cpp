@@ -79,7 +79,7 @@ void DoubleJacobian(CurvePoint* P) {
         SetInfinity(P);
         return;
     }
-    const Field256* field = CurrentField256();
+    const field256::Field* field = field256::CurrentField();
     if (field != nullptr && Workspace().curveASmall == -3) {
         DoubleJacobian256(*field, P);
         return;
@@ -136,7 +136,7 @@ void Halve(BigNumber w, BigNumber y) {
 
 int AddJacobian(const CurvePoint* P, CurvePoint* PA) {
     EnsureZ(PA);
-    if (const Field256* field = CurrentField256()) {
+    if (const field256::Field* field = field256::CurrentField()) {
         const int added = AddJacobian256(*field, P, PA);
         if (added < 0) SetInfinity(PA);
         return added != 0;

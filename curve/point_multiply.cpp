@@ -8,10 +8,18 @@
 // bits follows the doublings. PointMultiply2 runs the same digits for two
 // scalars at once (Shamir's trick with P + PA and P - PA precomputed), and
 // PointMultiplyMany adds subset sums of its points bit by bit.
+//
+// On a 256-bit field with A = -3, PointMultiply takes the four-limb route of
+// secret_multiply.h instead: the same point, in time that depends only on
+// the scalar's length.
+#include <vector>
+
 #include "bignum/big_arithmetic.h"
 #include "bignum/exponent_recoding.h"
+#include "crypto/wipe.h"
 #include "curve/curve_internal.h"
 #include "curve/curve_point.h"
+#include "curve/secret_multiply.h"
 
 namespace arkseal {
 
@@ -87,6 +95,38 @@ void MultiplyByComparison(BigNumber k, BigNumber h, CurvePoint* Q, CurvePoint* R
     FreeBig(g);
 }
 
+// R = e P on the four-limb field; false, nothing done, where it does not
+// apply.
+bool MultiplyOnField256(const std::uint32_t* e, CurvePoint* P, CurvePoint* R) {
+    const field256::Field* f = field256::CurrentField();
+    if (f == nullptr || Workspace().curveASmall != -3 || (e[0] >> 16 & 0x7FFF) != 0) return false;
+    PointNormalise(P);
+    if (P->marker == kPointInfinity || ErrorPending()) {
+        SetInfinity(R);
+        return true;
+    }
+    Jacobian J;
+    field256::LoadLimbs(P->X, J.X);
+    field256::LoadLimbs(P->Y, J.Y);
+    field256::Copy(f->one, J.Z);
+    field256::NegateIf(*f, BigSign(e) < 0 ? ~Limb{0} : 0, J.Y, J.Y);
+    const int words = static_cast<int>(e[0] & kBigLengthMask);
+    std::vector<Limb> k(static_cast<std::size_t>(words < 8 ? 4 : (words + 1) / 2), 0);
+    for (int i = 0; i < words; ++i) k[i / 2] |= static_cast<Limb>(e[1 + i]) << (32 * (i % 2));
+    MultiplySecret(*f, k.data(), static_cast<int>(k.size()), J, J);
+    Affine a;
+    if (AffineOf(*f, J, a) != 0) {
+        SetInfinity(R);
+    } else {
+        field256::StoreLimbs(a.x, R->X);
+        field256::StoreLimbs(a.y, R->Y);
+        if (R->Z != nullptr) SetMontgomeryOne(R->Z);
+        R->marker = kPointNormalised;
+    }
+    SecureWipe(k.data(), k.size() * sizeof(Limb));
+    return true;
+}
+
 }  // namespace
 
 void PointMultiply(const std::uint32_t* e, CurvePoint* P, CurvePoint* R) {
@@ -95,6 +135,7 @@ void PointMultiply(const std::uint32_t* e, CurvePoint* P, CurvePoint* R) {
         SetInfinity(R);
         return;
     }
+    if (MultiplyOnField256(e, P, R)) return;
     BigNumber k = NewBig(0);
     BigNumber h = NewBig(0);
     CurvePoint* Q = PointNew();

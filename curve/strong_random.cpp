@@ -6,6 +6,7 @@
 #include "bignum/big_arithmetic.h"
 #include "bignum/random_words.h"
 #include "crypto/wipe.h"
+#include "curve/constant_time.h"
 #include "curve/sha1.h"
 
 namespace arkseal {
@@ -64,6 +65,21 @@ void StrongBigBelow(BigNumber w, BigNumber x) {
     BigDivide(t, w, w);  // the quotient goes nowhere: t = t mod w
     if (s.errorCode == 0) BigCopy(t, x);
     FreeBig(t);
+}
+
+void StrongBytesBelowPowerOf256(int n, std::uint8_t* out) {
+    // StrongBigBelow stops after the first byte that makes the value reach
+    // 256^n, that is once a byte before the last n is not zero, and keeps
+    // the last n. Whether a byte that drops out of the window is zero says
+    // nothing about the bytes that stay.
+    NumberSystem& s = *CurrentNumberSystem();
+    for (int i = 0; i < n; ++i) out[i] = NextPoolByte(s);
+    for (;;) {
+        const std::uint8_t leaving = out[0];
+        for (int i = 0; i + 1 < n; ++i) out[i] = out[i + 1];
+        out[n - 1] = NextPoolByte(s);
+        if (curve_detail::Declassified(leaving) != 0) break;
+    }
 }
 
 }  // namespace arkseal

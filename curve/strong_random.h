@@ -21,4 +21,10 @@ void StrongBytes(int n, std::uint8_t* buffer);
 // happens while an error is pending.
 void StrongBigBelow(BigNumber w, BigNumber x);
 
+// out[0..n-1] = the number StrongBigBelow gives for w = 256^n, as n
+// big-endian bytes (the same pool bytes are taken), without ever holding
+// the kept bytes in a number: only whether a byte that drops out is zero
+// decides how many are drawn.
+void StrongBytesBelowPowerOf256(int n, std::uint8_t* out);
+
 }  // namespace arkseal

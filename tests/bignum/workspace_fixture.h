@@ -33,10 +33,14 @@ inline std::ostream& operator<<(std::ostream& out, const WorkspaceShape& shape) 
 // The workspaces the differential tests run in: the program's own, full
 // words with a capacity small enough that every edge is near, and working
 // bases that are not 2^32 (10^9, 2^30 and the odd 7^11).
-inline const WorkspaceShape kWorkspaceShapes[] = {
-    {640, 0, "FullWords640"},  {-32, 0, "FullWords8"},  {-16, 0, "FullWords4"},
-    {9 * 96, 10, "Decimal96"}, {10 * 24, 8, "Octal24"}, {11 * 24, 7, "Septenary24"},
-};
+constexpr WorkspaceShape kFullWords640 = {640, 0, "FullWords640"};
+constexpr WorkspaceShape kFullWords8 = {-32, 0, "FullWords8"};
+constexpr WorkspaceShape kFullWords4 = {-16, 0, "FullWords4"};
+constexpr WorkspaceShape kDecimal96 = {9 * 96, 10, "Decimal96"};
+constexpr WorkspaceShape kOctal24 = {10 * 24, 8, "Octal24"};
+constexpr WorkspaceShape kSeptenary24 = {11 * 24, 7, "Septenary24"};
+constexpr WorkspaceShape kWorkspaceShapes[] = {kFullWords640, kFullWords8, kFullWords4,
+                                               kDecimal96,    kOctal24,    kSeptenary24};
 
 inline std::string ShapeName(const ::testing::TestParamInfo<WorkspaceShape>& info) { return info.param.name; }
 

@@ -1,0 +1,321 @@
+// Residues of a 256-bit odd modulus p in four 64-bit limbs, in Montgomery
+// form with R = 2^256: the field under the 256-bit curve's point formulas.
+// For the workspace's current modulus of eight digit words in base 2^32 the
+// product, sum and difference here give exactly the residues that
+// MontgomeryMultiply, MontgomeryAdd and MontgomerySubtract give (the same R,
+// the same unique representative in [0, p)), without the length bookkeeping
+// of general numbers.
+//
+// Product (operand scanning with the reduction interleaved): for each limb
+// y_i, t += x y_i; then m = t_0 (-p^-1) mod 2^64 makes t + m p divisible by
+// 2^64, and t = (t + m p) / 2^64. With t < 2p before a round and x < p,
+// (t + x y_i + m p) / 2^64 < (2p + 2 (2^64 - 1) p) / 2^64 < 2p, so after
+// four rounds t = x y R^-1 mod p plus at most one p, held in four limbs and a
+// top bit; one subtraction of p chosen by a mask gives the residue in
+// [0, p). Inputs are residues below p; y may be any value below 2^256.
+//
+// Two routes compute the product with identical results: a portable one on
+// 128-bit products, and one on the mulx/adcx/adox instructions (BMI2 and
+// ADX), whose two independent carry chains let the low and high halves of
+// the row products go in without waiting for each other. The route is chosen
+// once from the processor and can be switched for tests.
+//
+// Every operation here runs in time independent of the values: carries and
+// choices are masks or flags, never branches or indices. Outputs may alias
+// inputs.
+#pragma once
+
+#include <cstdint>
+
+#include "bignum/limb.h"
+#include "bignum/number_system.h"
+
+namespace arkseal::field256 {
+
+using Element = Limb[4];
+
+struct Field {
+    Limb p[4];
+    Limb factor;  // -p^-1 mod 2^64; must follow p (the product reads it at p + 4)
+    Limb one[4];  // R mod p, one in Montgomery form
+};
+
+// The field of the workspace's current modulus, or nullptr unless it has
+// exactly eight digit words in base 2^32.
+const Field* CurrentField();
+
+// Loads the value of a non-negative number below 2^256 (eight digit words are
+// read whatever its length word says: words above the length are zero).
+void LoadLimbs(const std::uint32_t* x, Element out);
+// out = x as a normalised number. The length is found with masks, so the
+// store takes the same path for every value of x.
+void StoreLimbs(const Element x, BigNumber out);
+
+enum class Route { Portable, Mulx };
+bool MulxAvailable();  // the processor has BMI2 and ADX
+Route ActiveRoute();
+// Chooses the route for the whole process; false (nothing changes) when Mulx
+// is asked for on a processor without it.
+bool SelectRoute(Route route);
+
+// All ones when x is zero, else 0.
+inline Limb ZeroMask(const Element x) {
+    const Limb v = x[0] | x[1] | x[2] | x[3];
+    return ((v | (0 - v)) >> 63) - 1;
+}
+
+inline void Copy(const Element x, Element z) {
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) z[i] = x[i];
+}
+
+// z = x where mask is all ones, z unchanged where it is 0.
+inline void Select(Limb mask, const Element x, Element z) {
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) z[i] ^= mask & (z[i] ^ x[i]);
+}
+
+// z = x - p when x (with the carry bit above it) is not below p, else x.
+inline void SubtractPIfNotBelow(const Field& f, const Element x, Limb carry, Element z) {
+    Limb d[4];
+    Carry borrow = 0;
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) d[i] = SubBorrow(x[i], f.p[i], borrow);
+    const Limb keep = 0 - static_cast<Limb>(borrow > carry);  // all ones when x < p and no carry
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) z[i] = (x[i] & keep) | (d[i] & ~keep);
+}
+
+inline void Add(const Field& f, const Element x, const Element y, Element z) {
+    Limb s[4];
+    Carry carry = 0;
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) s[i] = AddCarry(x[i], y[i], carry);
+    SubtractPIfNotBelow(f, s, carry, z);
+}
+
+inline void Subtract(const Field& f, const Element x, const Element y, Element z) {
+    Limb d[4];
+    Carry borrow = 0;
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) d[i] = SubBorrow(x[i], y[i], borrow);
+    const Limb mask = 0 - static_cast<Limb>(borrow);  // add p back on a borrow
+    Carry carry = 0;
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) z[i] = AddCarry(d[i], f.p[i] & mask, carry);
+}
+
+// z = -x where mask is all ones, z = x where it is 0.
+inline void NegateIf(const Field& f, Limb mask, const Element x, Element z) {
+    const Element zero = {};
+    Limb n[4];
+    Subtract(f, zero, x, n);
+    Copy(x, z);
+    Select(mask, n, z);
+}
+
+// z = x / 2: (x + p) / 2 for odd x, x / 2 for even x.
+inline void Halve(const Field& f, const Element x, Element z) {
+    const Limb mask = 0 - (x[0] & 1);
+    Limb s[4];
+    Carry carry = 0;
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) s[i] = AddCarry(x[i], f.p[i] & mask, carry);
+#pragma GCC unroll 4
+    for (int i = 0; i < 3; ++i) z[i] = s[i] >> 1 | s[i + 1] << 63;
+    z[3] = s[3] >> 1 | static_cast<Limb>(carry) << 63;
+}
+
+// The product on 128-bit products.
+struct PortableOps {
+    static void Multiply(const Field& f, const Element x, const Element y, Element z) {
+        Limb t[6] = {};
+#pragma GCC unroll 4
+        for (int i = 0; i < 4; ++i) {
+            const Limb yi = y[i];
+            Limb c = 0;
+#pragma GCC unroll 4
+            for (int j = 0; j < 4; ++j) {
+                const WideLimb s = static_cast<WideLimb>(x[j]) * yi + t[j] + c;
+                t[j] = static_cast<Limb>(s);
+                c = static_cast<Limb>(s >> 64);
+            }
+            WideLimb s = static_cast<WideLimb>(t[4]) + c;
+            t[4] = static_cast<Limb>(s);
+            t[5] = static_cast<Limb>(s >> 64);
+            const Limb m = t[0] * f.factor;
+            s = static_cast<WideLimb>(m) * f.p[0] + t[0];
+            c = static_cast<Limb>(s >> 64);
+#pragma GCC unroll 4
+            for (int j = 1; j < 4; ++j) {
+                s = static_cast<WideLimb>(m) * f.p[j] + t[j] + c;
+                t[j - 1] = static_cast<Limb>(s);
+                c = static_cast<Limb>(s >> 64);
+            }
+            s = static_cast<WideLimb>(t[4]) + c;
+            t[3] = static_cast<Limb>(s);
+            t[4] = t[5] + static_cast<Limb>(s >> 64);
+        }
+        SubtractPIfNotBelow(f, t, t[4], z);
+    }
+    static void Square(const Field& f, const Element x, Element z) { Multiply(f, x, x, z); }
+};
+
+#if defined(__x86_64__)
+
+// The product on mulx/adcx/adox; call only when MulxAvailable(). The
+// accumulator t0..t5 rotates by one register per round, so the limb that the
+// reduction clears becomes the next round's top limb without moves.
+struct MulxOps {
+// One round: t += x y_i (low halves on the carry flag, high halves on the
+// overflow flag), then t += m p with m = t_0 factor, after which t_0 is zero.
+#define ARKSEAL_MULX_ROUND(I, T0, T1, T2, T3, T4, T5) \
+    "xorl %k[" #T5 "], %k[" #T5                       \
+    "]\n\t"                                           \
+    "movq " #I                                        \
+    "*8(%[y]), %%rdx\n\t"                             \
+    "xorl %%eax, %%eax\n\t"                           \
+    "mulxq 0(%[x]), %[lo], %[hi]\n\t"                 \
+    "adcxq %[lo], %[" #T0                             \
+    "]\n\t"                                           \
+    "adoxq %[hi], %[" #T1                             \
+    "]\n\t"                                           \
+    "mulxq 8(%[x]), %[lo], %[hi]\n\t"                 \
+    "adcxq %[lo], %[" #T1                             \
+    "]\n\t"                                           \
+    "adoxq %[hi], %[" #T2                             \
+    "]\n\t"                                           \
+    "mulxq 16(%[x]), %[lo], %[hi]\n\t"                \
+    "adcxq %[lo], %[" #T2                             \
+    "]\n\t"                                           \
+    "adoxq %[hi], %[" #T3                             \
+    "]\n\t"                                           \
+    "mulxq 24(%[x]), %[lo], %[hi]\n\t"                \
+    "adcxq %[lo], %[" #T3                             \
+    "]\n\t"                                           \
+    "adoxq %[hi], %[" #T4                             \
+    "]\n\t"                                           \
+    "adcxq %%rax, %[" #T4                             \
+    "]\n\t"                                           \
+    "adoxq %%rax, %[" #T5                             \
+    "]\n\t"                                           \
+    "adcxq %%rax, %[" #T5                             \
+    "]\n\t"                                           \
+    "movq %[" #T0                                     \
+    "], %%rdx\n\t"                                    \
+    "imulq 32(%[p]), %%rdx\n\t"                       \
+    "xorl %%eax, %%eax\n\t"                           \
+    "mulxq 0(%[p]), %[lo], %[hi]\n\t"                 \
+    "adcxq %[lo], %[" #T0                             \
+    "]\n\t"                                           \
+    "adoxq %[hi], %[" #T1                             \
+    "]\n\t"                                           \
+    "mulxq 8(%[p]), %[lo], %[hi]\n\t"                 \
+    "adcxq %[lo], %[" #T1                             \
+    "]\n\t"                                           \
+    "adoxq %[hi], %[" #T2                             \
+    "]\n\t"                                           \
+    "mulxq 16(%[p]), %[lo], %[hi]\n\t"                \
+    "adcxq %[lo], %[" #T2                             \
+    "]\n\t"                                           \
+    "adoxq %[hi], %[" #T3                             \
+    "]\n\t"                                           \
+    "mulxq 24(%[p]), %[lo], %[hi]\n\t"                \
+    "adcxq %[lo], %[" #T3                             \
+    "]\n\t"                                           \
+    "adoxq %[hi], %[" #T4                             \
+    "]\n\t"                                           \
+    "adcxq %%rax, %[" #T4                             \
+    "]\n\t"                                           \
+    "adoxq %%rax, %[" #T5                             \
+    "]\n\t"                                           \
+    "adcxq %%rax, %[" #T5 "]\n\t"
+
+    static void Multiply(const Field& f, const Element x, const Element y, Element z) {
+        Limb t0 = 0, t1 = 0, t2 = 0, t3 = 0, t4 = 0, t5, lo, hi;
+        // After the four rounds the value is t4, t5, t0, t1 with the top bit
+        // in t2; t3 is free. Subtract p and keep the difference unless it
+        // borrows.
+        asm(ARKSEAL_MULX_ROUND(0, t0, t1, t2, t3, t4, t5)  //
+            ARKSEAL_MULX_ROUND(1, t1, t2, t3, t4, t5, t0)  //
+            ARKSEAL_MULX_ROUND(2, t2, t3, t4, t5, t0, t1)  //
+            ARKSEAL_MULX_ROUND(3, t3, t4, t5, t0, t1, t2)  //
+            "movq %[t4], %%rax\n\t"                        //
+            "subq 0(%[p]), %%rax\n\t"                      //
+            "movq %[t5], %%rdx\n\t"                        //
+            "sbbq 8(%[p]), %%rdx\n\t"                      //
+            "movq %[t0], %[lo]\n\t"                        //
+            "sbbq 16(%[p]), %[lo]\n\t"                     //
+            "movq %[t1], %[hi]\n\t"                        //
+            "sbbq 24(%[p]), %[hi]\n\t"                     //
+            "sbbq $0, %[t2]\n\t"                           //
+            "cmovncq %%rax, %[t4]\n\t"                     //
+            "cmovncq %%rdx, %[t5]\n\t"                     //
+            "cmovncq %[lo], %[t0]\n\t"                     //
+            "cmovncq %[hi], %[t1]\n\t"                     //
+            : [t0] "+&r"(t0), [t1] "+&r"(t1), [t2] "+&r"(t2), [t3] "+&r"(t3), [t4] "+&r"(t4), [t5] "=&r"(t5),
+              [lo] "=&r"(lo), [hi] "=&r"(hi)
+            : [x] "r"(x), [y] "r"(y), [p] "r"(&f)
+            : "rax", "rdx", "cc", "memory");
+#undef ARKSEAL_MULX_ROUND
+        z[0] = t4;
+        z[1] = t5;
+        z[2] = t0;
+        z[3] = t1;
+    }
+    static void Square(const Field& f, const Element x, Element z) { Multiply(f, x, x, z); }
+};
+
+#endif
+
+// z = x^e by fixed windows of four bits over the exponent: the same
+// squarings and products for every x, the table indexed only by e, which is
+// public.
+template <class Ops>
+void Power(const Field& f, const Element x, const Element e, Element z) {
+    Limb table[16][4];
+    Copy(f.one, table[0]);
+    Copy(x, table[1]);
+    for (int i = 2; i < 16; ++i) Ops::Multiply(f, table[i - 1], x, table[i]);
+    Limb r[4];
+    Copy(table[e[3] >> 60], r);
+    for (int nibble = 62; nibble >= 0; --nibble) {
+        for (int s = 0; s < 4; ++s) Ops::Square(f, r, r);
+        Ops::Multiply(f, r, table[(e[nibble / 16] >> (4 * (nibble % 16))) & 15], r);
+    }
+    Copy(r, z);
+}
+
+// z = x^(p-2) = 1/x for prime p (0 for x = 0).
+template <class Ops>
+void Invert(const Field& f, const Element x, Element z) {
+    Limb e[4];
+    Carry borrow = 0;
+    for (int i = 0; i < 4; ++i) e[i] = SubBorrow(f.p[i], i == 0 ? 2 : 0, borrow);
+    Power<Ops>(f, x, e, z);
+}
+
+// z = a square root of x for p = 3 mod 4, x^((p+1)/4); returns false (z is
+// then no root) when x is not a square.
+template <class Ops>
+bool SquareRoot(const Field& f, const Element x, Element z) {
+    Limb e[4];
+    Carry carry = 1;  // (p + 1) / 4 = floor(p / 4) + 1
+    for (int i = 0; i < 4; ++i) e[i] = AddCarry(f.p[i] >> 2 | (i < 3 ? f.p[i + 1] << 62 : 0), 0, carry);
+    Limb r[4], check[4];
+    Power<Ops>(f, x, e, r);
+    Ops::Square(f, r, check);
+    Copy(r, z);
+    return ((check[0] ^ x[0]) | (check[1] ^ x[1]) | (check[2] ^ x[2]) | (check[3] ^ x[3])) == 0;
+}
+
+// Runs body(ops) with the active route's operations.
+template <class Body>
+decltype(auto) WithActiveRoute(Body&& body) {
+#if defined(__x86_64__)
+    if (ActiveRoute() == Route::Mulx) return body(MulxOps{});
+#endif
+    return body(PortableOps{});
+}
+
+}  // namespace arkseal::field256

@@ -1,0 +1,253 @@
+// The four-limb field on both product routes, against the general Montgomery
+// operations of the workspace (the residues must be the same digits) and
+// against OpenSSL's modular arithmetic, for several 256-bit primes: the
+// curve's, primes close to 2^256 (so the product's top bit is used), one
+// whose low limb makes -p^-1 equal 1, and one of 255 bits.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bignum/field256.h"
+#include "bignum/montgomery.h"
+#include "tests/curve/openssl_curve.h"
+
+namespace arkseal {
+namespace {
+
+using field256::Element;
+using field256::Field;
+using field256::Route;
+using test::Bn;
+
+struct FieldCase {
+    const char* name;
+    const char* prime;  // decimal
+};
+
+const FieldCase kPrimes[] = {
+    {"curve", test::kCurvePrime},
+    {"two256_minus_189", "115792089237316195423570985008687907853269984665640564039457584007913129639747"},
+    {"p256", "115792089210356248762697446949407573530086143415290314195533631308867097853951"},
+    {"secp256k1", "115792089237316195423570985008687907853269984665640564039457584007908834671663"},
+    {"two255_minus_19", "57896044618658097711785492504343953926634992332820282019728792003956564819949"},
+};
+
+struct Params {
+    FieldCase prime;
+    Route route;
+};
+
+std::string ParamName(const ::testing::TestParamInfo<Params>& info) {
+    return std::string(info.param.prime.name) + (info.param.route == Route::Mulx ? "_mulx" : "_portable");
+}
+
+std::vector<Params> AllParams() {
+    std::vector<Params> all;
+    for (const FieldCase& c : kPrimes)
+        for (Route r : {Route::Portable, Route::Mulx}) all.push_back({c, r});
+    return all;
+}
+
+class Field256Test : public ::testing::TestWithParam<Params> {
+protected:
+    void SetUp() override {
+        if (GetParam().route == Route::Mulx && !field256::MulxAvailable())
+            GTEST_SKIP() << "this processor lacks BMI2 or ADX; the mulx route cannot run here";
+        ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
+        ASSERT_TRUE(field256::SelectRoute(GetParam().route));
+        p_ = NewBig(0);
+        BigFromString(p_, GetParam().prime.prime);
+        MontgomerySetModulus(p_);
+        field_ = field256::CurrentField();
+        ASSERT_NE(field_, nullptr);
+        for (BigNumber& n : numbers_) n = NewBig(0);
+    }
+    void TearDown() override {
+        field256::SelectRoute(field256::MulxAvailable() ? Route::Mulx : Route::Portable);
+        if (CurrentNumberSystem() != nullptr) {
+            EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
+            for (BigNumber n : numbers_) FreeBig(n);
+            FreeBig(p_);
+            DestroyNumberSystem();
+        }
+    }
+
+    // Residues below p: the edges first, then random ones.
+    std::vector<std::string> Residues() {
+        const Bn p = Bn::From(p_);
+        std::vector<std::string> out = {"0", "1", "2"};
+        for (int d : {1, 2}) {
+            Bn v(p);
+            BN_sub_word(v.get(), d);
+            out.push_back(v.Decimal());
+        }
+        Bn half(p);
+        BN_rshift1(half.get(), half.get());
+        out.push_back(half.Decimal());
+        std::mt19937_64 rng(2026);
+        BN_CTX* ctx = BN_CTX_new();
+        for (int i = 0; i < 40; ++i) {
+            std::uint8_t bytes[32];
+            for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
+            Bn v;
+            BN_bin2bn(bytes, 32, v.get());
+            BN_mod(v.get(), v.get(), p.get(), ctx);
+            out.push_back(v.Decimal());
+        }
+        BN_CTX_free(ctx);
+        return out;
+    }
+
+    void Load(const std::string& decimal, BigNumber n, Element e) {
+        BigFromString(n, decimal.c_str());
+        field256::LoadLimbs(n, e);
+    }
+
+    std::string Stored(const Element e) {
+        field256::StoreLimbs(e, numbers_[3]);
+        return Bn::From(numbers_[3]).Decimal();
+    }
+
+    template <class Body>
+    void WithOps(Body body) {
+        field256::WithActiveRoute(body);
+    }
+
+    BigNumber p_ = nullptr;
+    BigNumber numbers_[4] = {};
+    const Field* field_ = nullptr;
+};
+
+INSTANTIATE_TEST_SUITE_P(Primes, Field256Test, ::testing::ValuesIn(AllParams()), ParamName);
+
+TEST_P(Field256Test, OperationsGiveTheResiduesOfTheGeneralMontgomeryRoute) {
+    const auto residues = Residues();
+    BigNumber x = numbers_[0], y = numbers_[1], w = numbers_[2];
+    WithOps([&](auto ops) {
+        using Ops = decltype(ops);
+        for (std::size_t i = 0; i < residues.size(); ++i) {
+            const std::string& a = residues[i];
+            const std::string& b = residues[(i * 7 + 3) % residues.size()];
+            Element ex, ey, ez;
+            Load(a, x, ex);
+            Load(b, y, ey);
+            Ops::Multiply(*field_, ex, ey, ez);
+            MontgomeryMultiply(x, y, w);
+            EXPECT_EQ(Stored(ez), Bn::From(w).Decimal()) << a << " * " << b;
+            Ops::Square(*field_, ex, ez);
+            MontgomeryMultiply(x, x, w);
+            EXPECT_EQ(Stored(ez), Bn::From(w).Decimal()) << a << "^2";
+            field256::Add(*field_, ex, ey, ez);
+            MontgomeryAdd(x, y, w);
+            EXPECT_EQ(Stored(ez), Bn::From(w).Decimal()) << a << " + " << b;
+            field256::Subtract(*field_, ex, ey, ez);
+            MontgomerySubtract(x, y, w);
+            EXPECT_EQ(Stored(ez), Bn::From(w).Decimal()) << a << " - " << b;
+        }
+    });
+}
+
+TEST_P(Field256Test, ProductAgreesWithOpenSslAndAliasesItsInputs) {
+    const auto residues = Residues();
+    const Bn p = Bn::From(p_);
+    test::OpenSslCurve curve;
+    Bn r;  // R = 2^256 mod p
+    BN_set_bit(r.get(), 256);
+    BN_mod(r.get(), r.get(), p.get(), curve.ctx());
+    WithOps([&](auto ops) {
+        using Ops = decltype(ops);
+        for (std::size_t i = 0; i + 1 < residues.size(); ++i) {
+            Element ex, ey, ez;
+            Load(residues[i], numbers_[0], ex);
+            Load(residues[i + 1], numbers_[1], ey);
+            Ops::Multiply(*field_, ex, ey, ez);
+            // z R = x y mod p
+            Bn lhs(Stored(ez).c_str()), rhs;
+            BN_mod_mul(lhs.get(), lhs.get(), r.get(), p.get(), curve.ctx());
+            BN_mod_mul(rhs.get(), Bn(residues[i].c_str()).get(), Bn(residues[i + 1].c_str()).get(), p.get(),
+                       curve.ctx());
+            EXPECT_EQ(lhs.Decimal(), rhs.Decimal());
+            Element inPlace;
+            field256::Copy(ex, inPlace);
+            Ops::Multiply(*field_, inPlace, ey, inPlace);
+            EXPECT_EQ(Stored(inPlace), Stored(ez));
+            field256::Copy(ey, inPlace);
+            Ops::Multiply(*field_, ex, inPlace, inPlace);
+            EXPECT_EQ(Stored(inPlace), Stored(ez));
+        }
+    });
+}
+
+TEST_P(Field256Test, InverseHalvingNegationAndOne) {
+    const auto residues = Residues();
+    WithOps([&](auto ops) {
+        using Ops = decltype(ops);
+        Element one;
+        Load("1", numbers_[0], one);
+        ToMontgomery(numbers_[0], numbers_[1]);
+        EXPECT_EQ(Stored(field_->one), Bn::From(numbers_[1]).Decimal());
+        for (const std::string& a : residues) {
+            Element x, z, t;
+            Load(a, numbers_[0], x);
+            field256::Invert<Ops>(*field_, x, z);
+            Ops::Multiply(*field_, x, z, t);
+            EXPECT_EQ(Stored(t), a == "0" ? "0" : Stored(field_->one)) << a;
+            field256::Halve(*field_, x, z);
+            field256::Add(*field_, z, z, t);
+            EXPECT_EQ(Stored(t), a) << a;
+            field256::NegateIf(*field_, ~Limb{0}, x, z);
+            field256::Add(*field_, z, x, t);
+            EXPECT_EQ(Stored(t), "0") << a;
+            field256::NegateIf(*field_, 0, x, z);
+            EXPECT_EQ(Stored(z), a);
+        }
+    });
+}
+
+TEST(Field256, OnlyModuliOfEightWordsInBase2To32HaveAField) {
+    ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
+    BigNumber p = NewBig(0);
+    BigFromString(p, "26959946667150639794667015087019630673557916260026308143510066298881");  // 224 bits
+    MontgomerySetModulus(p);
+    EXPECT_EQ(field256::CurrentField(), nullptr);
+    BigFromString(p, test::kCurvePrime);
+    MontgomerySetModulus(p);
+    EXPECT_NE(field256::CurrentField(), nullptr);
+    FreeBig(p);
+    DestroyNumberSystem();
+    ASSERT_NE(CreateNumberSystem(80, 10), nullptr);  // a decimal workspace
+    p = NewBig(0);
+    BigFromString(p, test::kCurvePrime);
+    MontgomerySetModulus(p);
+    EXPECT_EQ(field256::CurrentField(), nullptr);
+    FreeBig(p);
+    DestroyNumberSystem();
+}
+
+TEST(Field256, StoreNormalisesTheLengthAndClearsTheOldWords) {
+    ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
+    BigNumber n = NewBig(0);
+    BigFromString(n, "340282366920938463463374607431768211455340282366920938463463374607431768211455123");
+    const struct {
+        Element value;
+        const char* decimal;
+    } cases[] = {
+        {{0, 0, 0, 0}, "0"},
+        {{5, 0, 0, 0}, "5"},
+        {{0, 1, 0, 0}, "18446744073709551616"},
+        {{0, 0, 0, 1ull << 32}, "26959946667150639794667015087019630673637144422540572481103610249216"},
+    };
+    for (const auto& c : cases) {
+        BigFromString(n, "340282366920938463463374607431768211455340282366920938463463374607431768211455123");
+        field256::StoreLimbs(c.value, n);
+        EXPECT_EQ(Bn::From(n).Decimal(), c.decimal);
+        for (int i = (n[0] & kBigLengthMask) + 1; i <= 16; ++i) EXPECT_EQ(n[i], 0u) << c.decimal << " word " << i;
+    }
+    FreeBig(n);
+    DestroyNumberSystem();
+}
+
+}  // namespace
+}  // namespace arkseal
