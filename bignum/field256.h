@@ -231,7 +231,7 @@ struct MulxOps {
     "]\n\t"                                           \
     "adcxq %%rax, %[" #T5 "]\n\t"
 
-    static void Multiply(const Field& f, const Element x, const Element y, Element z) {
+    [[gnu::always_inline]] static void Multiply(const Field& f, const Element x, const Element y, Element z) {
         Limb t0 = 0, t1 = 0, t2 = 0, t3 = 0, t4 = 0, t5, lo, hi;
         // After the four rounds the value is t4, t5, t0, t1 with the top bit
         // in t2; t3 is free. Subtract p and keep the difference unless it

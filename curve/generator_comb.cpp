@@ -18,6 +18,7 @@
 // (the whole group's order; the tests check n G = infinity with OpenSSL).
 #include "curve/generator_comb.h"
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -117,15 +118,18 @@ void Digit(const Limb k[4], int i, Limb& magnitude, Limb& negative) {
 }
 
 // a = entries[index - 1] with y negated where negative is all ones; returns
-// all ones (and a = (0, 0)) for index 0.
+// all ones (and a = (0, 0)) for index 0. Every entry is read; its eight limbs
+// are or-ed in under a mask that is all ones for the one wanted.
 Limb Lookup(const Field& f, const Affine* entries, Limb index, Limb negative, Affine& a) {
-    a = Affine{};
+    static_assert(sizeof(Affine) == 8 * sizeof(Limb));
+    Limb out[8] = {};
     for (int j = 1; j <= kEntries; ++j) {
         const Limb x = static_cast<Limb>(j) ^ index;
         const Limb mask = ((x | (0 - x)) >> 63) - 1;
-        field256::Select(mask, entries[j - 1].x, a.x);
-        field256::Select(mask, entries[j - 1].y, a.y);
+        const Limb* entry = entries[j - 1].x;
+        for (int l = 0; l < 8; ++l) out[l] |= mask & entry[l];
     }
+    std::memcpy(&a, out, sizeof a);
     field256::NegateIf(f, negative, a.y, a.y);
     return ((index | (0 - index)) >> 63) - 1;
 }

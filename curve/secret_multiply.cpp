@@ -15,6 +15,8 @@
 // the accumulator equal T. One inversion at the end.
 #include "curve/secret_multiply.h"
 
+#include <cstring>
+
 #include "crypto/wipe.h"
 
 namespace arkseal::curve_detail {
@@ -70,15 +72,21 @@ Limb EqualMask(Limb a, Limb b) {
     return ((x | (0 - x)) >> 63) - 1;
 }
 
-// t = T[index], d = D[index] (infinity for index 0), read by masks.
+// t = T[index], d = D[index] (infinity for index 0): every entry is read,
+// and the one whose mask is all ones is or-ed in. The coordinates of a point
+// are twelve consecutive limbs, which the compiler moves in vector registers.
 void Lookup(const Table& table, Limb index, Jacobian& t, Jacobian& d) {
-    t = Jacobian{};
-    d = Jacobian{};
+    static_assert(sizeof(Jacobian) == 12 * sizeof(Limb));
+    Limb outT[12] = {}, outD[12] = {};
     for (int j = 1; j <= kEntries; ++j) {
         const Limb mask = EqualMask(static_cast<Limb>(j), index);
-        SelectPoint(mask, table.T[j], t);
-        SelectPoint(mask, table.D[j], d);
+        const Limb* entryT = table.T[j].X;
+        const Limb* entryD = table.D[j].X;
+        for (int l = 0; l < 12; ++l) outT[l] |= mask & entryT[l];
+        for (int l = 0; l < 12; ++l) outD[l] |= mask & entryD[l];
     }
+    std::memcpy(&t, outT, sizeof t);
+    std::memcpy(&d, outD, sizeof d);
 }
 
 template <class Ops>

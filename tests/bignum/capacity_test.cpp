@@ -677,6 +677,45 @@ TEST_P(CapacityTest, PrimesAtTheTop) {
     EXPECT_EQ(ShapeProblem(y, BlockWords()), "");
 }
 
+// The longest modulus of the fixed-size route in the program's workspace,
+// 512 words: its working space (twice the modulus) is the largest the
+// double-length scratch numbers hold for it. Products of residues just below
+// the modulus agree with GMP and with the general route.
+class FixedSizeRouteTest : public GuardedTest {};
+
+TEST_F(FixedSizeRouteTest, LongestModulusInTheProgramsWorkspace) {
+    NumberSystem* s = CreateNumberSystem(640, 0);
+    constexpr int kWords = 512;
+    Mpz n, r, rInverse;
+    mpz_setbit(r, 32 * kWords);
+    mpz_sub_ui(n, r, 1);
+    mpz_clrbit(n, 32 * kWords - 2);  // odd, all but one bit set
+    ASSERT_NE(mpz_invert(rInverse, r, n), 0);
+    Mpz a = n, b = n;
+    mpz_sub_ui(a, a, 1);
+    mpz_sub_ui(b, b, 12345);
+    Big modulus(n), x(a), y(b), fast, general, square;
+    MontgomerySetModulus(modulus);
+    ASSERT_EQ(s->fastReduction, 1);
+    MontgomeryMultiply(x, y, fast);
+    MontgomeryMultiply(x, x, square);
+    s->fastReduction = 0;
+    MontgomeryMultiply(x, y, general);
+    s->fastReduction = 1;
+    ASSERT_EQ(s->errorCode, 0);
+    Mpz want;
+    mpz_mul(want, a, b);
+    mpz_mul(want, want, rInverse);
+    mpz_mod(want, want, n);
+    EXPECT_EQ(mpz_cmp(fast.value(), want), 0);
+    EXPECT_EQ(mpz_cmp(general.value(), want), 0);
+    mpz_mul(want, a, a);
+    mpz_mul(want, want, rInverse);
+    mpz_mod(want, want, n);
+    EXPECT_EQ(mpz_cmp(square.value(), want), 0);
+    EXPECT_EQ(ShapeProblem(fast, s->wordCapacity + 1), "");
+}
+
 INSTANTIATE_TEST_SUITE_P(Shapes, CapacityTest, ::testing::ValuesIn(kWorkspaceShapes), ShapeName);
 // An odd capacity: a square of half the lengths plus one can still fit.
 INSTANTIATE_TEST_SUITE_P(Odd, CapacityTest, ::testing::Values(WorkspaceShape{-20, 0, "FullWords5"}), ShapeName);
