@@ -263,7 +263,118 @@ struct MulxOps {
         z[2] = t0;
         z[3] = t1;
     }
-    static void Square(const Field& f, const Element x, Element z) { Multiply(f, x, x, z); }
+// One reduction round of the square: t_i..t_i+4 += m p with m = t_i factor
+// (t_i becomes zero), the previous round's carry c added at t_i+4, and the
+// new carry (0 to 2, at t_i+5) left in c.
+#define ARKSEAL_MULX_REDUCE(T0, T1, T2, T3, T4) \
+    "movq %[" #T0                               \
+    "], %%rdx\n\t"                              \
+    "imulq 32(%[p]), %%rdx\n\t"                 \
+    "xorl %%eax, %%eax\n\t"                     \
+    "mulxq 0(%[p]), %[lo], %[hi]\n\t"           \
+    "adcxq %[lo], %[" #T0                       \
+    "]\n\t"                                     \
+    "adoxq %[hi], %[" #T1                       \
+    "]\n\t"                                     \
+    "mulxq 8(%[p]), %[lo], %[hi]\n\t"           \
+    "adcxq %[lo], %[" #T1                       \
+    "]\n\t"                                     \
+    "adoxq %[hi], %[" #T2                       \
+    "]\n\t"                                     \
+    "mulxq 16(%[p]), %[lo], %[hi]\n\t"          \
+    "adcxq %[lo], %[" #T2                       \
+    "]\n\t"                                     \
+    "adoxq %[hi], %[" #T3                       \
+    "]\n\t"                                     \
+    "mulxq 24(%[p]), %[lo], %[hi]\n\t"          \
+    "adcxq %[lo], %[" #T3                       \
+    "]\n\t"                                     \
+    "adoxq %[hi], %[" #T4                       \
+    "]\n\t"                                     \
+    "adcxq %[c], %[" #T4                        \
+    "]\n\t"                                     \
+    "movl $0, %k[c]\n\t"                        \
+    "adcxq %%rax, %[c]\n\t"                     \
+    "adoxq %%rax, %[c]\n\t"
+
+    // The square: the six products x_i x_j (i < j) once, doubled, plus the
+    // four squares x_i^2, into t0..t7; then the reduction of all eight
+    // limbs, whose last carry is the top bit of the result t4..t7; then the
+    // subtraction of p chosen by a flag. The pointer to x becomes the carry
+    // register once x has been read.
+    [[gnu::always_inline]] static void Square(const Field& f, const Element x, Element z) {
+        Limb t0, t1, t2, t3, t4, t5, t6, t7, lo, hi;
+        const Limb* c = x;
+        asm("movq 0(%[c]), %%rdx\n\t"
+            "mulxq 8(%[c]), %[t1], %[t2]\n\t"
+            "mulxq 16(%[c]), %[lo], %[t3]\n\t"
+            "mulxq 24(%[c]), %[hi], %[t4]\n\t"
+            "addq %[lo], %[t2]\n\t"
+            "adcq %[hi], %[t3]\n\t"
+            "adcq $0, %[t4]\n\t"
+            "movq 8(%[c]), %%rdx\n\t"
+            "mulxq 16(%[c]), %[lo], %[hi]\n\t"
+            "mulxq 24(%[c]), %%rax, %[t5]\n\t"
+            "addq %%rax, %[hi]\n\t"
+            "adcq $0, %[t5]\n\t"
+            "addq %[lo], %[t3]\n\t"
+            "adcq %[hi], %[t4]\n\t"
+            "adcq $0, %[t5]\n\t"
+            "movq 16(%[c]), %%rdx\n\t"
+            "mulxq 24(%[c]), %[lo], %[t6]\n\t"
+            "addq %[lo], %[t5]\n\t"
+            "adcq $0, %[t6]\n\t"
+            "xorl %k[t7], %k[t7]\n\t"
+            "addq %[t1], %[t1]\n\t"
+            "adcq %[t2], %[t2]\n\t"
+            "adcq %[t3], %[t3]\n\t"
+            "adcq %[t4], %[t4]\n\t"
+            "adcq %[t5], %[t5]\n\t"
+            "adcq %[t6], %[t6]\n\t"
+            "adcq %[t7], %[t7]\n\t"
+            "movq 0(%[c]), %%rdx\n\t"
+            "mulxq %%rdx, %[t0], %[lo]\n\t"
+            "addq %[lo], %[t1]\n\t"
+            "movq 8(%[c]), %%rdx\n\t"
+            "mulxq %%rdx, %[lo], %[hi]\n\t"
+            "adcq %[lo], %[t2]\n\t"
+            "adcq %[hi], %[t3]\n\t"
+            "movq 16(%[c]), %%rdx\n\t"
+            "mulxq %%rdx, %[lo], %[hi]\n\t"
+            "adcq %[lo], %[t4]\n\t"
+            "adcq %[hi], %[t5]\n\t"
+            "movq 24(%[c]), %%rdx\n\t"
+            "mulxq %%rdx, %[lo], %[hi]\n\t"
+            "adcq %[lo], %[t6]\n\t"
+            "adcq %[hi], %[t7]\n\t"
+            "xorl %k[c], %k[c]\n\t"                  //
+            ARKSEAL_MULX_REDUCE(t0, t1, t2, t3, t4)  //
+            ARKSEAL_MULX_REDUCE(t1, t2, t3, t4, t5)  //
+            ARKSEAL_MULX_REDUCE(t2, t3, t4, t5, t6)  //
+            ARKSEAL_MULX_REDUCE(t3, t4, t5, t6, t7)  //
+            "movq %[t4], %%rax\n\t"
+            "subq 0(%[p]), %%rax\n\t"
+            "movq %[t5], %%rdx\n\t"
+            "sbbq 8(%[p]), %%rdx\n\t"
+            "movq %[t6], %[lo]\n\t"
+            "sbbq 16(%[p]), %[lo]\n\t"
+            "movq %[t7], %[hi]\n\t"
+            "sbbq 24(%[p]), %[hi]\n\t"
+            "sbbq $0, %[c]\n\t"
+            "cmovncq %%rax, %[t4]\n\t"
+            "cmovncq %%rdx, %[t5]\n\t"
+            "cmovncq %[lo], %[t6]\n\t"
+            "cmovncq %[hi], %[t7]\n\t"
+            : [t0] "=&r"(t0), [t1] "=&r"(t1), [t2] "=&r"(t2), [t3] "=&r"(t3), [t4] "=&r"(t4), [t5] "=&r"(t5),
+              [t6] "=&r"(t6), [t7] "=&r"(t7), [lo] "=&r"(lo), [hi] "=&r"(hi), [c] "+r"(c)
+            : [p] "r"(&f)
+            : "rax", "rdx", "cc", "memory");
+#undef ARKSEAL_MULX_REDUCE
+        z[0] = t4;
+        z[1] = t5;
+        z[2] = t6;
+        z[3] = t7;
+    }
 };
 
 #endif

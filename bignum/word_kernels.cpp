@@ -14,12 +14,14 @@
  * Squaring forms each cross product x_i x_j (i < j) once, doubles the sum
  * with a one-bit shift, and adds the diagonal squares x_i^2 at word 2i.
  *
- * Products and squares go to the 64-bit limb kernels (limb_products.cpp)
- * where the compiler has 128-bit integers; the word loops below are their
- * portable twins and serve longer operands.
+ * Long balanced products and squares go to the Karatsuba recursion
+ * (balanced_products.cpp), the rest to the 64-bit limb kernels
+ * (limb_products.cpp) where the compiler has 128-bit integers; the word loops
+ * below are their portable twins and serve longer operands.
  */
 #include "bignum/word_kernels.h"
 
+#include "bignum/balanced_products.h"
 #include "bignum/limb_products.h"
 
 namespace arkseal {
@@ -97,13 +99,13 @@ Word MultiplySubtractWord(Word* z, const Word* x, int n, Word m) {
 }
 
 void MultiplyWords(Word* z, const Word* x, int n, const Word* y, int m) {
-    if (MultiplyWordsInLimbs(z, x, n, y, m)) return;
+    if (MultiplyBalanced(z, x, n, y, m) || MultiplyWordsInLimbs(z, x, n, y, m)) return;
     z[m] = MultiplyByWord(z, y, m, x[0]);
     for (int i = 1; i < n; ++i) z[i + m] = MultiplyAddWord(z + i, y, m, x[i]);
 }
 
 void SquareWords(Word* z, const Word* x, int n) {
-    if (SquareWordsInLimbs(z, x, n)) return;
+    if (SquareBalanced(z, x, n) || SquareWordsInLimbs(z, x, n)) return;
     z[0] = 0;
     z[2 * n - 1] = 0;
     if (n > 1) {

@@ -161,6 +161,38 @@ TEST_P(ArithmeticDiffTest, ShortProductsOfEveryLengthPairMatchGmp) {
     }
 }
 
+// Long operands on each product route: the schoolbook rows, the Karatsuba
+// recursion at exactly 16 * 2^k words, and the same padded with zeros from
+// shorter balanced operands; random and all-ones digits (every carry).
+TEST_P(ArithmeticDiffTest, LongProductsOnEveryRouteMatchGmp) {
+    OperandSource source(22);
+    const struct {
+        int n, m;
+    } lengths[] = {{32, 32}, {64, 64}, {56, 64}, {64, 33}, {100, 120}, {128, 128}, {256, 256}, {320, 320}, {512, 100}};
+    for (const auto& pair : lengths) {
+        if (pair.n + pair.m > Capacity()) continue;
+        for (bool ones : {false, true}) {
+            Mpz a, b;
+            if (ones) {
+                Mpz radix;
+                mpz_set_ui(radix, system_->base == 0 ? 1ul << 16 : system_->base);
+                if (system_->base == 0) mpz_mul(radix, radix, radix);
+                mpz_pow_ui(a, radix, static_cast<unsigned long>(pair.n));
+                mpz_pow_ui(b, radix, static_cast<unsigned long>(pair.m));
+                mpz_sub_ui(a, a, 1);
+                mpz_sub_ui(b, b, 1);
+            } else {
+                do a = source.NextPositive(pair.n);
+                while (WordsOf(a) != pair.n);
+                do b = source.NextPositive(pair.m);
+                while (WordsOf(b) != pair.m);
+            }
+            CheckBinary("long multiply", Alias::kApart, a, b, BigMultiply, mpz_mul);
+            if (2 * pair.n <= Capacity()) CheckBinary("long square", Alias::kSameInputs, a, b, BigMultiply, mpz_mul);
+        }
+    }
+}
+
 TEST_P(ArithmeticDiffTest, DivideMatchesGmpWithQuotientAndRemainderOutputs) {
     OperandSource source(14);
     for (int round = 0; round < 2 * kRounds; ++round) {
