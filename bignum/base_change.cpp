@@ -1,5 +1,7 @@
 // Rewriting a number from one digit base into the working base, and digit
 // access in the apparent base.
+#include <cstdint>
+
 #include "bignum/big_arithmetic.h"
 #include "bignum/conversions.h"
 #include "bignum/digit_kernels.h"
@@ -46,10 +48,57 @@ bool MultiplyValue(Word base, Word* acc, int& length, Word m, int limit) {
     return true;
 }
 
+// The longest result, in 64-bit limbs, that the full-word conversion below
+// builds on the stack (twice the program's capacity fits).
+constexpr int kLimbBuffer = 1024;
+
+// Horner's rule into full words two source digits a step, on 64-bit limbs:
+// acc = acc * s^2 + (d1 s + d0), where s^2 < 2^62 keeps each limb's product
+// and carry within 128 bits. Returns the length in words, -1 past the limit,
+// -2 (nothing done) when the limit is longer than the buffer.
+#if defined(__SIZEOF_INT128__)
+int ConvertIntoWordsByPairs(const Word* source, int n, Word s, Word* acc, int limit) {
+    if (limit > 2 * kLimbBuffer) return -2;
+    std::uint64_t limbs[kLimbBuffer];
+    int count = 0;
+    // limbs = limbs * m + addend; false when the buffer is full.
+    auto step = [&](std::uint64_t m, std::uint64_t addend) {
+        unsigned __int128 carry = addend;
+        for (int j = 0; j < count; ++j) {
+            const unsigned __int128 t = static_cast<unsigned __int128>(limbs[j]) * m + carry;
+            limbs[j] = static_cast<std::uint64_t>(t);
+            carry = t >> 64;
+        }
+        if (carry == 0) return true;
+        if (count == kLimbBuffer) return false;
+        limbs[count++] = static_cast<std::uint64_t>(carry);
+        return true;
+    };
+    int i = n - 1;
+    if (n % 2 == 1 && !step(s, source[i--])) return -1;
+    const std::uint64_t square = static_cast<std::uint64_t>(s) * s;
+    for (; i >= 1; i -= 2) {
+        if (!step(square, static_cast<std::uint64_t>(source[i]) * s + source[i - 1])) return -1;
+    }
+    int words = 2 * count;
+    auto word = [&](int k) { return static_cast<Word>(limbs[k / 2] >> (32 * (k % 2))); };
+    while (words > 0 && word(words - 1) == 0) --words;
+    if (words > limit) return -1;
+    for (int k = 0; k < words; ++k) acc[k] = word(k);
+    return words;
+}
+#else
+int ConvertIntoWordsByPairs(const Word*, int, Word, Word*, int) { return -2; }
+#endif
+
 // Horner's rule over the source digits from the most significant: acc =
 // acc * sourceBase + digit (base is never sourceBase here). Returns the
 // length, or -1 past the limit.
 int ConvertDigits(const Word* source, int n, Word sourceBase, Word base, Word* acc, int limit) {
+    if (base == 0) {
+        const int words = ConvertIntoWordsByPairs(source, n, sourceBase, acc, limit);
+        if (words != -2) return words;
+    }
     int length = 0;
     if (sourceBase == 0) {
         // Full words: acc = acc * 2^32 + word in one pass.
@@ -63,10 +112,9 @@ int ConvertDigits(const Word* source, int n, Word sourceBase, Word base, Word* a
         return length;
     }
     for (int i = n - 1; i >= 0; --i) {
-        const bool scaled = sourceBase == 0 ? MultiplyValue(base, acc, length, 65536, limit) &&
-                                                  MultiplyValue(base, acc, length, 65536, limit)
-                                            : MultiplyValue(base, acc, length, sourceBase, limit);
-        if (!scaled || !AddValue(base, acc, length, source[i], limit)) return -1;
+        if (!MultiplyValue(base, acc, length, sourceBase, limit) || !AddValue(base, acc, length, source[i], limit)) {
+            return -1;
+        }
     }
     return length;
 }

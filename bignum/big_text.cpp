@@ -1,4 +1,5 @@
 // Text in the workspace's ioBase: parsing and writing.
+#include <algorithm>
 #include <cstdio>
 
 #include "bignum/big_arithmetic.h"
@@ -108,6 +109,38 @@ bool AppendDigit(const NumberSystem& s, BigNumber target, DigitSlot& slot, std::
     return true;
 }
 
+// The value of a digit character in base b, or b and above when it is not one.
+std::uint32_t ValueIn(std::uint32_t b, unsigned char c) { return b <= kLargestSignedBase ? DigitValue(c) : c; }
+
+// The digits text[first, last) of an integer (no "/" or "." in it) read a
+// digit word at a time into target (zero on entry): each word is the Horner
+// value of its digitsPerWord characters. false, with target zero again, when
+// a character is not a digit or there are more digit words than the limit;
+// the digit-at-a-time parse then finds and reports what is wrong.
+bool ParseWholeWords(const NumberSystem& s, const char* text, int first, int last, BigNumber target) {
+    const std::uint32_t b = s.apparentBase;
+    const int words = (last - first + s.digitsPerWord - 1) / s.digitsPerWord;
+    if (words > ResultLimit(s)) return false;
+    bool allDigits = true;
+    for (int word = 0; word < words; ++word) {
+        const int end = last - word * s.digitsPerWord;
+        const int start = end - s.digitsPerWord > first ? end - s.digitsPerWord : first;
+        std::uint32_t value = 0;
+        for (int pos = start; pos < end; ++pos) {
+            const std::uint32_t digit = ValueIn(b, static_cast<unsigned char>(text[pos]));
+            allDigits &= digit < b;
+            value = value * b + digit;
+        }
+        Digits(target)[word] = value;
+    }
+    if (!allDigits) {
+        ClearWordsAbove(target, 1, words);
+        return false;
+    }
+    target[0] = static_cast<std::uint32_t>(StrippedLength(Digits(target), words));
+    return true;
+}
+
 // Parses text in the apparent base (the io base, already switched to) into
 // target; returns the characters scanned or -1 on error.
 int ParseText(NumberSystem& s, const char* text, BigNumber target) {
@@ -130,6 +163,13 @@ int ParseText(NumberSystem& s, const char* text, BigNumber target) {
         }
         if (first < last && text[first] == '+') ++first;
     }
+    const bool plain = b > kLargestSignedBase || std::find_if(text + first, text + last, [](char c) {
+                                                     return c == '/' || c == '.';
+                                                 }) == text + last;
+    if (plain && ParseWholeWords(s, text, first, last, target)) {
+        BigSetSign(negative ? -1 : 1, target);
+        return end;
+    }
     bool fraction = false;
     bool slashSeen = false;
     bool pointSeen = false;
@@ -147,7 +187,7 @@ int ParseText(NumberSystem& s, const char* text, BigNumber target) {
             BigIntPower(static_cast<int>(b), slot.Index(s), denominator);
             continue;
         }
-        const std::uint32_t value = b <= kLargestSignedBase ? DigitValue(c) : c;
+        const std::uint32_t value = ValueIn(b, c);
         if (value >= b) {
             RaiseNumberError(kErrorBadDigit);
             return -1;
@@ -160,10 +200,9 @@ int ParseText(NumberSystem& s, const char* text, BigNumber target) {
 }
 
 // Puts c at text[pos] and moves on. When the text is the workspace's buffer,
-// a position at or beyond its size less 3 raises error 17 and nothing more is
-// written: false.
+// a position at or beyond its size less 3 raises error 17 and nothing is
+// written: false (and so for every later position).
 bool Put(NumberSystem& s, char* text, int& pos, char c) {
-    if (ErrorPending()) return false;
     if (text == s.ioBuffer && pos >= s.ioBufferSize - 3) {
         RaiseNumberError(kErrorBufferOverflow);
         return false;
@@ -172,17 +211,23 @@ bool Put(NumberSystem& s, char* text, int& pos, char c) {
     return true;
 }
 
+// The count digits of one digit word in base b, least significant first.
+// Decimal, the usual text base, divides by a constant.
+void WordDigits(std::uint32_t value, std::uint32_t b, int count, char* digits) {
+    if (b == 10) {
+        for (int j = 0; j < count; ++j, value /= 10) digits[j] = static_cast<char>('0' + value % 10);
+        return;
+    }
+    for (int j = 0; j < count; ++j, value /= b) digits[j] = DigitCharacter(value % b, b);
+}
+
 // Writes the digits of number in the apparent base from the most
 // significant, a digit word at a time; returns the new position.
 int WriteDigits(NumberSystem& s, BigNumber number, char* text, int pos) {
     const int length = NumeratorLength(number);
     char digits[32];
     for (int word = length; word >= 1; --word) {
-        std::uint32_t value = number[word];
-        for (int j = 0; j < s.digitsPerWord; ++j) {
-            digits[j] = DigitCharacter(value % s.apparentBase, s.apparentBase);
-            value /= s.apparentBase;
-        }
+        WordDigits(number[word], s.apparentBase, s.digitsPerWord, digits);
         int j = s.digitsPerWord - 1;
         if (word == length) {
             while (j > 0 && digits[j] == DigitCharacter(0, s.apparentBase)) --j;

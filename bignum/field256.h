@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "bignum/limb.h"
 #include "bignum/number_system.h"
@@ -418,6 +419,38 @@ bool SquareRoot(const Field& f, const Element x, Element z) {
     Ops::Square(f, r, check);
     Copy(r, z);
     return ((check[0] ^ x[0]) | (check[1] ^ x[1]) | (check[2] ^ x[2]) | (check[3] ^ x[3])) == 0;
+}
+
+// True when x is a square modulo the prime p (0 included), by the binary
+// Jacobi symbol: shifts and subtractions, no products. Its steps follow x:
+// for public values only. Montgomery forms may be passed, since R = 2^256 is
+// a square.
+inline bool IsSquare(const Field& f, const Element x) {
+    Limb a[4], n[4];
+    Copy(x, a);
+    Copy(f.p, n);
+    int symbol = 1;
+    const auto isZero = [](const Limb* v) { return (v[0] | v[1] | v[2] | v[3]) == 0; };
+    const auto below = [](const Limb* u, const Limb* v) {
+        for (int i = 3; i >= 0; --i)
+            if (u[i] != v[i]) return u[i] < v[i];
+        return false;
+    };
+    while (!isZero(a)) {
+        while ((a[0] & 1) == 0) {  // (2/n) = -1 for n = 3, 5 mod 8
+            for (int i = 0; i < 3; ++i) a[i] = a[i] >> 1 | a[i + 1] << 63;
+            a[3] >>= 1;
+            if ((n[0] & 7) == 3 || (n[0] & 7) == 5) symbol = -symbol;
+        }
+        if (below(a, n)) {  // reciprocity: swap, -1 when both are 3 mod 4
+            for (int i = 0; i < 4; ++i) std::swap(a[i], n[i]);
+            if ((a[0] & 3) == 3 && (n[0] & 3) == 3) symbol = -symbol;
+        }
+        Carry borrow = 0;
+        for (int i = 0; i < 4; ++i) a[i] = SubBorrow(a[i], n[i], borrow);
+    }
+    const bool one = n[0] == 1 && (n[1] | n[2] | n[3]) == 0;
+    return !one || symbol == 1;  // n != 1: x shares a factor with p, so x = 0
 }
 
 // Runs body(ops) with the active route's operations.

@@ -28,6 +28,10 @@ void EnsureZ(CurvePoint* P);         // gives P a Z of one when it has none
 // Temp(3) and Temp(4); l must be neither. The caller sets the marker.
 void AddBySlope(const CurvePoint* P, CurvePoint* PA, const std::uint32_t* l);
 
+// 1 when some point of the curve has the x coordinate x (x below p), as
+// PointSet's compressed form would find; 0 otherwise.
+int IsCurveX(const std::uint32_t* x);
+
 // w = A x, w = A (field element), w = B (field element); w may be x.
 void MultiplyByA(const std::uint32_t* x, BigNumber w);
 void FieldA(BigNumber w);

@@ -7,6 +7,7 @@
 #include "bignum/field256.h"
 #include "crypto/wipe.h"
 #include "curve/constant_time.h"
+#include "curve/curve_internal.h"
 #include "curve/generator_comb.h"
 #include "curve/secret_multiply.h"
 #include "curve/strong_random.h"
@@ -160,8 +161,7 @@ bool CurveKeyPair::GenerateKey(int& parity, BigValue& x) {
 
 bool CurveKeyPair::IsCurvePoint(const BigValue& x) const {
     if (x < BigValue() || !(x < prime_)) return false;
-    PointValue P;
-    return P.Handle() != nullptr && PointSet(x.Handle(), x.Handle(), 0, P.Handle()) == 1;
+    return curve_detail::IsCurveX(x.Handle()) == 1;
 }
 
 BigValue CurveKeyPair::SecretOf(PointValue& product, bool* finite) {

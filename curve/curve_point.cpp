@@ -131,6 +131,28 @@ void CurveInit(const std::uint32_t* a, const std::uint32_t* b, const std::uint32
     s.coordinateMode = mode;
 }
 
+int curve_detail::IsCurveX(const std::uint32_t* x) {
+    if (ErrorPending()) return 0;
+    BigNumber X = NewBig(0);
+    BigNumber w = NewBig(0);
+    int result = 0;
+    if (w != nullptr) {
+        ToMontgomery(x, X);
+        RightHandSide(X, w);
+        if (const field256::Field* f = field256::CurrentField()) {
+            field256::Element e;
+            field256::LoadLimbs(w, e);
+            result = field256::IsSquare(*f, e);
+        } else {
+            result = MontgomerySquareRoot(w, X);
+        }
+        if (ErrorPending()) result = 0;
+    }
+    FreeBig(X);
+    FreeBig(w);
+    return result;
+}
+
 CurvePoint* PointNew() {
     if (ErrorPending()) return nullptr;
     auto* P = static_cast<CurvePoint*>(NumberAlloc(1, sizeof(CurvePoint)));

@@ -8,7 +8,7 @@
 // The machine may be shared, so the measurements alternate over several
 // rounds and each keeps its best; the ratios compare figures of one run.
 //
-//   compare_curve [count] [rounds]        default 200 multiplications, 5 rounds
+//   compare_curve [count] [rounds]        default 40 operations, 25 rounds
 #include <openssl/bn.h>
 #include <openssl/ec.h>
 #include <openssl/evp.h>
@@ -157,8 +157,8 @@ double OursPerAgreement(arkseal::KeyExchange& self, const std::uint8_t* peer, in
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 40;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 25;
     if (arkseal::CreateNumberSystem(640, 0) == nullptr) return 1;
     const auto scalars = RandomScalars(count);
     std::uint8_t sink = 0;

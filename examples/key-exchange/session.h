@@ -16,6 +16,7 @@ struct SessionOptions {
     int role = 1;                       // 1 or 2
     std::string passphrase;             // empty: plain key agreement (method 4)
     std::vector<std::string> messages;  // what this side says, in turn
+    int timeoutMs = 30000;              // for each frame to go through whole
 };
 
 // Runs the session on fd in the calling thread's arithmetic workspace and

@@ -206,6 +206,35 @@ TEST_P(Field256Test, InverseHalvingNegationAndOne) {
     });
 }
 
+// Squares by the Jacobi symbol and by the root, against OpenSSL's Kronecker
+// symbol, on plain values and on their Montgomery forms.
+TEST_P(Field256Test, SquaresAreFoundByTheSymbolAndByTheRoot) {
+    const auto residues = Residues();
+    const Bn p = Bn::From(p_);
+    BN_CTX* ctx = BN_CTX_new();
+    WithOps([&](auto ops) {
+        using Ops = decltype(ops);
+        int squares = 0;
+        for (const std::string& a : residues) {
+            Element x, r, check;
+            Load(a, numbers_[0], x);
+            const bool expected = BN_kronecker(Bn(a.c_str()).get(), p.get(), ctx) >= 0;
+            squares += expected;
+            EXPECT_EQ(field256::IsSquare(*field_, x), expected) << a;
+            if ((field_->p[0] & 3) == 3) {
+                EXPECT_EQ(field256::SquareRoot<Ops>(*field_, x, r), expected) << a;
+                Ops::Square(*field_, r, check);
+                if (expected) {
+                    EXPECT_EQ(Stored(check), a) << a;
+                }
+            }
+        }
+        EXPECT_GT(squares, 5);
+        EXPECT_LT(squares, static_cast<int>(residues.size()) - 5);
+    });
+    BN_CTX_free(ctx);
+}
+
 TEST(Field256, OnlyModuliOfEightWordsInBase2To32HaveAField) {
     ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
     BigNumber p = NewBig(0);

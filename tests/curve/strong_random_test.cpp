@@ -126,6 +126,40 @@ TEST(StrongRandom, BigBelowTakesPoolBytesBigEndianUntilTheBound) {
     });
 }
 
+// The byte draw of private scalars must keep exactly what the number draw
+// keeps and take as many pool bytes, including the draws whose leading bytes
+// are zero (about one in 256 per byte: frequent over many one-byte draws).
+TEST(StrongRandom, BytesBelowAPowerOf256MatchBigBelowDrawForDraw) {
+    for (int n : {1, 2, 32}) {
+        std::vector<Bytes> fromNumbers, fromBytes;
+        for (bool bytes : {false, true}) {
+            InFreshWorkspace([&] {
+                const Bytes raw = RawSeed(7);
+                StrongSeed(static_cast<int>(raw.size()), raw.data(), 99);
+                BigNumber w = NewBig(0), x = NewBig(0);
+                BigIntPower(2, 8 * n, w);
+                for (int draw = 0; draw < 3000; ++draw) {
+                    Bytes out(n + 1);
+                    if (bytes) {
+                        StrongBytesBelowPowerOf256(n, out.data());
+                    } else {
+                        StrongBigBelow(w, x);
+                        Bytes big(n + 8);
+                        const int length = BigToBytes(static_cast<int>(big.size()), x, big.data());
+                        std::copy(big.begin(), big.begin() + length, out.begin() + (n - length));
+                    }
+                    StrongBytes(1, &out[n]);  // the next pool byte: both took the same count
+                    (bytes ? fromBytes : fromNumbers).push_back(out);
+                }
+                FreeBig(w);
+                FreeBig(x);
+            });
+        }
+        ASSERT_EQ(fromNumbers.size(), fromBytes.size());
+        for (std::size_t i = 0; i < fromNumbers.size(); ++i) ASSERT_EQ(fromNumbers[i], fromBytes[i]) << n << " " << i;
+    }
+}
+
 TEST(StrongRandom, BigBelowLeavesItsOutputAloneWhileAnErrorIsPending) {
     ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
     BigNumber w = NewBig(1000), x = NewBig(5);
