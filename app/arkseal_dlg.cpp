@@ -1,6 +1,8 @@
 #include "app/arkseal_dlg.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <ctime>
 #include <optional>
 #include <string>
@@ -9,6 +11,7 @@
 #include "app/arkseal.h"
 #include "app/resource_ids.h"
 #include "crypto/wipe.h"
+#include "job/file_claim.h"
 #include "job/file_io.h"
 #include "job/journal.h"
 #include "job/transform_file_thread.h"
@@ -35,12 +38,16 @@ void WipeText(std::string& text) {
     text.clear();
 }
 
-// Whether the file exists and may be opened for update.
-bool CanOpenForUpdate(const char* fileName) {
-    std::FILE* file = std::fopen(fileName, "r+b");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
+// Why the file cannot take a job, or empty when it can: it must exist and
+// open for update, be a regular file (not blocking on a FIFO) and have no
+// other job on it. The descriptor, and so the lock, goes at once; the
+// worker claims the file again.
+std::string RefusalOfFile(const char* fileName) {
+    const int fd = open(fileName, O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return CArksealDlg::kCannotOpen;
+    const FileClaim claim = ClaimForJob(fd);
+    close(fd);
+    return claim.Refusal();
 }
 
 // "This file has an unfinished encryption, started 2026-12-10 14:02,
@@ -163,8 +170,8 @@ void CArksealDlg::StartJob(int direction) {
         RefuseStart(m_passphrase.find('\0') != std::string::npos ? kPassphraseHasNul : kPassphraseTooLong);
         return;
     }
-    if (!CanOpenForUpdate(theJob.fileName)) {
-        RefuseStart(kCannotOpen);
+    if (const std::string refusal = RefusalOfFile(theJob.fileName); !refusal.empty()) {
+        RefuseStart(refusal.c_str());
         return;
     }
     if (m_passphrase != m_confirm) {

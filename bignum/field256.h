@@ -166,74 +166,52 @@ struct PortableOps {
 
 // The product on mulx/adcx/adox; call only when MulxAvailable(). The
 // accumulator t0..t5 rotates by one register per round, so the limb that the
-// reduction clears becomes the next round's top limb without moves.
+// reduction clears becomes the next round's top limb, already zero, without
+// moves.
 struct MulxOps {
 // One round: t += x y_i (low halves on the carry flag, high halves on the
 // overflow flag), then t += m p with m = t_0 factor, after which t_0 is zero.
+// clang-format off
 #define ARKSEAL_MULX_ROUND(I, T0, T1, T2, T3, T4, T5) \
-    "xorl %k[" #T5 "], %k[" #T5                       \
-    "]\n\t"                                           \
-    "movq " #I                                        \
-    "*8(%[y]), %%rdx\n\t"                             \
-    "xorl %%eax, %%eax\n\t"                           \
-    "mulxq 0(%[x]), %[lo], %[hi]\n\t"                 \
-    "adcxq %[lo], %[" #T0                             \
-    "]\n\t"                                           \
-    "adoxq %[hi], %[" #T1                             \
-    "]\n\t"                                           \
-    "mulxq 8(%[x]), %[lo], %[hi]\n\t"                 \
-    "adcxq %[lo], %[" #T1                             \
-    "]\n\t"                                           \
-    "adoxq %[hi], %[" #T2                             \
-    "]\n\t"                                           \
-    "mulxq 16(%[x]), %[lo], %[hi]\n\t"                \
-    "adcxq %[lo], %[" #T2                             \
-    "]\n\t"                                           \
-    "adoxq %[hi], %[" #T3                             \
-    "]\n\t"                                           \
-    "mulxq 24(%[x]), %[lo], %[hi]\n\t"                \
-    "adcxq %[lo], %[" #T3                             \
-    "]\n\t"                                           \
-    "adoxq %[hi], %[" #T4                             \
-    "]\n\t"                                           \
-    "adcxq %%rax, %[" #T4                             \
-    "]\n\t"                                           \
-    "adoxq %%rax, %[" #T5                             \
-    "]\n\t"                                           \
-    "adcxq %%rax, %[" #T5                             \
-    "]\n\t"                                           \
-    "movq %[" #T0                                     \
-    "], %%rdx\n\t"                                    \
-    "imulq 32(%[p]), %%rdx\n\t"                       \
-    "xorl %%eax, %%eax\n\t"                           \
-    "mulxq 0(%[p]), %[lo], %[hi]\n\t"                 \
-    "adcxq %[lo], %[" #T0                             \
-    "]\n\t"                                           \
-    "adoxq %[hi], %[" #T1                             \
-    "]\n\t"                                           \
-    "mulxq 8(%[p]), %[lo], %[hi]\n\t"                 \
-    "adcxq %[lo], %[" #T1                             \
-    "]\n\t"                                           \
-    "adoxq %[hi], %[" #T2                             \
-    "]\n\t"                                           \
-    "mulxq 16(%[p]), %[lo], %[hi]\n\t"                \
-    "adcxq %[lo], %[" #T2                             \
-    "]\n\t"                                           \
-    "adoxq %[hi], %[" #T3                             \
-    "]\n\t"                                           \
-    "mulxq 24(%[p]), %[lo], %[hi]\n\t"                \
-    "adcxq %[lo], %[" #T3                             \
-    "]\n\t"                                           \
-    "adoxq %[hi], %[" #T4                             \
-    "]\n\t"                                           \
-    "adcxq %%rax, %[" #T4                             \
-    "]\n\t"                                           \
-    "adoxq %%rax, %[" #T5                             \
-    "]\n\t"                                           \
+    "movq " #I "*8(%[y]), %%rdx\n\t" \
+    "xorl %%eax, %%eax\n\t" \
+    "mulxq 0(%[x]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T0 "]\n\t" \
+    "adoxq %[hi], %[" #T1 "]\n\t" \
+    "mulxq 8(%[x]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T1 "]\n\t" \
+    "adoxq %[hi], %[" #T2 "]\n\t" \
+    "mulxq 16(%[x]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T2 "]\n\t" \
+    "adoxq %[hi], %[" #T3 "]\n\t" \
+    "mulxq 24(%[x]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T3 "]\n\t" \
+    "adoxq %[hi], %[" #T4 "]\n\t" \
+    "adcxq %%rax, %[" #T4 "]\n\t" \
+    "adoxq %%rax, %[" #T5 "]\n\t" \
+    "adcxq %%rax, %[" #T5 "]\n\t" \
+    "movq %[" #T0 "], %%rdx\n\t" \
+    "imulq 32(%[p]), %%rdx\n\t" \
+    "xorl %%eax, %%eax\n\t" \
+    "mulxq 0(%[p]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T0 "]\n\t" \
+    "adoxq %[hi], %[" #T1 "]\n\t" \
+    "mulxq 8(%[p]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T1 "]\n\t" \
+    "adoxq %[hi], %[" #T2 "]\n\t" \
+    "mulxq 16(%[p]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T2 "]\n\t" \
+    "adoxq %[hi], %[" #T3 "]\n\t" \
+    "mulxq 24(%[p]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T3 "]\n\t" \
+    "adoxq %[hi], %[" #T4 "]\n\t" \
+    "adcxq %%rax, %[" #T4 "]\n\t" \
+    "adoxq %%rax, %[" #T5 "]\n\t" \
     "adcxq %%rax, %[" #T5 "]\n\t"
+    // clang-format on
 
     [[gnu::always_inline]] static void Multiply(const Field& f, const Element x, const Element y, Element z) {
-        Limb t0 = 0, t1 = 0, t2 = 0, t3 = 0, t4 = 0, t5, lo, hi;
+        Limb t0 = 0, t1 = 0, t2 = 0, t3 = 0, t4 = 0, t5 = 0, lo, hi;
         // After the four rounds the value is t4, t5, t0, t1 with the top bit
         // in t2; t3 is free. Subtract p and keep the difference unless it
         // borrows.
@@ -254,7 +232,7 @@ struct MulxOps {
             "cmovncq %%rdx, %[t5]\n\t"                     //
             "cmovncq %[lo], %[t0]\n\t"                     //
             "cmovncq %[hi], %[t1]\n\t"                     //
-            : [t0] "+&r"(t0), [t1] "+&r"(t1), [t2] "+&r"(t2), [t3] "+&r"(t3), [t4] "+&r"(t4), [t5] "=&r"(t5),
+            : [t0] "+&r"(t0), [t1] "+&r"(t1), [t2] "+&r"(t2), [t3] "+&r"(t3), [t4] "+&r"(t4), [t5] "+&r"(t5),
               [lo] "=&r"(lo), [hi] "=&r"(hi)
             : [x] "r"(x), [y] "r"(y), [p] "r"(&f)
             : "rax", "rdx", "cc", "memory");
@@ -267,36 +245,28 @@ struct MulxOps {
 // One reduction round of the square: t_i..t_i+4 += m p with m = t_i factor
 // (t_i becomes zero), the previous round's carry c added at t_i+4, and the
 // new carry (0 to 2, at t_i+5) left in c.
+// clang-format off
 #define ARKSEAL_MULX_REDUCE(T0, T1, T2, T3, T4) \
-    "movq %[" #T0                               \
-    "], %%rdx\n\t"                              \
-    "imulq 32(%[p]), %%rdx\n\t"                 \
-    "xorl %%eax, %%eax\n\t"                     \
-    "mulxq 0(%[p]), %[lo], %[hi]\n\t"           \
-    "adcxq %[lo], %[" #T0                       \
-    "]\n\t"                                     \
-    "adoxq %[hi], %[" #T1                       \
-    "]\n\t"                                     \
-    "mulxq 8(%[p]), %[lo], %[hi]\n\t"           \
-    "adcxq %[lo], %[" #T1                       \
-    "]\n\t"                                     \
-    "adoxq %[hi], %[" #T2                       \
-    "]\n\t"                                     \
-    "mulxq 16(%[p]), %[lo], %[hi]\n\t"          \
-    "adcxq %[lo], %[" #T2                       \
-    "]\n\t"                                     \
-    "adoxq %[hi], %[" #T3                       \
-    "]\n\t"                                     \
-    "mulxq 24(%[p]), %[lo], %[hi]\n\t"          \
-    "adcxq %[lo], %[" #T3                       \
-    "]\n\t"                                     \
-    "adoxq %[hi], %[" #T4                       \
-    "]\n\t"                                     \
-    "adcxq %[c], %[" #T4                        \
-    "]\n\t"                                     \
-    "movl $0, %k[c]\n\t"                        \
-    "adcxq %%rax, %[c]\n\t"                     \
+    "movq %[" #T0 "], %%rdx\n\t" \
+    "imulq 32(%[p]), %%rdx\n\t" \
+    "xorl %%eax, %%eax\n\t" \
+    "mulxq 0(%[p]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T0 "]\n\t" \
+    "adoxq %[hi], %[" #T1 "]\n\t" \
+    "mulxq 8(%[p]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T1 "]\n\t" \
+    "adoxq %[hi], %[" #T2 "]\n\t" \
+    "mulxq 16(%[p]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T2 "]\n\t" \
+    "adoxq %[hi], %[" #T3 "]\n\t" \
+    "mulxq 24(%[p]), %[lo], %[hi]\n\t" \
+    "adcxq %[lo], %[" #T3 "]\n\t" \
+    "adoxq %[hi], %[" #T4 "]\n\t" \
+    "adcxq %[c], %[" #T4 "]\n\t" \
+    "movl $0, %k[c]\n\t" \
+    "adcxq %%rax, %[c]\n\t" \
     "adoxq %%rax, %[c]\n\t"
+    // clang-format on
 
     // The square: the six products x_i x_j (i < j) once, doubled, plus the
     // four squares x_i^2, into t0..t7; then the reduction of all eight

@@ -1,5 +1,6 @@
 // Negation, doubling and addition of points, in affine and Jacobian
-// coordinates.
+// coordinates, on general numbers and, for a 256-bit field with A = -3, on
+// four limbs.
 //
 // Jacobian doubling of (X, Y, Z), with Z2 = Z^2 (one for a normalised point):
 //   M = 3 X^2 + A Z2^2      (A = -3: M = 3 (X - Z2)(X + Z2), one product)
@@ -14,13 +15,64 @@
 #include "bignum/montgomery.h"
 #include "curve/curve_internal.h"
 #include "curve/curve_point.h"
-#include "curve/point_arithmetic256.h"
+#include "curve/jacobian256.h"
 
 namespace arkseal {
 
 using namespace curve_detail;
 
 namespace {
+
+// The four-limb route of the Jacobian doubling and addition: coordinates
+// loaded once per operation, the formulas of jacobian256.h (the ones above,
+// giving the same residues), results stored back normalised.
+void Load(const CurvePoint* P, Jacobian& J, const field256::Field& f) {
+    field256::LoadLimbs(P->X, J.X);
+    field256::LoadLimbs(P->Y, J.Y);
+    // A normalised point, or one without a Z (a sum made in affine mode),
+    // holds affine coordinates.
+    if (P->Z == nullptr || P->marker == kPointNormalised) {
+        field256::Copy(f.one, J.Z);
+    } else {
+        field256::LoadLimbs(P->Z, J.Z);
+    }
+}
+
+void Store(const Jacobian& J, CurvePoint* P) {
+    field256::StoreLimbs(J.X, P->X);
+    field256::StoreLimbs(J.Y, P->Y);
+    field256::StoreLimbs(J.Z, P->Z);
+    P->marker = kPointGeneral;
+}
+
+// P = 2P on the four-limb field, A = -3.
+void DoubleJacobian256(const field256::Field& f, CurvePoint* P) {
+    Jacobian J;
+    Load(P, J, f);
+    field256::WithActiveRoute([&](auto ops) { Double<decltype(ops)>(f, J, J); });
+    Store(J, P);
+}
+
+// PA = PA + P for distinct finite points, PA with a Z. Returns 1 when added,
+// 0 (nothing changed) when P equals PA, -1 (nothing changed) when P = -PA.
+int AddJacobian256(const field256::Field& f, const CurvePoint* P, CurvePoint* PA) {
+    Jacobian p, pa, sum;
+    Load(P, p, f);
+    Load(PA, pa, f);
+    const bool mixed = P->Z == nullptr || P->marker == kPointNormalised;
+    Limb hZero = 0, rZero = 0;
+    field256::WithActiveRoute([&](auto ops) {
+        using Ops = decltype(ops);
+        if (mixed) {
+            AddFormulas<Ops, true>(f, p, pa, sum, hZero, rZero);
+        } else {
+            AddFormulas<Ops, false>(f, p, pa, sum, hZero, rZero);
+        }
+    });
+    if (hZero != 0) return rZero != 0 ? 0 : -1;
+    Store(sum, PA);
+    return 1;
+}
 
 // w = 3 x (two additions, no product).
 void Triple(const std::uint32_t* x, BigNumber w) {

@@ -5,6 +5,7 @@
 // quitting while a job runs.
 #include "app/arkseal_dlg.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@
 
 #include "app/arkseal.h"
 #include "app/resource_ids.h"
+#include "job/file_claim.h"
 #include "job/file_io.h"
 #include "job/journal.h"
 #include "job/transform_file_thread.h"
@@ -137,6 +139,13 @@ TEST_F(MainDialogTest, IsBuiltFromItsTemplateWithEncryptFirstInTabOrder) {
 TEST_F(MainDialogTest, ChecksTheFileBeforeThePassphrasesAndStaysIdle) {
     const std::string existing = dir_.File("existing.bin");
     WriteFile(existing, PatternBytes(10));
+    // Held as another job's open would hold it.
+    const std::string busy = dir_.File("busy.bin");
+    WriteFile(busy, PatternBytes(10));
+    const int otherJob = open(busy.c_str(), O_RDWR);
+    ASSERT_EQ(ClaimForJob(otherJob).result, FileClaim::kClaimed);
+    const std::string busyRefusal = FileClaim{FileClaim::kBusy}.Refusal();
+    const std::string deviceRefusal = FileClaim{FileClaim::kNotRegular, "a character device"}.Refusal();
     struct Case {
         std::string fileName, passphrase, confirm;
         const char* button;
@@ -147,6 +156,8 @@ TEST_F(MainDialogTest, ChecksTheFileBeforeThePassphrasesAndStaysIdle) {
         {dir_.File("missing.bin"), "a", "a", "IDC_DECRYPT", CArksealDlg::kCannotOpen},
         {"", "", "", "IDC_ENCRYPT", CArksealDlg::kCannotOpen},
         {dir_.Path(), "a", "a", "IDC_ENCRYPT", CArksealDlg::kCannotOpen},
+        {busy, "a", "b", "IDC_ENCRYPT", busyRefusal.c_str()},
+        {"/dev/zero", "a", "a", "IDC_DECRYPT", deviceRefusal.c_str()},
         {existing, "Secret", "secret", "IDC_ENCRYPT", CArksealDlg::kMismatch},
         {existing, "secret", "", "IDC_DECRYPT", CArksealDlg::kMismatch},
         {existing, Repeat("\xc3\xa4", 200), Repeat("\xc3\xa4", 200), "IDC_ENCRYPT", CArksealDlg::kPassphraseTooLong},
@@ -163,6 +174,8 @@ TEST_F(MainDialogTest, ChecksTheFileBeforeThePassphrasesAndStaysIdle) {
         EXPECT_EQ(std::string(theJob.passphrase, 257), std::string(257, '\0'));
     }
     EXPECT_EQ(ReadFile(existing), PatternBytes(10));
+    EXPECT_EQ(ReadFile(busy), PatternBytes(10));
+    close(otherJob);
 }
 
 // Root may write to read-only files, so as root the check runs with the

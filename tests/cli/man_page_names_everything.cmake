@@ -8,10 +8,11 @@ file(READ ${MAN_PAGE} page)
 string(REPLACE "\\-" "-" page "${page}")
 
 string(REGEX MATCHALL "--[a-z][a-z-]*" options "${help}")
-string(REGEX MATCHALL "arkseal-cli \\[OPTION\\]\\.\\.\\. [a-z]+" usages "${help}")
+# Usage lines: "arkseal-cli [OPTION]... encrypt FILE..."
+string(REGEX MATCHALL "arkseal-cli [^\n]* [a-z]+ FILE" usages "${help}")
 set(commands)
 foreach(usage ${usages})
-  string(REGEX REPLACE ".* " "" command "${usage}")
+  string(REGEX REPLACE ".* ([a-z]+) FILE$" "\\1" command "${usage}")
   list(APPEND commands ${command})
 endforeach()
 if(NOT commands)
