@@ -6,11 +6,15 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/about_dlg.h"
 #include "app/arkseal.h"
 #include "app/resource_ids.h"
+#include "app/status_text.h"
 #include "crypto/wipe.h"
+#include "guard/content_judgement.h"
+#include "guard/passphrase_strength.h"
 #include "job/file_claim.h"
 #include "job/file_io.h"
 #include "job/journal.h"
@@ -48,6 +52,37 @@ std::string RefusalOfFile(const char* fileName) {
     const FileClaim claim = ClaimForJob(fd);
     close(fd);
     return claim.Refusal();
+}
+
+// The question's text with the part filled in.
+std::string Fill(const char* question, const std::string& part) {
+    std::string text = question;
+    text.replace(text.find("%s"), 2, part);
+    return text;
+}
+
+// The question the file's head calls for; empty when there is none. A head
+// that cannot be read raises none: the worker reports what fails.
+std::string ContentQuestion(const char* fileName, bool encrypt, const std::string& passphrase) {
+    std::vector<std::uint8_t> head;
+    std::string error;
+    if (!ReadFileHead(fileName, &head, &error)) return {};
+    const ContentJudgement judgement = encrypt ? JudgeBeforeEncrypt(head) : JudgeBeforeDecrypt(head, passphrase);
+    switch (judgement.concern) {
+        case ContentConcern::None: return {};
+        case ContentConcern::LooksPlain:
+            return Fill(CArksealDlg::kLooksPlain, ShortTypeName(judgement.content.type.description));
+        case ContentConcern::HeadDoesNotDecrypt: return CArksealDlg::kDoesNotDecrypt;
+        case ContentConcern::LooksEncrypted: return CArksealDlg::kLooksEncrypted;
+    }
+    return {};
+}
+
+std::string PassphraseQuestion(const std::string& passphrase) {
+    if (passphrase.empty()) return CArksealDlg::kEmptyPassphrase;
+    const PassphraseStrength strength = EstimatePassphraseStrength(passphrase);
+    if (!strength.weak) return {};
+    return Fill(CArksealDlg::kWeakPassphrase, DescribeGuessingTime(strength.seconds));
 }
 
 // "This file has an unfinished encryption, started 2026-12-10 14:02,
@@ -88,10 +123,14 @@ CArksealDlg::~CArksealDlg() {
 
 const MessageMap* CArksealDlg::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
-        OnMessage<&CArksealDlg::OnSysCommand>(WM_SYSCOMMAND),    OnCommand<&CArksealDlg::OnBrowse>(IDC_BROWSE),
-        OnCommand<&CArksealDlg::OnEncrypt>(IDC_ENCRYPT),         OnCommand<&CArksealDlg::OnDecrypt>(IDC_DECRYPT),
-        OnMessage<&CArksealDlg::OnJobProgress>(WM_JOB_PROGRESS), OnMessage<&CArksealDlg::OnDropFiles>(WM_DROPFILES),
+        OnMessage<&CArksealDlg::OnSysCommand>(WM_SYSCOMMAND),
+        OnCommand<&CArksealDlg::OnBrowse>(IDC_BROWSE),
+        OnCommand<&CArksealDlg::OnEncrypt>(IDC_ENCRYPT),
+        OnCommand<&CArksealDlg::OnDecrypt>(IDC_DECRYPT),
+        OnMessage<&CArksealDlg::OnJobProgress>(WM_JOB_PROGRESS),
+        OnMessage<&CArksealDlg::OnDropFiles>(WM_DROPFILES),
         OnMessage<&CArksealDlg::OnEndSession>(WM_ENDSESSION),
+        OnCommand<&CArksealDlg::OnPassphraseChange>(IDC_PASSPHRASE, EN_CHANGE),
     };
     static const MessageMap map{Dialog::GetMessageMap(), entries};
     return &map;
@@ -102,6 +141,9 @@ void CArksealDlg::DoDataExchange(DataExchange& dx) {
     BindControl(dx, IDC_DECRYPT, m_btnDecrypt);
     BindControl(dx, IDC_ENCRYPT, m_btnEncrypt);
     BindControl(dx, IDC_PROGRESS, m_progress);
+    BindControl(dx, IDC_STATUS, m_status);
+    BindControl(dx, IDC_FILENAME, m_editFileName);
+    BindControl(dx, IDC_PASSPHRASE, m_editPassphrase);
     ExchangeText(dx, IDC_FILENAME, m_fileName, kMaxText);
     ExchangeText(dx, IDC_PASSPHRASE, m_passphrase, kMaxText);
     ExchangeText(dx, IDC_PASSPHRASE2, m_confirm, kMaxText);
@@ -178,12 +220,14 @@ void CArksealDlg::StartJob(int direction) {
         RefuseStart(kMismatch);
         return;
     }
-    if (!ChooseResume()) {
+    if (!ConfirmStart(direction)) {
         theJob.ClearPassphrase();
+        SetStatus(NotStartedText(kAnsweredNo));
         return;
     }
-    m_btnEncrypt.EnableWindow(false);
-    m_btnDecrypt.EnableWindow(false);
+    theJob.failure.clear();
+    m_jobStart = std::chrono::steady_clock::now();
+    DisableStartButtons(direction != 0 ? m_btnEncrypt : m_btnDecrypt);
     m_progress.SetRange(0, 1000);
     m_progress.SetPos(0);
     // The job has its copy of the passphrase: the dialog keeps none, and
@@ -197,38 +241,87 @@ void CArksealDlg::StartJob(int direction) {
     m_worker = BeginThread(TransformFileThread, &theJob);
 }
 
-// A file with an unfinished job can only be finished: the user is asked,
-// and says yes to have the job finish it with the typed passphrase. False
-// when the user says no; true with resumeFlag set as the answer says.
-bool CArksealDlg::ChooseResume() {
-    theJob.resumeFlag = 0;
-    const std::optional<UnfinishedJob> unfinished = LookForUnfinishedJob(WorkerFileIo(), theJob.fileName);
-    if (!unfinished) return true;
-    if (MessageBox(this, ResumeQuestion(*unfinished), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) {
-        return false;
-    }
-    theJob.resumeFlag = 1;
-    return true;
-}
-
 // A refused start leaves no passphrase behind in the job block.
 void CArksealDlg::RefuseStart(const char* message) {
     theJob.ClearPassphrase();
+    SetStatus(NotStartedText(message));
     MessageBox(this, message);
+}
+
+// A file with an unfinished job can only be finished: the user is asked,
+// and a yes has the job finish it with the typed passphrase (a half-done
+// file is neither plain nor encrypted, so its content asks nothing). Else
+// the content first: a file that should not be touched at all makes the
+// passphrase's strength moot.
+bool CArksealDlg::ConfirmStart(int direction) {
+    theJob.resumeFlag = 0;
+    if (const std::optional<UnfinishedJob> unfinished = LookForUnfinishedJob(WorkerFileIo(), theJob.fileName)) {
+        if (!Ask(ResumeQuestion(*unfinished))) return false;
+        theJob.resumeFlag = 1;
+        return true;
+    }
+    const bool encrypt = direction != 0;
+    const std::string content = ContentQuestion(theJob.fileName, encrypt, m_passphrase);
+    if (!content.empty() && !Ask(content)) return false;
+    if (!encrypt) return true;
+    const std::string passphrase = PassphraseQuestion(m_passphrase);
+    return passphrase.empty() || Ask(passphrase);
+}
+
+bool CArksealDlg::Ask(const std::string& question) {
+    return MessageBox(this, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+// A disabled button loses the focus to the next tab stop, which would be
+// Quit: the file name field takes it for the length of the job.
+void CArksealDlg::DisableStartButtons(Button& startedBy) {
+    m_startedBy = &startedBy;
+    if (m_btnEncrypt.HasFocus() || m_btnDecrypt.HasFocus()) m_editFileName.SetFocus();
+    m_btnEncrypt.EnableWindow(false);
+    m_btnDecrypt.EnableWindow(false);
+}
+
+// The focus goes back to the button that started the job, so the next
+// Enter or Space does that again rather than quit.
+void CArksealDlg::EnableStartButtons() {
+    m_btnEncrypt.EnableWindow(true);
+    m_btnDecrypt.EnableWindow(true);
+    if (m_startedBy != nullptr) m_startedBy->SetFocus();
+    m_startedBy = nullptr;
+}
+
+void CArksealDlg::SetStatus(const std::string& text) { m_status.SetWindowText("Status: " + text); }
+
+// Typing shows the strength; an emptied field leaves the status as it was.
+void CArksealDlg::OnPassphraseChange() {
+    std::string passphrase = m_editPassphrase.GetWindowText();
+    if (!passphrase.empty()) SetStatus(StrengthText(EstimatePassphraseStrength(passphrase)));
+    SecureWipe(passphrase.data(), passphrase.size());
+}
+
+void CArksealDlg::ShowJobEnd() {
+    const bool encrypt = theJob.resumeFlag != 0 ? theJob.result.encrypt : theJob.encryptFlag != 0;
+    if (!theJob.failure.empty()) {
+        SetStatus(JobFailedText(encrypt, theJob.fileName, theJob.failure));
+        return;
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_jobStart;
+    SetStatus(JobDoneText(encrypt, theJob.fileName, theJob.fileLength, elapsed.count()));
 }
 
 LRESULT CArksealDlg::OnJobProgress(WPARAM, LPARAM) {
     UpdateData(true);
+    const bool ended = m_jobRunning && theJob.done != 0;
     if (theJob.done == 0) {
         m_progress.SetRange(0, theJob.fileLength);
         m_progress.SetPos(theJob.position);
     } else {
-        m_btnEncrypt.EnableWindow(true);
-        m_btnDecrypt.EnableWindow(true);
+        EnableStartButtons();
         m_progress.SetPos(0);
         m_jobRunning = false;
     }
     UpdateData(false);
+    if (ended) ShowJobEnd();
     if (!m_jobRunning && m_quitWhenDone) EndDialog(IDCANCEL);
     return 0;
 }
@@ -238,7 +331,7 @@ void CArksealDlg::OnCancel() {
         Dialog::OnCancel();
         return;
     }
-    if (MessageBox(this, kStopNow, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES) return;
+    if (!Ask(kStopNow)) return;
     // The job may have ended while the question was open.
     if (!m_jobRunning) {
         Dialog::OnCancel();

@@ -1,8 +1,16 @@
 // The main dialog: the user names a file, types the passphrase twice and
 // presses Encrypt or Decrypt; the dialog checks the input, fills the job
 // block, starts the worker and follows it with the progress bar.
+//
+// Before a job it looks at the file and the passphrase and asks first
+// (default No) when decrypting a file that looks plain or that does not
+// decrypt to anything recognisable, when encrypting a file that looks
+// encrypted, and when encrypting with an empty or weak passphrase. The
+// status line shows the passphrase's strength while it is typed, and what
+// the last job did or why it failed.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "ui/controls.h"
@@ -24,12 +32,22 @@ public:
     static constexpr const char* kPassphraseTooLong = "Passphrase is longer than 256 bytes.";
     static constexpr const char* kPassphraseHasNul = "Passphrase contains a NUL character, which cannot be used.";
     static constexpr const char* kStopNow = "Stop now? The file can be finished later with the same passphrase.";
+    // The questions before a job; %s is the file's type or the time to guess.
+    static constexpr const char* kLooksPlain = "This file looks like %s, not an encrypted file. Decrypt it anyway?";
+    static constexpr const char* kDoesNotDecrypt =
+        "With this passphrase the file does not decrypt to anything recognisable. The passphrase may be wrong. "
+        "Decrypt anyway?";
+    static constexpr const char* kLooksEncrypted = "This file looks encrypted already. Encrypt it again?";
+    static constexpr const char* kEmptyPassphrase =
+        "The passphrase is empty: anyone can decrypt the file. Encrypt it anyway?";
+    static constexpr const char* kWeakPassphrase =
+        "This passphrase is weak: one graphics card would guess it in %s. Encrypt with it anyway?";
+    static constexpr const char* kAnsweredNo = "you said No; the file is unchanged.";
 
 protected:
     bool OnInitDialog() override;
     void DoDataExchange(DataExchange& dx) override;
-    // Quit, Esc and the close box: while a job runs, they ask whether to
-    // stop it (at its next chunk, finishable later) and quit once it has.
+    // Quit, Esc and the close box: refused while a job runs.
     void OnCancel() override;
     const MessageMap* GetMessageMap() const override;
 
@@ -41,14 +59,26 @@ private:
     LRESULT OnJobProgress(WPARAM, LPARAM);
     LRESULT OnDropFiles(WPARAM files, LPARAM);
     LRESULT OnEndSession(WPARAM, LPARAM);
+    void OnPassphraseChange();
 
     void StartJob(int direction);
-    bool ChooseResume();
     void RefuseStart(const char* message);
+    // Asks the questions the file's content and the passphrase call for;
+    // false when the user answers No to one.
+    bool ConfirmStart(int direction);
+    bool Ask(const std::string& question);
+    void ShowJobEnd();
+    void DisableStartButtons(Button& startedBy);
+    void EnableStartButtons();
+    void SetStatus(const std::string& text);
 
     Button m_btnDecrypt;
     Button m_btnEncrypt;
     ProgressBar m_progress;
+    Static m_status;
+    Edit m_editFileName;
+    Edit m_editPassphrase;
+    Button* m_startedBy = nullptr;  // the button that started the running job
     std::string m_fileName;
     std::string m_passphrase;
     std::string m_confirm;
@@ -57,6 +87,7 @@ private:
     ThreadId m_worker = 0;        // the last worker started
     bool m_jobRunning = false;    // from a successful start to the progress message that finds done
     bool m_quitWhenDone = false;  // a stop was asked for to quit: quit when the job has ended
+    std::chrono::steady_clock::time_point m_jobStart;
 };
 
 }  // namespace arkseal

@@ -14,6 +14,7 @@ inline constexpr int IDC_PASSPHRASE = 1005;
 inline constexpr int IDC_PASSPHRASE2 = 1006;
 inline constexpr int IDC_BROWSE = 1007;
 inline constexpr int IDC_ENCRYPT = 1008;
+inline constexpr int IDC_STATUS = 1009;
 inline constexpr int IDC_DECRYPT = 1010;
 
 // System-menu command: below 0xF000 and with its low four bits clear, as

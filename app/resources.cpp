@@ -20,18 +20,21 @@ const ControlTemplate kAboutControls[] = {
 };
 
 // Template order is tab order: Encrypt comes first and so has the focus.
+// Each label comes just before the control it names (which takes its text
+// as accessible name and, with a mnemonic, is reached by Alt and the
+// letter); labels are no tab stops, so this leaves the tab order alone.
 const ControlTemplate kMainControls[] = {
     {IDC_ENCRYPT, "IDC_ENCRYPT", ControlKind::PushButton, "&Encrypt", 228, 7, 50, 14, kDefPushButton | kTabStop},
     {IDCANCEL, "IDCANCEL", ControlKind::PushButton, "&Quit", 228, 42, 50, 14, kTabStop},
-    {-1, "label_status", ControlKind::StaticText, "Status:", 7, 74, 200, 8, kLeftAligned | kGroup},
+    {IDC_STATUS, "label_status", ControlKind::StaticText, "Status:", 7, 74, 271, 8, kLeftAligned | kNoPrefix | kGroup},
     {IDC_PROGRESS, "IDC_PROGRESS", ControlKind::ProgressBar, nullptr, 7, 83, 271, 13, kBorder},
-    {-1, "label_filename", ControlKind::StaticText, "Filename:", 7, 7, 48, 12, kLeftAligned | kGroup},
-    {-1, "label_passphrase", ControlKind::StaticText, "Passphrase:", 7, 23, 48, 14, kLeftAligned | kGroup},
-    {-1, "label_passphrase2", ControlKind::StaticText, "Re-enter passphrase:", 7, 42, 48, 21, kLeftAligned | kGroup},
+    {-1, "label_filename", ControlKind::StaticText, "&Filename:", 7, 7, 48, 12, kLeftAligned | kGroup},
     {IDC_FILENAME, "IDC_FILENAME", ControlKind::Edit, nullptr, 55, 7, 104, 14,
      kBorder | kTabStop | kAutoHorizontalScroll},
+    {-1, "label_passphrase", ControlKind::StaticText, "&Passphrase:", 7, 23, 48, 14, kLeftAligned | kGroup},
     {IDC_PASSPHRASE, "IDC_PASSPHRASE", ControlKind::Edit, nullptr, 55, 24, 155, 14,
      kPassword | kBorder | kTabStop | kAutoHorizontalScroll},
+    {-1, "label_passphrase2", ControlKind::StaticText, "&Re-enter passphrase:", 7, 42, 48, 21, kLeftAligned | kGroup},
     {IDC_PASSPHRASE2, "IDC_PASSPHRASE2", ControlKind::Edit, nullptr, 55, 42, 155, 14,
      kPassword | kBorder | kTabStop | kAutoHorizontalScroll},
     {IDC_BROWSE, "IDC_BROWSE", ControlKind::PushButton, "&Browse...", 162, 7, 49, 14, kTabStop},

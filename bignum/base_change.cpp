@@ -1,5 +1,6 @@
 // Rewriting a number from one digit base into the working base, and digit
 // access in the apparent base.
+#include <bit>
 #include <cstdint>
 
 #include "bignum/big_arithmetic.h"
@@ -87,8 +88,79 @@ int ConvertIntoWordsByPairs(const Word* source, int n, Word s, Word* acc, int li
     for (int k = 0; k < words; ++k) acc[k] = word(k);
     return words;
 }
+
+// floor((2^128 - 1) / d) - 2^64 for d with its top bit set: the reciprocal
+// that DivideByReciprocal needs.
+std::uint64_t Reciprocal(std::uint64_t d) {
+    return static_cast<std::uint64_t>(~(static_cast<unsigned __int128>(d) << 64) / d);
+}
+
+// (high * 2^64 + low) / d for high < d, d's top bit set, from two products
+// with d's reciprocal instead of a 128-bit division (Moller and Granlund,
+// "Improved division by invariant integers", algorithm 4); the remainder
+// goes to high.
+std::uint64_t DivideByReciprocal(std::uint64_t& high, std::uint64_t low, std::uint64_t d, std::uint64_t reciprocal) {
+    const unsigned __int128 estimate =
+        static_cast<unsigned __int128>(reciprocal) * high + (static_cast<unsigned __int128>(high) << 64 | low);
+    std::uint64_t q = static_cast<std::uint64_t>(estimate >> 64) + 1;
+    std::uint64_t r = low - q * d;
+    if (r > static_cast<std::uint64_t>(estimate)) {
+        --q;
+        r += d;
+    }
+    if (r >= d) {
+        ++q;
+        r -= d;
+    }
+    high = r;
+    return q;
+}
+
+// Full words into the radix B (not 2^32) two digits a division: the number,
+// as 64-bit limbs, is divided by B^2 (below 2^62) again and again, and each
+// remainder gives the next two digits. The divisions run on the divisor and
+// the dividend shifted up to the divisor's top bit, by its reciprocal.
+// Returns the length, -1 past the limit, -2 (nothing done) when the source is
+// longer than the buffer.
+int ConvertFromWordsByPairs(const Word* source, int n, Word base, Word* acc, int limit) {
+    if (n > 2 * kLimbBuffer) return -2;
+    std::uint64_t limbs[kLimbBuffer];
+    int count = (n + 1) / 2;
+    for (int i = 0; i < count; ++i) {
+        const std::uint64_t high = 2 * i + 1 < n ? source[2 * i + 1] : 0;
+        limbs[i] = source[2 * i] | high << 32;
+    }
+    while (count > 0 && limbs[count - 1] == 0) --count;
+    const std::uint64_t divisor = static_cast<std::uint64_t>(base) * base;
+    const int shift = std::countl_zero(divisor);  // 2 at least
+    const std::uint64_t d = divisor << shift;
+    const std::uint64_t reciprocal = Reciprocal(d);
+    int length = 0;
+    // Digits past the limit may only be leading zeros.
+    auto put = [&](Word digit) {
+        if (length < limit) {
+            acc[length] = digit;
+        } else if (digit != 0) {
+            return false;
+        }
+        ++length;
+        return true;
+    };
+    while (count > 0) {
+        std::uint64_t r = limbs[count - 1] >> (64 - shift);
+        for (int j = count - 1; j >= 0; --j) {
+            const std::uint64_t below = j > 0 ? limbs[j - 1] >> (64 - shift) : 0;
+            limbs[j] = DivideByReciprocal(r, limbs[j] << shift | below, d, reciprocal);
+        }
+        r >>= shift;
+        if (!put(static_cast<Word>(r % base)) || !put(static_cast<Word>(r / base))) return -1;
+        while (count > 0 && limbs[count - 1] == 0) --count;
+    }
+    return StrippedLength(acc, length < limit ? length : limit);
+}
 #else
 int ConvertIntoWordsByPairs(const Word*, int, Word, Word*, int) { return -2; }
+int ConvertFromWordsByPairs(const Word*, int, Word, Word*, int) { return -2; }
 #endif
 
 // Horner's rule over the source digits from the most significant: acc =
@@ -98,6 +170,10 @@ int ConvertDigits(const Word* source, int n, Word sourceBase, Word base, Word* a
     if (base == 0) {
         const int words = ConvertIntoWordsByPairs(source, n, sourceBase, acc, limit);
         if (words != -2) return words;
+    }
+    if (sourceBase == 0) {
+        const int digits = ConvertFromWordsByPairs(source, n, base, acc, limit);
+        if (digits != -2) return digits;
     }
     int length = 0;
     if (sourceBase == 0) {

@@ -70,7 +70,9 @@ void PointDouble(CurvePoint* P);                    // P = 2P
 void PointAdd(CurvePoint* P, CurvePoint* PA);       // PA = PA + P
 void PointSubtract(CurvePoint* P, CurvePoint* PA);  // PA = PA - P (P is restored)
 
-// R = e P for any signed e (P is normalised in place).
+// R = e P for any signed e (P is normalised in place). On a 256-bit field
+// (eight digit words in base 2^32) with A = -3 its steps depend on e's length
+// and sign only, not on its digits: secret scalars may be passed.
 void PointMultiply(const std::uint32_t* e, CurvePoint* P, CurvePoint* R);
 // R = e P + ea PA (P and PA are normalised in place).
 void PointMultiply2(const std::uint32_t* e, CurvePoint* P, const std::uint32_t* ea, CurvePoint* PA, CurvePoint* R);

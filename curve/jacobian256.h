@@ -42,6 +42,7 @@ inline void SelectPoint(Limb mask, const Jacobian& from, Jacobian& to) {
     field256::Select(mask, from.Z, to.Z);
 }
 
+// With Y2 = 2Y: Z' = Y2 Z, T = Y2^2 = 4 Y^2, S = X T, 8 Y^4 = T^2 / 2.
 template <class Ops>
 void Double(const Field& f, const Jacobian& P, Jacobian& R) {
     using namespace field256;
@@ -51,20 +52,16 @@ void Double(const Field& f, const Jacobian& P, Jacobian& R) {
     Add(f, P.X, z2, M);
     Ops::Multiply(f, M, t, M);
     Add(f, M, M, t);
-    Add(f, t, M, M);
-    Ops::Multiply(f, P.Y, P.Z, Z);
-    Add(f, Z, Z, Z);
-    Ops::Square(f, P.Y, T);
+    Add(f, t, M, M);  // M = 3 (X - Z2)(X + Z2)
+    Add(f, P.Y, P.Y, t);
+    Ops::Multiply(f, t, P.Z, Z);
+    Ops::Square(f, t, T);
     Ops::Multiply(f, P.X, T, S);
-    Add(f, S, S, S);
-    Add(f, S, S, S);
     Ops::Square(f, M, X);
     Subtract(f, X, S, X);
     Subtract(f, X, S, X);
     Ops::Square(f, T, T);
-    Add(f, T, T, T);
-    Add(f, T, T, T);
-    Add(f, T, T, T);
+    Halve(f, T, T);
     Subtract(f, S, X, S);
     Ops::Multiply(f, M, S, Y);
     Subtract(f, Y, T, Y);

@@ -57,6 +57,10 @@ ContentLook LookAtContent(std::span<const std::uint8_t> bytes) {
     return {RecogniseFileType(bytes), MeasureByteEntropy(bytes)};
 }
 
+bool HasKnownType(const ContentLook& look) {
+    return look.type.recognised && !(look.entropy.looksRandom && IsTypeFoundInRandomBytes(look.type.mime));
+}
+
 ContentLook LookAtDecryptedContent(std::span<const std::uint8_t> bytes, std::string_view passphrase) {
     std::uint8_t digest[64];
     PassphraseDigest().DigestBytes(passphrase.data(), static_cast<std::ptrdiff_t>(passphrase.size()), digest);
@@ -72,7 +76,7 @@ ContentLook LookAtDecryptedContent(std::span<const std::uint8_t> bytes, std::str
 ContentJudgement JudgeBeforeEncrypt(std::span<const std::uint8_t> head) {
     ContentJudgement judgement;
     judgement.content = LookAtContent(head);
-    if (!judgement.content.type.recognised && judgement.content.entropy.looksRandom) {
+    if (!HasKnownType(judgement.content) && judgement.content.entropy.looksRandom) {
         judgement.concern = ContentConcern::LooksEncrypted;
     }
     return judgement;
@@ -82,8 +86,8 @@ ContentJudgement JudgeBeforeDecrypt(std::span<const std::uint8_t> head, std::str
     ContentJudgement judgement;
     judgement.content = LookAtContent(head);
     judgement.decrypted = LookAtDecryptedContent(head, passphrase);
-    if (head.empty() || judgement.decrypted->type.recognised) return judgement;
-    if (judgement.content.type.recognised) {
+    if (head.empty() || HasKnownType(*judgement.decrypted)) return judgement;
+    if (HasKnownType(judgement.content)) {
         judgement.concern = ContentConcern::LooksPlain;
     } else if (judgement.decrypted->entropy.looksRandom) {
         judgement.concern = ContentConcern::HeadDoesNotDecrypt;

@@ -7,6 +7,9 @@
 // look random and are of no known type. The judgements read the file's
 // first kJudgedHeadBytes and decrypt them in memory only.
 //
+// A type counts when libmagic knows it, unless the bytes look random and the
+// type is one libmagic also finds in random bytes (IsTypeFoundInRandomBytes).
+//
 // Decrypt:
 //   - the head, decrypted with the passphrase, is of a known type: fine;
 //   - else the head as it is is of a known type: LooksPlain (a plain file);
@@ -51,6 +54,8 @@ struct ContentJudgement {
 bool ReadFileHead(const std::string& path, std::vector<std::uint8_t>* head, std::string* error);
 
 ContentLook LookAtContent(std::span<const std::uint8_t> bytes);
+// Whether the look names a type that counts (see above).
+bool HasKnownType(const ContentLook& look);
 // The look of the bytes decrypted with the passphrase, as a job would
 // decrypt them from the start of the file. The key and the decrypted bytes
 // are wiped before it returns.

@@ -2,6 +2,10 @@
 
 #include <magic.h>
 
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+
 namespace arkseal {
 
 namespace {
@@ -40,6 +44,30 @@ bool KnownMime(const std::string& mime) {
 }
 
 }  // namespace
+
+bool IsTypeFoundInRandomBytes(const std::string& mime) {
+    static constexpr std::string_view kTypes[] = {
+        "application/postscript",
+        "application/vnd.hp-HPGL",
+        "application/x-compress",
+        "application/x-cpio",
+        "application/x-dosexec",
+        "application/x-ibm-dsk",
+        "application/x-lanalyzer",
+        "application/x-object",
+        "application/x-tex-tfm",
+        "application/zlib",
+        "audio/mpeg",
+        "audio/vnd.dolby.dd-raw",
+        "audio/x-hx-aac-adts",
+        "audio/x-mp4a-latm",
+        "audio/x-syx",
+        "font/x-amiga-font",
+        "image/x-award-bioslogo",
+        "text/PGP",
+    };
+    return std::find(std::begin(kTypes), std::end(kTypes), mime) != std::end(kTypes);
+}
 
 FileType RecogniseFileType(std::span<const std::uint8_t> bytes) {
     MagicCookie& cookie = ThreadCookie();

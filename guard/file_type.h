@@ -18,6 +18,12 @@ struct FileType {
 // loaded recognises nothing (description "unknown").
 FileType RecogniseFileType(std::span<const std::uint8_t> bytes);
 
+// Whether libmagic gives this type to random bytes now and then: its magic
+// is a byte or two (a DOS COM program's first instruction, a zlib or MPEG
+// audio header). In 20000 random 8 KiB blocks 1.4 % got a type, all of them
+// from this list; for bytes that look random, such a type says nothing.
+bool IsTypeFoundInRandomBytes(const std::string& mime);
+
 // The description up to its first comma: "PDF document" for
 // "PDF document, version 1.4".
 std::string ShortTypeName(const std::string& description);

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "job/job_result.h"
@@ -54,6 +55,10 @@ public:
     std::atomic<std::uint8_t> done{0};        // the job has ended; the file is closed
     std::atomic<bool> stopRequested{false};   // set by anyone: the worker stops at the next chunk boundary
     JobResult result;                         // written by the worker before done
+    // Why the job ended early: the text of the worker's message box (a stop
+    // has the same words without a box), written before done; empty when the
+    // whole file was done. The dialog clears it at each start.
+    std::string failure;
 
     const std::size_t maxFileName;
     const std::size_t maxPassphrase;

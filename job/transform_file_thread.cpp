@@ -82,6 +82,7 @@ unsigned TransformFileThread(void* parameter) {
     // A stop was asked for by whoever set stopRequested, who says what
     // follows; the worker's box would only hold up a quit.
     const std::string text = JobResultText(result, job.fileName);
+    if (result.step != JobStep::kDone) job.failure = text;
     if (!text.empty() && result.step != JobStep::kStopped) MessageBox(job.owner, text);
     Report(job, result.processed, true);
     return 0;

@@ -2,7 +2,9 @@
 // describes it. Positions and sizes are in dialog units, which the layer
 // converts to pixels from the dialog font (4 horizontal units are one
 // average character width, 8 vertical units one character height). The
-// controls' order is their tab order.
+// controls' order is their tab order. A static text names the edit or
+// progress bar that follows it (its accessible name), and with a mnemonic
+// ('&') it is that control's label: Alt and the letter give it the focus.
 #pragma once
 
 #include <cstdint>

@@ -4,11 +4,13 @@
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimerEvent>
 #include <QUrl>
 
@@ -33,6 +35,25 @@ Qt::WindowFlags WindowFlags(std::uint32_t styles) {
     return flags;
 }
 
+// Shift+F10 and the Menu key ask for the context menu from the keyboard.
+bool IsMenuKey(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    return (key->key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+           (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
+// A label's text names the control it stands for, without its mnemonic
+// mark and colon: "&Filename:" names "Filename".
+QString AccessibleNameOf(const QString& label) {
+    QString name = label;
+    name.remove(QRegularExpression("&(?!&)"));
+    name.replace("&&", "&");
+    if (name.endsWith(':')) name.chop(1);
+    return name.trimmed();
+}
+
 std::vector<std::string> LocalFiles(const QMimeData* data) {
     std::vector<std::string> paths;
     if (data == nullptr) return paths;
@@ -55,8 +76,11 @@ DialogWindow::DialogWindow(Dialog& owner, const DialogTemplate& dialogTemplate, 
 
     const QSize base = DialogBaseUnits(font);
     setFixedSize(DialogUnitsToPixels(QRect(0, 0, dialogTemplate.width, dialogTemplate.height), base).size());
+    QLabel* label = nullptr;  // the static text just before this control
     for (const ControlTemplate& control : dialogTemplate.controls) {
         QWidget* widget = MakeControl(control);
+        NameAfterLabel(label, control, widget);
+        label = control.kind == ControlKind::StaticText ? static_cast<QLabel*>(widget) : nullptr;
         widget->setObjectName(control.name);
         widget->setGeometry(DialogUnitsToPixels(QRect(control.x, control.y, control.width, control.height), base));
         widget->installEventFilter(this);
@@ -69,6 +93,17 @@ DialogWindow::DialogWindow(Dialog& owner, const DialogTemplate& dialogTemplate, 
         }
     }
     for (std::size_t i = 1; i < tabStops_.size(); ++i) setTabOrder(tabStops_[i - 1], tabStops_[i]);
+}
+
+// As in a dialog template on Windows, a static text names the control that
+// follows it: an edit or a progress bar, which have no text of their own,
+// takes the label's text as its accessible name, and a label with a
+// mnemonic ('&') becomes the buddy of the control, so Alt and the letter
+// reach it.
+void DialogWindow::NameAfterLabel(QLabel* label, const ControlTemplate& control, QWidget* widget) {
+    if (label == nullptr || (control.kind != ControlKind::Edit && control.kind != ControlKind::ProgressBar)) return;
+    widget->setAccessibleName(AccessibleNameOf(label->text()));
+    if (label->text().contains('&') && (control.styles & kTabStop)) label->setBuddy(widget);
 }
 
 QWidget* DialogWindow::MakeControl(const ControlTemplate& control) {
@@ -99,6 +134,7 @@ QWidget* DialogWindow::MakeControl(const ControlTemplate& control) {
             auto* edit = new QLineEdit(this);
             edit->setFrame(control.styles & kBorder);
             if (control.styles & kPassword) edit->setEchoMode(QLineEdit::Password);
+            connect(edit, &QLineEdit::textChanged, this, [this, id = control.id] { SendCommand(id, EN_CHANGE); });
             return edit;
         }
         case ControlKind::ProgressBar: return new ProgressBarWidget(this);
@@ -113,7 +149,9 @@ QWidget* DialogWindow::Control(int id) const {
 
 void DialogWindow::StartTimer(unsigned id, unsigned periodMs) { timers_[startTimer(static_cast<int>(periodMs))] = id; }
 
-void DialogWindow::SendCommand(int id) { owner_.SendMessage(WM_COMMAND, MakeCommandParam(id, BN_CLICKED), 0); }
+void DialogWindow::SendCommand(int id, unsigned notifyCode) {
+    owner_.SendMessage(WM_COMMAND, MakeCommandParam(id, notifyCode), 0);
+}
 
 // Menu choices arrive while the menu is still closing; the command is handled
 // afterwards, so that it may run a modal dialog of its own.
@@ -137,10 +175,24 @@ bool DialogWindow::event(QEvent* event) {
 }
 
 // Drags of files over a control belong to the dialog (an edit would take the
-// file's URL as text).
+// file's URL as text), and so do the menu keys: they open the dialog's
+// menu from any control, an edit's own menu stays on the right mouse button.
 bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
     if (HandleFileDrag(event)) return true;
+    if (IsMenuKey(event)) {
+        auto* control = static_cast<QWidget*>(watched);
+        ShowSystemMenu(control->mapToGlobal(control->rect().center()));
+        return true;
+    }
     return QDialog::eventFilter(watched, event);
+}
+
+void DialogWindow::keyPressEvent(QKeyEvent* event) {
+    if (IsMenuKey(event)) {
+        ShowSystemMenu(mapToGlobal(rect().center()));
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool DialogWindow::HandleFileDrag(QEvent* event) {
@@ -174,7 +226,9 @@ void DialogWindow::closeEvent(QCloseEvent* event) {
     owner_.SendMessage(WM_CLOSE, 0, 0);
 }
 
-void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+void DialogWindow::contextMenuEvent(QContextMenuEvent* event) { ShowSystemMenu(event->globalPos()); }
+
+void DialogWindow::ShowSystemMenu(const QPoint& where) {
     auto* menu = new QMenu(this);
     menu->setObjectName("system_menu");
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -187,7 +241,7 @@ void DialogWindow::contextMenuEvent(QContextMenuEvent* event) {
                     [this, command = item.command] { SendSysCommandLater(command); });
         }
     }
-    menu->popup(event->globalPos());
+    menu->popup(where);
 }
 
 void DialogWindow::timerEvent(QTimerEvent* event) {

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
 #include <map>
 #include <vector>
 
 #include "ui/dialog_template.h"
 #include "ui/menu.h"
+#include "ui/messages.h"
 
 namespace arkseal {
 
@@ -33,11 +35,15 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:
     QWidget* MakeControl(const ControlTemplate& control);
-    void SendCommand(int id);
+    void NameAfterLabel(QLabel* label, const ControlTemplate& control, QWidget* widget);
+    // The system menu (the dialog's context menu), opened at a point on screen.
+    void ShowSystemMenu(const QPoint& where);
+    void SendCommand(int id, unsigned notifyCode = BN_CLICKED);
     void SendSysCommandLater(unsigned command);
     // Takes a drag or drop that carries local files; false for any other.
     bool HandleFileDrag(QEvent* event);

@@ -22,6 +22,7 @@ inline constexpr unsigned WM_DROPFILES = 0x0233;   // wParam: address of the Dro
 inline constexpr unsigned WM_USER = 0x0400;
 
 inline constexpr unsigned BN_CLICKED = 0;
+inline constexpr unsigned EN_CHANGE = 0x0300;  // an edit's text has changed
 
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;

@@ -31,6 +31,7 @@
 #include "job/journal.h"
 #include "job/transform_file_thread.h"
 #include "tests/app/qt_test_environment.h"
+#include "tests/guard/content_fixtures.h"
 #include "tests/job/reference_file_cipher.h"
 #include "tests/job/temp_files.h"
 #include "ui/file_dialog.h"
@@ -128,7 +129,7 @@ TEST_F(MainDialogTest, IsBuiltFromItsTemplateWithEncryptFirstInTabOrder) {
     EXPECT_EQ(Edit("IDC_PASSPHRASE")->echoMode(), QLineEdit::Password);
     EXPECT_EQ(Edit("IDC_PASSPHRASE2")->echoMode(), QLineEdit::Password);
     EXPECT_EQ(window_->findChild<QLabel*>("label_status")->text(), "Status:");
-    EXPECT_EQ(window_->findChild<QLabel*>("label_passphrase2")->text(), "Re-enter passphrase:");
+    EXPECT_EQ(window_->findChild<QLabel*>("label_passphrase2")->text(), "&Re-enter passphrase:");
     // Positions scale with the font: Decrypt sits 17 dialog units below
     // Encrypt, the bar spans the dialog less 7 units on each side.
     const QRect encrypt = Button("IDC_ENCRYPT")->geometry();
@@ -254,6 +255,8 @@ TEST_F(MainDialogTest, RunsAJobWithTheButtonsDisabledAndTheBarFollowingIt) {
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(Bar()->value(), 0);
     EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "Tr0ub4dor", true));
+    EXPECT_EQ(Edit("IDC_PASSPHRASE")->text(), "");
+    EXPECT_EQ(Edit("IDC_PASSPHRASE2")->text(), "");
 
     // At once a second job on the same file: it must not overlap the first.
     Fill(path, "Tr0ub4dor", "Tr0ub4dor");
@@ -296,8 +299,9 @@ TEST_F(MainDialogTest, EnterStartsAnEncryption) {
     const std::string path = dir_.File("enter.bin");
     const Bytes plain = PatternBytes(1000);
     WriteFile(path, plain);
-    Fill(path, "", "");  // the empty passphrase is accepted
+    Fill(path, "", "");  // the empty passphrase is accepted once the user says yes
     QTest::keyClick(Edit("IDC_PASSPHRASE2"), Qt::Key_Return);
+    EXPECT_EQ(questions_, std::vector<std::string>{CArksealDlg::kEmptyPassphrase});
     EXPECT_FALSE(Button("IDC_DECRYPT")->isEnabled());
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "", true));
@@ -416,6 +420,9 @@ TEST_F(MainDialogTest, TheSystemMenuOpensTheAboutBox) {
 
 // Finishes the job that a stop left unfinished, as the dialog would.
 // False when there was none.
+// A passphrase strong enough to raise no question.
+const char* const kSolid = "six green owls hum quietly";
+
 bool FinishUnfinishedJob(const std::string& path, const std::string& passphrase) {
     if (!LookForUnfinishedJob(WorkerFileIo(), path)) return false;
     CryptJob job(256, 256);
@@ -437,7 +444,7 @@ TEST_F(MainDialogTest, QuittingDuringAJobAsksAndStopsItFinishably) {
     WriteFile(path, plain);
     TerminationSignals endRequests([this] { PostMessage(&dlg_, WM_ENDSESSION, 0, 0); });
 
-    Fill(path, "p", "p");
+    Fill(path, kSolid, kSolid);
     answer_ = IDNO;
     Button("IDC_ENCRYPT")->click();
     Button("IDCANCEL")->click();
@@ -452,8 +459,8 @@ TEST_F(MainDialogTest, QuittingDuringAJobAsksAndStopsItFinishably) {
     EXPECT_TRUE(messages_.empty()) << messages_.front();
     // Stopped before its first write the file is as it was; once written, it
     // is finished exactly.
-    if (FinishUnfinishedJob(path, "p") || ReadFile(path) != plain) {
-        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "p", true));
+    if (FinishUnfinishedJob(path, kSolid) || ReadFile(path) != plain) {
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, kSolid, true));
     }
 }
 
@@ -461,7 +468,7 @@ TEST_F(MainDialogTest, QuitDuringAJobStopsItWhenTheAnswerIsYes) {
     const std::string path = dir_.File("long.bin");
     const Bytes plain = PatternBytes(16 * 262144, 3);
     WriteFile(path, plain);
-    Fill(path, "p", "p");
+    Fill(path, kSolid, kSolid);
     Button("IDC_ENCRYPT")->click();
     answer_ = IDYES;
     Button("IDCANCEL")->click();
@@ -469,8 +476,8 @@ TEST_F(MainDialogTest, QuitDuringAJobStopsItWhenTheAnswerIsYes) {
     EXPECT_TRUE(messages_.empty()) << messages_.front();
     // Stopped before its first write the file is as it was; once written, it
     // is finished exactly.
-    if (FinishUnfinishedJob(path, "p") || ReadFile(path) != plain) {
-        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "p", true));
+    if (FinishUnfinishedJob(path, kSolid) || ReadFile(path) != plain) {
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, kSolid, true));
     }
 }
 
@@ -498,18 +505,18 @@ TEST_F(MainDialogTest, AnUnfinishedJobIsFinishedWithItsPassphraseWhenTheUserSays
     WriteFile(path, plain);
     StopAfterFirstChunk stopper;
     SetWorkerFileIo(&stopper);
-    Fill(path, "right", "right");
+    Fill(path, kSolid, kSolid);
     Button("IDC_ENCRYPT")->click();
     ASSERT_TRUE(WaitForIdle());
     SetWorkerFileIo(nullptr);
     ASSERT_TRUE(LookForUnfinishedJob(WorkerFileIo(), path));
     const Bytes half = ReadFile(path);
-    const Bytes cipher = ReferenceFileCipher(plain, "right", true);
+    const Bytes cipher = ReferenceFileCipher(plain, kSolid, true);
     const auto firstChange = std::mismatch(half.begin(), half.end(), cipher.begin()).first - half.begin();
     EXPECT_EQ(firstChange, 262144);
 
     answer_ = IDNO;
-    Fill(path, "right", "right");
+    Fill(path, kSolid, kSolid);
     Button("IDC_DECRYPT")->click();
     ASSERT_EQ(questions_.size(), 1u);
     EXPECT_EQ(questions_[0].rfind("This file has an unfinished encryption, started ", 0), 0u) << questions_[0];
@@ -520,7 +527,7 @@ TEST_F(MainDialogTest, AnUnfinishedJobIsFinishedWithItsPassphraseWhenTheUserSays
 
     answer_ = IDYES;
     messages_.clear();
-    Fill(path, "wrong", "wrong");
+    Fill(path, "your cat ate 4 red kites", "your cat ate 4 red kites");
     Button("IDC_DECRYPT")->click();
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(messages_, std::vector<std::string>{
@@ -528,12 +535,211 @@ TEST_F(MainDialogTest, AnUnfinishedJobIsFinishedWithItsPassphraseWhenTheUserSays
     EXPECT_EQ(ReadFile(path), half);
 
     messages_.clear();
-    Fill(path, "right", "right");
+    Fill(path, kSolid, kSolid);
     Button("IDC_DECRYPT")->click();
     ASSERT_TRUE(WaitForIdle());
     EXPECT_TRUE(messages_.empty()) << messages_.front();
-    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "right", true));
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, kSolid, true));
     EXPECT_FALSE(LookForUnfinishedJob(WorkerFileIo(), path));
+}
+
+std::string Question(const char* question, const std::string& part) {
+    std::string text = question;
+    return text.replace(text.find("%s"), 2, part);
+}
+
+const char* const kStrong = "my dog ate 3 blue kites";
+
+// Each question stops the job until the user says yes: with No the file is
+// unchanged and the status says so; with Yes the job runs.
+TEST_F(MainDialogTest, AsksBeforeAJobThatLooksWrongAndChangesNothingUntilYes) {
+    const Bytes text = test::TextFixture();
+    struct Case {
+        const char* name;
+        Bytes content;
+        const char* button;
+        std::string passphrase;
+        std::string question;
+    };
+    const Case cases[] = {
+        {"plain PDF", test::PdfFixture(), "IDC_DECRYPT", kStrong, Question(CArksealDlg::kLooksPlain, "PDF document")},
+        {"plain PNG", test::PngFixture(), "IDC_DECRYPT", kStrong, Question(CArksealDlg::kLooksPlain, "PNG image data")},
+        {"plain text", text, "IDC_DECRYPT", kStrong, Question(CArksealDlg::kLooksPlain, "ASCII text")},
+        {"wrong passphrase", ReferenceFileCipher(text, "another passphrase", true), "IDC_DECRYPT", kStrong,
+         CArksealDlg::kDoesNotDecrypt},
+        {"random bytes", test::RandomFixture(5000), "IDC_ENCRYPT", kStrong, CArksealDlg::kLooksEncrypted},
+        {"empty passphrase", text, "IDC_ENCRYPT", "", CArksealDlg::kEmptyPassphrase},
+        {"weak passphrase", text, "IDC_ENCRYPT", "Tr0ub4dor&3",
+         Question(CArksealDlg::kWeakPassphrase, "about 3 hours")},
+    };
+    const QLabel* status = window_->findChild<QLabel*>("label_status");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir_.File("file");
+        WriteFile(path, c.content);
+        questions_.clear();
+        answer_ = IDNO;
+        Fill(path, c.passphrase, c.passphrase);
+        Button(c.button)->click();
+        EXPECT_EQ(questions_, std::vector<std::string>{c.question});
+        EXPECT_TRUE(Idle());
+        EXPECT_EQ(ReadFile(path), c.content);
+        EXPECT_EQ(status->text().toStdString(), "Status: Not started: you said No; the file is unchanged.");
+        EXPECT_EQ(std::string(theJob.passphrase, 257), std::string(257, '\0'));
+
+        answer_ = IDYES;
+        Button(c.button)->click();
+        ASSERT_TRUE(WaitForIdle());
+        const bool encrypt = std::string(c.button) == "IDC_ENCRYPT";
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(c.content, c.passphrase, encrypt));
+    }
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(MainDialogTest, TheRightPassphraseOnARecognisableFileDoesNotAsk) {
+    for (const Bytes& plain : {test::PdfFixture(), test::PngFixture(), test::TextFixture(), Bytes(20000, 0)}) {
+        const std::string path = dir_.File("file");
+        WriteFile(path, ReferenceFileCipher(plain, kStrong, true));
+        Fill(path, kStrong, kStrong);
+        Button("IDC_DECRYPT")->click();
+        ASSERT_TRUE(WaitForIdle());
+        EXPECT_EQ(ReadFile(path), plain);
+        Fill(path, kStrong, kStrong);
+        Button("IDC_ENCRYPT")->click();
+        ASSERT_TRUE(WaitForIdle());
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, kStrong, true));
+    }
+    EXPECT_TRUE(questions_.empty()) << questions_.front();
+}
+
+// The status line says what the last job did, or why it did not happen, in
+// one line; while a passphrase is typed it shows its strength.
+TEST_F(MainDialogTest, TheStatusLineSaysWhatHappened) {
+    const QLabel* status = window_->findChild<QLabel*>("label_status");
+    const std::string path = dir_.File("report.txt");
+    WriteFile(path, PatternBytes(3200));
+
+    QTest::keyClicks(Edit("IDC_PASSPHRASE"), "abc");
+    EXPECT_EQ(status->text(), "Status: Passphrase: weak, guessed in less than a second by one graphics card.");
+    Edit("IDC_PASSPHRASE")->setText(kStrong);
+    EXPECT_EQ(status->text(), "Status: Passphrase: strong, guessed in more than a million years by one graphics card.");
+
+    Fill(path, kStrong, kStrong);
+    Button("IDC_ENCRYPT")->click();
+    ASSERT_TRUE(WaitForIdle());
+    const std::string done = status->text().toStdString();
+    EXPECT_EQ(done.rfind("Status: Encrypted report.txt, 3.2 KB, in ", 0), 0u) << done;
+    EXPECT_EQ(done.substr(done.size() - 3), " s.") << done;
+
+    struct FailingRead : FileIo {
+        ssize_t Pread(int, void*, std::size_t, off_t) override {
+            errno = EIO;
+            return -1;
+        }
+    } failingRead;
+    SetWorkerFileIo(&failingRead);
+    Fill(path, kStrong, kStrong);
+    Button("IDC_DECRYPT")->click();
+    ASSERT_TRUE(WaitForIdle());
+    WaitForAllThreads();
+    SetWorkerFileIo(nullptr);
+    EXPECT_EQ(status->text(), "Status: Decrypting report.txt failed: Could not read the file (Input/output error).");
+
+    Fill(path, kStrong, "other");
+    Button("IDC_DECRYPT")->click();
+    EXPECT_EQ(status->text(), QString("Status: Not started: ") + CArksealDlg::kMismatch);
+}
+
+// A screen reader names every field and the bar, and each label's mnemonic
+// reaches its field.
+TEST_F(MainDialogTest, FieldsAndBarHaveNamesAndLabelsTheirMnemonics) {
+    struct Case {
+        const char* label;
+        const char* control;
+        const char* name;
+        Qt::Key mnemonic;
+    };
+    const Case cases[] = {
+        {"label_filename", "IDC_FILENAME", "Filename", Qt::Key_F},
+        {"label_passphrase", "IDC_PASSPHRASE", "Passphrase", Qt::Key_P},
+        {"label_passphrase2", "IDC_PASSPHRASE2", "Re-enter passphrase", Qt::Key_R},
+    };
+    window_->activateWindow();
+    ASSERT_TRUE(RunUntil([this] { return window_->isActiveWindow(); }));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        QWidget* control = window_->findChild<QWidget*>(c.control);
+        EXPECT_EQ(control->accessibleName(), c.name);
+        EXPECT_EQ(window_->findChild<QLabel*>(c.label)->buddy(), control);
+        Button("IDC_ENCRYPT")->setFocus();
+        QTest::keyClick(window_->focusWidget(), c.mnemonic, Qt::AltModifier);
+        EXPECT_EQ(window_->focusWidget(), control);
+    }
+    EXPECT_EQ(Bar()->accessibleName(), "Status");
+    EXPECT_EQ(window_->findChild<QLabel*>("label_status")->buddy(), nullptr);
+}
+
+// Shift+F10 and the Menu key open the dialog's menu wherever the focus is,
+// in an edit too.
+TEST_F(MainDialogTest, TheMenuKeysOpenTheDialogsMenuFromAnyControl) {
+    struct Case {
+        const char* control;
+        Qt::Key key;
+        Qt::KeyboardModifier modifier;
+    };
+    const Case cases[] = {
+        {"IDC_FILENAME", Qt::Key_F10, Qt::ShiftModifier}, {"IDC_PASSPHRASE", Qt::Key_Menu, Qt::NoModifier},
+        {"IDC_BROWSE", Qt::Key_F10, Qt::ShiftModifier},   {"IDC_ENCRYPT", Qt::Key_Menu, Qt::NoModifier},
+        {"IDD_MAIN", Qt::Key_F10, Qt::ShiftModifier},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        QWidget* target = c.control == std::string("IDD_MAIN") ? window_ : window_->findChild<QWidget*>(c.control);
+        QTest::keyClick(target, c.key, c.modifier);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->objectName(), "system_menu");
+        EXPECT_EQ(menu->actions().back()->text(), "&About Arkseal...");
+        menu->close();
+        ASSERT_TRUE(RunUntil([] { return QApplication::activePopupWidget() == nullptr; }));
+    }
+    QTest::keyClick(Edit("IDC_FILENAME"), Qt::Key_F10);  // F10 alone is no menu key
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+// However the job was started, the focus is never left on Quit: during the
+// job the file name field holds it, afterwards the button that started it.
+TEST_F(MainDialogTest, TheFocusReturnsToTheButtonThatStartedTheJob) {
+    const std::string path = dir_.File("data.txt");
+    WriteFile(path, PatternBytes(3 * 262144));
+    window_->activateWindow();
+    ASSERT_TRUE(RunUntil([this] { return window_->isActiveWindow(); }));
+    struct Case {
+        const char* how;
+        std::function<void()> start;
+        const char* button;
+    };
+    const Case cases[] = {
+        {"mouse on Encrypt", [this] { QTest::mouseClick(Button("IDC_ENCRYPT"), Qt::LeftButton); }, "IDC_ENCRYPT"},
+        {"mouse on Decrypt", [this] { QTest::mouseClick(Button("IDC_DECRYPT"), Qt::LeftButton); }, "IDC_DECRYPT"},
+        {"Enter in a field", [this] { QTest::keyClick(Edit("IDC_PASSPHRASE2"), Qt::Key_Return); }, "IDC_ENCRYPT"},
+        {"Space on Decrypt",
+         [this] {
+             Button("IDC_DECRYPT")->setFocus();
+             QTest::keyClick(Button("IDC_DECRYPT"), Qt::Key_Space);
+         },
+         "IDC_DECRYPT"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        Fill(path, kStrong, kStrong);
+        Edit("IDC_PASSPHRASE2")->setFocus();
+        c.start();
+        ASSERT_FALSE(Idle());
+        EXPECT_NE(window_->focusWidget(), Button("IDCANCEL"));
+        ASSERT_TRUE(WaitForIdle());
+        EXPECT_EQ(window_->focusWidget(), Button(c.button));
+    }
 }
 
 // The real box: No is the default and the escape button, so Enter and Esc

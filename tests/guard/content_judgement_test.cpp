@@ -84,6 +84,14 @@ ContentBytes Encrypted(const ContentBytes& plain, const std::string& passphrase)
     return ReferenceFileCipher(plain, passphrase, true);
 }
 
+// Random bytes that begin with 0xB8, the first byte of a DOS COM program to
+// libmagic.
+ContentBytes LooksLikeDosProgram(const ContentBytes& bytes) {
+    ContentBytes changed = bytes;
+    changed[0] = 0xB8;
+    return changed;
+}
+
 TEST(ContentJudgementTest, RaisesEachConcernOnlyWhereItBelongs) {
     struct Case {
         const char* name;
@@ -106,6 +114,8 @@ TEST(ContentJudgementTest, RaisesEachConcernOnlyWhereItBelongs) {
         {"decrypt zeros, right passphrase", Encrypted(zeros, "right"), false, "right", ContentConcern::None},
         {"decrypt an empty file", {}, false, "right", ContentConcern::None},
         {"encrypt random bytes", RandomFixture(10000), true, "right", ContentConcern::LooksEncrypted},
+        {"encrypt random bytes of a type found in random bytes", LooksLikeDosProgram(RandomFixture(10000)), true,
+         "right", ContentConcern::LooksEncrypted},
         {"encrypt an encrypted file again", Encrypted(TextFixture(), "right"), true, "right",
          ContentConcern::LooksEncrypted},
         {"encrypt a PDF", PdfFixture(), true, "right", ContentConcern::None},
@@ -122,6 +132,19 @@ TEST(ContentJudgementTest, RaisesEachConcernOnlyWhereItBelongs) {
         EXPECT_EQ(judgement.concern, c.concern) << judgement.content.type.description;
         EXPECT_EQ(judgement.decrypted.has_value(), !c.encrypt);
     }
+}
+
+// A wrong passphrase whose garbage happens to carry a weak magic still asks.
+TEST(ContentJudgementTest, ATypeFoundInRandomBytesDoesNotVouchForAPassphrase) {
+    const ContentBytes plain = LooksLikeDosProgram(RandomFixture(8192, 5));
+    ASSERT_EQ(RecogniseFileType(plain).mime, "application/x-dosexec");
+    // The "encryption" whose decryption under "wrong" is that garbage.
+    const ContentBytes file = ReferenceFileCipher(plain, "wrong", true);
+    const ContentJudgement judgement = JudgeBeforeDecrypt(file, "wrong");
+    EXPECT_EQ(judgement.decrypted->type.mime, "application/x-dosexec");
+    EXPECT_EQ(judgement.concern, ContentConcern::HeadDoesNotDecrypt);
+    EXPECT_TRUE(IsTypeFoundInRandomBytes("application/zlib"));
+    EXPECT_FALSE(IsTypeFoundInRandomBytes("application/pdf"));
 }
 
 TEST(ContentJudgementTest, TheDecryptedHeadIsTheJobsDecryption) {

@@ -191,7 +191,18 @@ protected:
         job_.owner = &window_;
         job_.encryptFlag = encrypt ? 1 : 0;
         job_.resumeFlag = resume ? 1 : 0;
+        job_.failure.clear();
         WaitForThread(BeginThread(TransformFileThread, &job_));
+        // The job block carries the words of a job that ended early: those of
+        // its one message box, or of a stop, which shows none.
+        if (job_.result.step != JobStep::kDone) {
+            EXPECT_EQ(job_.failure, JobResultText(job_.result, path));
+            if (job_.result.step != JobStep::kStopped) {
+                EXPECT_EQ(messages_, std::vector<std::string>{job_.failure});
+            }
+        } else {
+            EXPECT_EQ(job_.failure, "");
+        }
     }
     void Resume(const std::string& path, const std::string& passphrase) { RunJob(path, passphrase, true, true); }
     // A shorter slow derivation keeps the tests quick; the window is the
