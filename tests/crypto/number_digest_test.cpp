@@ -5,6 +5,7 @@
 #include "bignum/big_arithmetic.h"
 #include "bignum/conversions.h"
 #include "crypto/passphrase_digest.h"
+#include "tests/bignum/workspace_fixture.h"
 #include "tests/crypto/openssl_oracle.h"
 
 namespace arkseal {
@@ -110,6 +111,59 @@ TEST_F(NumberDigest, DigestToNumberReadsTheDigestBigEndian) {
         FreeBig(x);
     }
 }
+
+// In every workspace shape, with a guard after every number's block: a number
+// as long as the capacity is hashed by its low 512 bits, and a digest read
+// into a workspace too small for 512 bits raises error 3 without writing past
+// the number.
+class NumberDigestCapacity : public test::WorkspaceTest {
+protected:
+    // The largest magnitude that fits: every digit word at its largest.
+    void LargestNumber(mpz_t out) const {
+        if (system_->base == 0) {
+            mpz_ui_pow_ui(out, 2, 32ul * static_cast<unsigned long>(Capacity()));
+        } else {
+            mpz_ui_pow_ui(out, system_->base, static_cast<unsigned long>(Capacity()));
+        }
+        mpz_sub_ui(out, out, 1);
+    }
+};
+
+TEST_P(NumberDigestCapacity, HashesAFullNumberAndRefusesADigestThatDoesNotFit) {
+    PassphraseDigest digest;
+    test::Mpz full;
+    LargestNumber(full);
+    BigNumber x = NewBig(0);
+    test::FromMpz(full, x);
+    ASSERT_EQ(system_->errorCode, 0);
+    test::Mpz low;
+    mpz_tdiv_r_2exp(low, full, 512);
+    Bytes lowLittleEndian(64, 0);
+    mpz_export(lowLittleEndian.data(), nullptr, -1, 1, 0, 0, low);
+    std::uint8_t out[64];
+    digest.DigestNumber(x, out);
+    EXPECT_EQ(Bytes(out, out + 64), test::OpenSslDigest(EVP_sha512(), lowLittleEndian));
+    FreeBig(x);
+
+    const std::string message = "passphrase";
+    const Bytes expected = test::OpenSslDigest(EVP_sha512(), Bytes(message.begin(), message.end()));
+    test::Mpz value;
+    mpz_import(value, expected.size(), 1, 1, 0, 0, expected.data());
+    BigNumber y = digest.DigestToNumber(message.data(), static_cast<std::ptrdiff_t>(message.size()));
+    ASSERT_NE(y, nullptr);
+    if (WordsOf(value) <= Capacity()) {
+        EXPECT_EQ(system_->errorCode, 0);
+        test::Mpz read;
+        test::ToMpz(y, read);
+        EXPECT_EQ(mpz_cmp(read, value), 0);
+    } else {
+        EXPECT_EQ(system_->errorCode, 3);
+        system_->errorCode = 0;
+    }
+    FreeBig(y);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, NumberDigestCapacity, ::testing::ValuesIn(test::kWorkspaceShapes), test::ShapeName);
 
 }  // namespace
 }  // namespace arkseal
