@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@
 #include "guard/content_judgement.h"
 #include "guard/passphrase_strength.h"
 #include "job/file_claim.h"
+#include "job/file_io.h"
+#include "job/journal.h"
 #include "job/transform_file_thread.h"
 #include "ui/data_exchange.h"
 #include "ui/dropped_files.h"
@@ -79,6 +83,28 @@ std::string PassphraseQuestion(const std::string& passphrase) {
     const PassphraseStrength strength = EstimatePassphraseStrength(passphrase);
     if (!strength.weak) return {};
     return Fill(CArksealDlg::kWeakPassphrase, DescribeGuessingTime(strength.seconds));
+}
+
+// "This file has an unfinished encryption, started 2026-12-10 14:02,
+// stopped after 1048576 of 4194304 bytes (25%). Finish it now ...?"
+std::string ResumeQuestion(const UnfinishedJob& job) {
+    std::string text = std::string("This file has an unfinished ") + (job.encrypt ? "encryption" : "decryption");
+    if (job.startedAt != 0) {
+        const std::time_t started = static_cast<std::time_t>(job.startedAt);
+        std::tm local{};
+        char when[32];
+        if (localtime_r(&started, &local) != nullptr &&
+            std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &local) != 0) {
+            text += std::string(", started ") + when;
+        }
+    }
+    if (job.length > 0) {
+        text += ", stopped after " + std::to_string(job.done) + " of " + std::to_string(job.length) + " bytes (" +
+                std::to_string(job.done * 100 / job.length) + "%)";
+    }
+    return text +
+           ". Finish it now with the typed passphrase? It must be the one the job was started with; a wrong one "
+           "is refused and changes nothing.";
 }
 
 }  // namespace
@@ -173,6 +199,7 @@ LRESULT CArksealDlg::OnDropFiles(WPARAM files, LPARAM) {
 void CArksealDlg::StartJob(int direction) {
     WaitForThread(m_worker);
     m_worker = 0;
+    theJob.stopRequested = false;
     theJob.started = 0;
     theJob.done = 0;
     theJob.position = 0;
@@ -221,9 +248,18 @@ void CArksealDlg::RefuseStart(const char* message) {
     MessageBox(this, message);
 }
 
-// The content first: a file that should not be touched at all makes the
+// A file with an unfinished job can only be finished: the user is asked,
+// and a yes has the job finish it with the typed passphrase (a half-done
+// file is neither plain nor encrypted, so its content asks nothing). Else
+// the content first: a file that should not be touched at all makes the
 // passphrase's strength moot.
 bool CArksealDlg::ConfirmStart(int direction) {
+    theJob.resumeFlag = 0;
+    if (const std::optional<UnfinishedJob> unfinished = LookForUnfinishedJob(WorkerFileIo(), theJob.fileName)) {
+        if (!Ask(ResumeQuestion(*unfinished))) return false;
+        theJob.resumeFlag = 1;
+        return true;
+    }
     const bool encrypt = direction != 0;
     const std::string content = ContentQuestion(theJob.fileName, encrypt, m_passphrase);
     if (!content.empty() && !Ask(content)) return false;
@@ -264,7 +300,7 @@ void CArksealDlg::OnPassphraseChange() {
 }
 
 void CArksealDlg::ShowJobEnd() {
-    const bool encrypt = theJob.encryptFlag != 0;
+    const bool encrypt = theJob.resumeFlag != 0 ? theJob.result.encrypt : theJob.encryptFlag != 0;
     if (!theJob.failure.empty()) {
         SetStatus(JobFailedText(encrypt, theJob.fileName, theJob.failure));
         return;
@@ -291,17 +327,26 @@ LRESULT CArksealDlg::OnJobProgress(WPARAM, LPARAM) {
 }
 
 void CArksealDlg::OnCancel() {
-    if (m_jobRunning) {
-        MessageBox(this, kStillProcessing);
+    if (!m_jobRunning) {
+        Dialog::OnCancel();
         return;
     }
-    Dialog::OnCancel();
+    if (!Ask(kStopNow)) return;
+    // The job may have ended while the question was open.
+    if (!m_jobRunning) {
+        Dialog::OnCancel();
+        return;
+    }
+    m_quitWhenDone = true;
+    theJob.stopRequested = true;
 }
 
-// A termination signal: quit now, or as soon as the running job has ended.
+// A termination signal: quit now, or as soon as the running job has
+// stopped at its next chunk.
 LRESULT CArksealDlg::OnEndSession(WPARAM, LPARAM) {
     if (m_jobRunning) {
         m_quitWhenDone = true;
+        theJob.stopRequested = true;
     } else {
         EndDialog(IDCANCEL);
     }

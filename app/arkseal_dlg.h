@@ -31,8 +31,7 @@ public:
     static constexpr const char* kFileNameTooLong = "File name is longer than 256 bytes.";
     static constexpr const char* kPassphraseTooLong = "Passphrase is longer than 256 bytes.";
     static constexpr const char* kPassphraseHasNul = "Passphrase contains a NUL character, which cannot be used.";
-    static constexpr const char* kStillProcessing =
-        "The file is still being processed. Please wait until the job has finished, then quit.";
+    static constexpr const char* kStopNow = "Stop now? The file can be finished later with the same passphrase.";
     // The questions before a job; %s is the file's type or the time to guess.
     static constexpr const char* kLooksPlain = "This file looks like %s, not an encrypted file. Decrypt it anyway?";
     static constexpr const char* kDoesNotDecrypt =
@@ -87,7 +86,7 @@ private:
 
     ThreadId m_worker = 0;        // the last worker started
     bool m_jobRunning = false;    // from a successful start to the progress message that finds done
-    bool m_quitWhenDone = false;  // a termination signal came during a job
+    bool m_quitWhenDone = false;  // a stop was asked for to quit: quit when the job has ended
     std::chrono::steady_clock::time_point m_jobStart;
 };
 

@@ -25,7 +25,7 @@ namespace {
 
 void Complain(const std::string& text) { std::fprintf(stderr, "arkseal-cli: %s\n", text.c_str()); }
 
-// The worker's messages are written for a message box, on two lines.
+// The job's messages are written for a message box, on several lines.
 std::string OneLine(std::string text) {
     for (char& c : text) {
         if (c == '\n') c = ' ';
@@ -48,9 +48,9 @@ void ReportNotStarted(const std::vector<std::string>& files, std::size_t next) {
     Complain(text);
 }
 
-bool FilesUsable(const std::vector<std::string>& files, ClaimedFiles* claims) {
+bool FilesUsable(const CliOptions& options, ClaimedFiles* claims) {
     std::vector<std::string> errors;
-    if (CheckFiles(files, &errors, claims)) return true;
+    if (CheckFiles(options.files, options.resume, &errors, claims)) return true;
     for (const std::string& error : errors) Complain(error);
     Complain("nothing was changed");
     return false;
@@ -79,9 +79,9 @@ int Inspect(const CliOptions& options) {
 }
 
 // Encrypting with the empty passphrase is refused without --force; a weak
-// one is worth a warning.
+// one is worth a warning. A resume has its passphrase from the job.
 bool PassphraseFitsJob(const CliOptions& options, std::string_view passphrase) {
-    if (!options.encrypt) return true;
+    if (!options.encrypt || options.resume) return true;
     if (passphrase.empty() && !options.force) {
         Complain(
             "the passphrase is empty: anyone could decrypt the files; nothing was changed (--force encrypts anyway)");
@@ -94,12 +94,19 @@ bool PassphraseFitsJob(const CliOptions& options, std::string_view passphrase) {
     return true;
 }
 
+// A half-done file is neither plain nor encrypted: a resume is not looked at.
 bool ContentFitsJob(const CliOptions& options, std::string_view passphrase) {
     std::vector<std::string> errors;
-    if (options.force || ContentAllowsJob(options.files, options.encrypt, passphrase, &errors)) return true;
+    if (options.force || options.resume || ContentAllowsJob(options.files, options.encrypt, passphrase, &errors))
+        return true;
     for (const std::string& error : errors) Complain(error);
     Complain("nothing was changed");
     return false;
+}
+
+JobMode Mode(const CliOptions& options) {
+    if (options.resume) return JobMode::kResume;
+    return options.encrypt ? JobMode::kEncrypt : JobMode::kDecrypt;
 }
 
 std::string Label(const std::vector<std::string>& files, std::size_t index) {
@@ -133,7 +140,7 @@ int RunCli(int argc, char** argv) {
     // may have taken a while. From the first check on, the files are held
     // against other jobs.
     ClaimedFiles claims;
-    if (!FilesUsable(options.files, &claims)) return kExitRefused;
+    if (!FilesUsable(options, &claims)) return kExitRefused;
     const KeysHeld keysHeld;
     Passphrase passphrase;
     switch (GetPassphrase(options, &passphrase, &error)) {
@@ -141,12 +148,12 @@ int RunCli(int argc, char** argv) {
         case PassphraseResult::kRefused: Complain(error); return kExitRefused;
         case PassphraseResult::kInterrupted: ReportStop(options.files, 0); return StoppedStatus();
     }
-    if (!FilesUsable(options.files, &claims)) return kExitRefused;
+    if (!FilesUsable(options, &claims)) return kExitRefused;
     if (!PassphraseFitsJob(options, passphrase.View())) return kExitRefused;
     if (!ContentFitsJob(options, passphrase.View())) return kExitRefused;
 
     ProgressBar progress(stderr, !options.quiet && IsTerminal(stderr));
-    FileJobRunner runner(options.encrypt, progress);
+    FileJobRunner runner(Mode(options), progress);
     const std::vector<std::string>& files = options.files;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (StopSignal() != 0) {
@@ -154,13 +161,16 @@ int RunCli(int argc, char** argv) {
             return StoppedStatus();
         }
         claims.Release(i);
-        if (!runner.Run(files[i], Label(files, i), passphrase, i + 1 == files.size(), &error)) {
-            Complain(files[i] + ": " + OneLine(error));
-            ReportNotStarted(files, i + 1);
-            return kExitJobFailed;
+        const JobResult result = runner.Run(files[i], Label(files, i), passphrase, i + 1 == files.size());
+        const std::string text = JobResultText(result, files[i]);
+        if (!text.empty()) Complain(files[i] + ": " + OneLine(text));
+        switch (OutcomeOf(result)) {
+            case JobOutcome::kDone: break;
+            case JobOutcome::kStopped: ReportStop(files, i + 1); return StoppedStatus();
+            case JobOutcome::kRefused: ReportNotStarted(files, i + 1); return kExitRefused;
+            case JobOutcome::kFailed: ReportNotStarted(files, i + 1); return kExitJobFailed;
         }
     }
-    // A stop signal during the last file asked for nothing that was not done.
     return kExitDone;
 }
 

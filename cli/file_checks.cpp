@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "job/file_claim.h"
+#include "job/file_io.h"
+#include "job/journal.h"
 
 namespace arkseal {
 
@@ -28,6 +30,19 @@ std::string OpenRefusal(const std::string& file, int error) {
     return std::string("Could not open file to encrypt. (") + std::strerror(error) + ")";
 }
 
+// The file's unfinished job must be resumed before anything else is done
+// to it, and only a file with one can be resumed.
+void CheckUnfinishedJob(const std::string& file, const struct stat& status, bool resume,
+                        std::vector<std::string>* errors) {
+    const bool unfinished = Journal::Find(WorkerFileIo(), file, status.st_dev, status.st_ino).has_value();
+    if (resume && !unfinished) {
+        errors->push_back(file + ": there is no unfinished job on this file");
+    } else if (!resume && unfinished) {
+        errors->push_back(file + ": the file has an unfinished job; finish it first with 'arkseal-cli resume " + file +
+                          "' and the same passphrase");
+    }
+}
+
 }  // namespace
 
 void ClaimedFiles::Release(std::size_t index) {
@@ -41,7 +56,8 @@ void ClaimedFiles::ReleaseAll() {
     fds_.clear();
 }
 
-bool CheckFiles(const std::vector<std::string>& files, std::vector<std::string>* errors, ClaimedFiles* claims) {
+bool CheckFiles(const std::vector<std::string>& files, bool resume, std::vector<std::string>* errors,
+                ClaimedFiles* claims) {
     claims->ReleaseAll();
     std::map<std::pair<dev_t, ino_t>, const std::string*> seen;
     for (const std::string& file : files) {
@@ -69,6 +85,7 @@ bool CheckFiles(const std::vector<std::string>& files, std::vector<std::string>*
             claims->Add(-1);
             continue;
         }
+        CheckUnfinishedJob(file, status, resume, errors);
         claims->Add(fd);
     }
     return errors->empty();

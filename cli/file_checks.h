@@ -29,11 +29,13 @@ private:
 
 // True when every file can be opened for update (it exists and may be
 // written), is a regular file (after symbolic links are followed), has no
-// other job running on it, and no file is named twice, under the same or
-// another name: transforming a file twice in one run would not give what
-// the user asked for. Otherwise false, with the reasons in *errors. The
-// claims held before are released first; on success *claims holds every
-// file.
-bool CheckFiles(const std::vector<std::string>& files, std::vector<std::string>* errors, ClaimedFiles* claims);
+// other job running on it, no file is named twice, under the same or
+// another name (transforming a file twice in one run would not give what
+// the user asked for), and each file has an unfinished job exactly when
+// `resume` is asked for (a new job over an unfinished one would mix the
+// two). Otherwise false, with the reasons in *errors. The claims held
+// before are released first; on success *claims holds every file.
+bool CheckFiles(const std::vector<std::string>& files, bool resume, std::vector<std::string>* errors,
+                ClaimedFiles* claims);
 
 }  // namespace arkseal

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <climits>
 #include <initializer_list>
-#include <utility>
 
 #include "cli/passphrase_input.h"
 #include "cli/progress_bar.h"
+#include "cli/stop_signals.h"
 #include "job/transform_file_thread.h"
 #include "ui/message_box.h"
 #include "ui/worker_thread.h"
@@ -25,8 +25,7 @@ constexpr std::size_t kMaxJobPassphrase = 256;
 constexpr int kRedrawMilliseconds = 100;
 
 // The worker starts with the stop signals blocked, so that they always
-// reach this thread: a handler that ran on the worker could break off one
-// of its reads or writes (EINTR) and fail the job it should let finish.
+// reach this thread, which asks the job to stop at its next chunk boundary.
 ThreadId StartWorker(CryptJob* job) {
     sigset_t stops;
     sigset_t previous;
@@ -50,11 +49,7 @@ bool JobWindow::Post(unsigned message, WPARAM, LPARAM) {
     return true;
 }
 
-int JobWindow::ShowMessageBox(const std::string&, const std::string& text, unsigned type) {
-    std::lock_guard lock(lock_);
-    message_ = text;
-    return DefaultAnswer(type);
-}
+int JobWindow::ShowMessageBox(const std::string&, const std::string&, unsigned type) { return DefaultAnswer(type); }
 
 void JobWindow::WaitForPost(int milliseconds) {
     std::unique_lock lock(lock_);
@@ -62,40 +57,35 @@ void JobWindow::WaitForPost(int milliseconds) {
     pending_ = false;
 }
 
-std::string JobWindow::TakeMessage() {
-    std::lock_guard lock(lock_);
-    return std::exchange(message_, std::string());
-}
-
-FileJobRunner::FileJobRunner(bool encrypt, ProgressBar& progress)
-    : encrypt_(encrypt), progress_(progress), job_(kMaxPath, kMaxJobPassphrase) {}
+FileJobRunner::FileJobRunner(JobMode mode, ProgressBar& progress)
+    : mode_(mode), progress_(progress), job_(kMaxPath, kMaxJobPassphrase) {}
 
 // Filled as the dialog fills it before starting the worker; the worker
 // then alone writes the block until it sets done.
-bool FileJobRunner::Run(const std::string& file, const std::string& label, Passphrase& passphrase, bool lastFile,
-                        std::string* error) {
-    if (!job_.SetFileName(file)) {
-        *error = "the file name is too long";
-        return false;
-    }
-    const bool copied = job_.SetPassphrase(passphrase.View());
+JobResult FileJobRunner::Run(const std::string& file, const std::string& label, Passphrase& passphrase, bool lastFile) {
+    // The name and passphrase were checked up front; a file name longer than
+    // the system takes cannot be opened.
+    const bool copied = job_.SetFileName(file) && job_.SetPassphrase(passphrase.View());
     if (lastFile) passphrase.Clear();
     if (!copied) {
-        *error = "the passphrase is too long";
-        return false;
+        JobResult refused;
+        refused.step = JobStep::kOpen;
+        return refused;
     }
     job_.position = 0;
     job_.fileLength = 0;
     job_.started = 0;
     job_.done = 0;
+    job_.stopRequested = false;
     job_.owner = &window_;
-    job_.encryptFlag = encrypt_ ? 1 : 0;
-    window_.TakeMessage();
+    job_.encryptFlag = mode_ == JobMode::kEncrypt ? 1 : 0;
+    job_.resumeFlag = mode_ == JobMode::kResume ? 1 : 0;
 
     const ThreadId worker = StartWorker(&job_);
     bool startedBar = false;
     while (job_.done.load() == 0) {
         window_.WaitForPost(kRedrawMilliseconds);
+        if (StopSignal() != 0) job_.stopRequested = true;
         if (job_.started.load() == 0) continue;
         const auto now = ProgressBar::Clock::now();
         if (!startedBar) {
@@ -107,14 +97,13 @@ bool FileJobRunner::Run(const std::string& file, const std::string& label, Passp
     WaitForThread(worker);
     job_.ClearPassphrase();
 
-    *error = window_.TakeMessage();
-    if (!error->empty()) {
+    if (job_.result.step != JobStep::kDone) {
         progress_.Clear();
-        return false;
+        return job_.result;
     }
     if (!startedBar) progress_.Start(label, job_.fileLength.load(), ProgressBar::Clock::now());
     progress_.Finish(job_.position.load(), ProgressBar::Clock::now());
-    return true;
+    return job_.result;
 }
 
 }  // namespace arkseal

@@ -67,7 +67,7 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
         return false;
     }
     if (optind >= argc) {
-        *error = "say encrypt, decrypt or inspect";
+        *error = "say encrypt, decrypt, resume or inspect";
         return false;
     }
     const std::string command = argv[optind++];
@@ -75,10 +75,12 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
         options->encrypt = true;
     } else if (command == "decrypt") {
         options->encrypt = false;
+    } else if (command == "resume") {
+        options->resume = true;
     } else if (command == "inspect") {
         options->inspect = true;
     } else {
-        *error = "unknown command '" + command + "' (say encrypt, decrypt or inspect)";
+        *error = "unknown command '" + command + "' (say encrypt, decrypt, resume or inspect)";
         return false;
     }
     for (int i = optind; i < argc; ++i) options->files.emplace_back(argv[i]);
@@ -92,10 +94,14 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
 const char* CliUsage() {
     return "Usage: arkseal-cli [OPTION]... encrypt FILE...\n"
            "       arkseal-cli [OPTION]... decrypt FILE...\n"
+           "       arkseal-cli [OPTION]... resume FILE...\n"
            "       arkseal-cli [--passphrase-fd N | --passphrase-file PATH] inspect FILE...\n"
            "Encrypt or decrypt each FILE in place with a passphrase, one after the other,\n"
            "exactly as the Arkseal desktop program does; inspect shows what each FILE\n"
-           "looks like to the checks below, and changes nothing.\n"
+           "looks like to the checks below, and changes nothing. resume finishes the\n"
+           "unfinished job of each FILE (one cut short by a crash, a kill, a power cut,\n"
+           "a stop or an I/O failure) in the direction it was started, with the same\n"
+           "passphrase; a wrong one is refused before anything changes.\n"
            "\n"
            "Without a passphrase option the passphrase is asked for twice on the terminal\n"
            "(inspect then judges without one).\n"
@@ -108,19 +114,21 @@ const char* CliUsage() {
            "  -h, --help              show this help and exit\n"
            "      --version           show the version and exit\n"
            "\n"
-           "Every file is checked before any is changed: all must exist and be writable.\n"
+           "Every file is checked before any is changed: all must exist and be writable,\n"
+           "and encrypt and decrypt refuse a file that has an unfinished job.\n"
            "Its content is looked at too, and unless --force the run is refused when\n"
            "decrypt meets a file of a known plain type (PDF, PNG, text, ...) or one that\n"
            "does not decrypt to anything recognisable with the passphrase (it may be\n"
            "wrong), or when encrypt meets a file that looks encrypted already. Encrypt\n"
            "refuses an empty passphrase and warns of one that is guessed within a year.\n"
            "A progress bar is shown on standard error when it is a terminal.\n"
-           "SIGINT, SIGTERM or SIGHUP let the file in progress finish, then stop.\n"
+           "SIGINT, SIGTERM or SIGHUP stop the file in progress at its next chunk, with\n"
+           "its journal saved: 'arkseal-cli resume FILE' finishes it later.\n"
            "\n"
-           "Exit status: 0 all files done; 1 usage or input refused, nothing changed;\n"
-           "2 a file could not be read or written (the message names the file and how much\n"
-           "was done; later files are left alone); 128+N stopped by signal N, after\n"
-           "finishing the file in progress, before the next one.\n"
+           "Exit status: 0 all files done; 1 usage or input refused (also a wrong\n"
+           "passphrase on resume), nothing changed; 2 a file could not be read or written\n"
+           "(the message names the file and how much was done, and how to resume it;\n"
+           "later files are left alone); 128+N stopped by signal N.\n"
            "\n"
            "There is no integrity check: decrypting with a wrong passphrase silently gives\n"
            "garbage. See arkseal-cli(1).\n";

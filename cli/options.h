@@ -1,5 +1,5 @@
 // The command line of arkseal-cli:
-//   arkseal-cli [options] encrypt|decrypt|inspect FILE...
+//   arkseal-cli [options] encrypt|decrypt|resume|inspect FILE...
 // The passphrase never comes from the command line or the environment, which
 // other users can read; only from the terminal, a file descriptor or a file.
 #pragma once
@@ -14,6 +14,7 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     bool encrypt = true;
+    bool resume = false;   // finish the files' unfinished jobs, in their own directions
     bool inspect = false;  // look at the files and change nothing
     bool force = false;    // go ahead where the looks before a job would refuse
     bool quiet = false;

@@ -51,4 +51,16 @@ bool StreamCipher::DecryptRun(std::uint8_t* buffer, std::ptrdiff_t length) {
     return true;
 }
 
+bool StreamCipher::GetRegister(std::uint8_t output[16]) const {
+    if (!contextReady_ || !keySet_) return false;
+    AesGetRegister(context_, output);
+    return true;
+}
+
+bool StreamCipher::SetRegister(const std::uint8_t input[16]) {
+    if (!contextReady_ || !keySet_) return false;
+    AesReset(context_, MODE_XCFB8, input);
+    return true;
+}
+
 }  // namespace arkseal

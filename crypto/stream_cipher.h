@@ -37,6 +37,13 @@ public:
     bool EncryptRun(std::uint8_t* buffer, std::ptrdiff_t length);
     bool DecryptRun(std::uint8_t* buffer, std::ptrdiff_t length);
 
+    // The 16-byte feedback register: where the stream stands. A stream can
+    // be continued from a register saved earlier, with the same key, for
+    // instance to finish an interrupted file from the middle. False (and
+    // nothing read or written) before a key is set.
+    bool GetRegister(std::uint8_t output[16]) const;
+    bool SetRegister(const std::uint8_t input[16]);
+
 private:
     bool contextReady_ = false;
     bool keySet_ = false;

@@ -2,11 +2,12 @@
 // to the worker and follows it.
 //
 // The dialog fills it before it starts the worker and afterwards only reads
-// it; while the worker runs, the worker alone writes fileLength, started,
-// position and done. Those four are atomic, so that the dialog never reads
-// them torn: the worker stores position, then done, then posts
-// WM_JOB_PROGRESS. Offsets and the length are 64-bit, so files of any size
-// work.
+// it, except for stopRequested; while the worker runs, the worker alone
+// writes fileLength, started, position, done and result. The first four are
+// atomic, so that the dialog never reads them torn; result is written before
+// done and read only after it: the worker stores result, position, then
+// done, then posts WM_JOB_PROGRESS. Offsets and the length are 64-bit, so
+// files of any size work.
 #pragma once
 
 #include <atomic>
@@ -15,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "job/job_result.h"
 #include "ui/messages.h"
 #include "ui/window.h"
 
@@ -44,15 +46,18 @@ public:
 
     Window* owner = nullptr;       // receives WM_JOB_PROGRESS, owns the worker's message boxes
     std::uint8_t encryptFlag = 0;  // 1 encrypt, 0 decrypt
+    std::uint8_t resumeFlag = 0;   // 1: finish the file's unfinished job, in its journal's direction
     char* const fileName;
     char* const passphrase;
     std::atomic<std::int64_t> position{0};    // bytes transformed so far; offset of the next chunk
     std::atomic<std::int64_t> fileLength{0};  // measured by the worker when it opens the file
     std::atomic<std::uint8_t> started{0};     // the worker has keyed the cipher
     std::atomic<std::uint8_t> done{0};        // the job has ended; the file is closed
-    // Why the job ended early: the text of the worker's message box, written
-    // before done; empty when the whole file was done. The dialog clears it
-    // at each start.
+    std::atomic<bool> stopRequested{false};   // set by anyone: the worker stops at the next chunk boundary
+    JobResult result;                         // written by the worker before done
+    // Why the job ended early: the text of the worker's message box (a stop
+    // has the same words without a box), written before done; empty when the
+    // whole file was done. The dialog clears it at each start.
     std::string failure;
 
     const std::size_t maxFileName;

@@ -1,24 +1,24 @@
-// The worker: encrypts or decrypts the job's file in place.
+// The worker: runs the in-place job (job/in_place_job.h) on the job block's
+// file, from a thread.
 #pragma once
 
-#include <cstddef>
+#include "job/in_place_job.h"
 
 namespace arkseal {
 
-// Bytes read, transformed and written back per pass.
-inline constexpr std::size_t kJobChunkSize = 0x40000;
-
 // Thread entry; parameter is the address of the CryptJob. Always returns 0.
 //
-// Keys the stream cipher with the first 32 bytes of the SHA-512 digest of
-// the passphrase, then rewrites the file chunk by chunk over itself: seek
-// to position, read up to kJobChunkSize bytes, transform them, seek back,
-// write them, advance position, and post WM_JOB_PROGRESS to the owner. A
-// short chunk is the last: the file is flushed, synced to disk and closed
-// before done is set, so a job counts as complete only once its data is
-// safe. Any failure stops the job at once: the file is closed, a message
-// box says what failed and how many bytes were processed, and done is set
-// and posted so that the dialog becomes idle again.
+// Digests the passphrase (its SHA-512; the first 32 bytes key the cipher)
+// and wipes the job's copy, then encrypts, decrypts or resumes the file as
+// the block asks. Progress is posted to the owner as WM_JOB_PROGRESS after
+// every chunk; once the job has ended and its file is closed, the result is
+// stored in the block, a message box tells the user what went wrong (or
+// that others appended to the file; a requested stop gets none), and done
+// is set and posted.
 unsigned TransformFileThread(void* parameter);
+
+// The tuning the worker's jobs use; tests shrink it.
+JobTuning WorkerJobTuning();
+void SetWorkerJobTuning(const JobTuning& tuning);
 
 }  // namespace arkseal

@@ -28,6 +28,8 @@
 #include "app/resource_ids.h"
 #include "job/file_claim.h"
 #include "job/file_io.h"
+#include "job/journal.h"
+#include "job/transform_file_thread.h"
 #include "tests/app/qt_test_environment.h"
 #include "tests/guard/content_fixtures.h"
 #include "tests/job/reference_file_cipher.h"
@@ -322,13 +324,15 @@ TEST_F(MainDialogTest, LimitsTypingTo256Characters) {
 TEST_F(MainDialogTest, TheWorkersFailuresAreShownAndTheDialogBecomesIdle) {
     // The dialog's own test-open succeeds; the worker's open or read fails.
     struct FailingOpen : FileIo {
-        std::FILE* Open(const char*, const char*) override { return nullptr; }
+        int Open(const char*, int, mode_t) override {
+            errno = ENOENT;
+            return -1;
+        }
     } failingOpen;
     struct FailingRead : FileIo {
-        bool Read(std::FILE*, void*, std::size_t, std::size_t* count) override {
-            *count = 0;
+        ssize_t Pread(int, void*, std::size_t, off_t) override {
             errno = EIO;
-            return false;
+            return -1;
         }
     } failingRead;
     const std::string path = dir_.File("data.bin");
@@ -414,26 +418,129 @@ TEST_F(MainDialogTest, TheSystemMenuOpensTheAboutBox) {
     EXPECT_TRUE(window_->isVisible());
 }
 
-// Quit, Esc and the close box are refused while a job runs; a termination
-// signal lets the job finish and then ends the dialog.
-TEST_F(MainDialogTest, QuittingWaitsForTheRunningJob) {
+// Finishes the job that a stop left unfinished, as the dialog would.
+// False when there was none.
+// A passphrase strong enough to raise no question.
+const char* const kSolid = "six green owls hum quietly";
+
+bool FinishUnfinishedJob(const std::string& path, const std::string& passphrase) {
+    if (!LookForUnfinishedJob(WorkerFileIo(), path)) return false;
+    CryptJob job(256, 256);
+    Window owner;
+    EXPECT_TRUE(job.SetFileName(path) && job.SetPassphrase(passphrase));
+    job.owner = &owner;
+    job.resumeFlag = 1;
+    WaitForThread(BeginThread(TransformFileThread, &job));
+    EXPECT_EQ(job.result.step, JobStep::kDone);
+    return true;
+}
+
+// Quit, Esc and the close box during a job ask whether to stop it; No goes
+// on. A termination signal stops the job at its next chunk and quits. A
+// stopped job is finishable.
+TEST_F(MainDialogTest, QuittingDuringAJobAsksAndStopsItFinishably) {
     const std::string path = dir_.File("long.bin");
-    const Bytes plain = PatternBytes(4 * 262144);
+    const Bytes plain = PatternBytes(16 * 262144);
     WriteFile(path, plain);
     TerminationSignals endRequests([this] { PostMessage(&dlg_, WM_ENDSESSION, 0, 0); });
 
-    Fill(path, "p", "p");
+    Fill(path, kSolid, kSolid);
+    answer_ = IDNO;
     Button("IDC_ENCRYPT")->click();
     Button("IDCANCEL")->click();
     QTest::keyClick(window_, Qt::Key_Escape);
     window_->close();
-    EXPECT_EQ(messages_, std::vector<std::string>(3, CArksealDlg::kStillProcessing));
+    EXPECT_EQ(questions_, std::vector<std::string>(3, CArksealDlg::kStopNow));
     EXPECT_TRUE(window_->isVisible());
 
     std::raise(SIGTERM);
     ASSERT_TRUE(RunUntil([this] { return !window_->isVisible(); }));
     EXPECT_TRUE(Idle());
-    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "p", true));
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    // Stopped before its first write the file is as it was; once written, it
+    // is finished exactly.
+    if (FinishUnfinishedJob(path, kSolid) || ReadFile(path) != plain) {
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, kSolid, true));
+    }
+}
+
+TEST_F(MainDialogTest, QuitDuringAJobStopsItWhenTheAnswerIsYes) {
+    const std::string path = dir_.File("long.bin");
+    const Bytes plain = PatternBytes(16 * 262144, 3);
+    WriteFile(path, plain);
+    Fill(path, kSolid, kSolid);
+    Button("IDC_ENCRYPT")->click();
+    answer_ = IDYES;
+    Button("IDCANCEL")->click();
+    ASSERT_TRUE(RunUntil([this] { return !window_->isVisible(); }));
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    // Stopped before its first write the file is as it was; once written, it
+    // is finished exactly.
+    if (FinishUnfinishedJob(path, kSolid) || ReadFile(path) != plain) {
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, kSolid, true));
+    }
+}
+
+// Stops the job after its first chunk of data is written (the journal's
+// header and first record come before it).
+class StopAfterFirstChunk : public FileIo {
+public:
+    ssize_t Pwrite(int fd, const void* buffer, std::size_t size, off_t offset) override {
+        const ssize_t n = FileIo::Pwrite(fd, buffer, size, offset);
+        if (++writes_ == 3) theJob.stopRequested = true;
+        return n;
+    }
+
+private:
+    int writes_ = 0;
+};
+
+// Encrypt or Decrypt on a file with an unfinished job asks to finish it,
+// saying which job and how far it got; No starts nothing, a wrong
+// passphrase is refused, and Yes with the right one finishes it in the
+// job's own direction.
+TEST_F(MainDialogTest, AnUnfinishedJobIsFinishedWithItsPassphraseWhenTheUserSaysSo) {
+    const std::string path = dir_.File("half.bin");
+    const Bytes plain = PatternBytes(4 * 262144, 5);
+    WriteFile(path, plain);
+    StopAfterFirstChunk stopper;
+    SetWorkerFileIo(&stopper);
+    Fill(path, kSolid, kSolid);
+    Button("IDC_ENCRYPT")->click();
+    ASSERT_TRUE(WaitForIdle());
+    SetWorkerFileIo(nullptr);
+    ASSERT_TRUE(LookForUnfinishedJob(WorkerFileIo(), path));
+    const Bytes half = ReadFile(path);
+    const Bytes cipher = ReferenceFileCipher(plain, kSolid, true);
+    const auto firstChange = std::mismatch(half.begin(), half.end(), cipher.begin()).first - half.begin();
+    EXPECT_EQ(firstChange, 262144);
+
+    answer_ = IDNO;
+    Fill(path, kSolid, kSolid);
+    Button("IDC_DECRYPT")->click();
+    ASSERT_EQ(questions_.size(), 1u);
+    EXPECT_EQ(questions_[0].rfind("This file has an unfinished encryption, started ", 0), 0u) << questions_[0];
+    EXPECT_NE(questions_[0].find(", stopped after 262144 of 1048576 bytes (25%). Finish it now"), std::string::npos)
+        << questions_[0];
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(ReadFile(path), half);
+
+    answer_ = IDYES;
+    messages_.clear();
+    Fill(path, "your cat ate 4 red kites", "your cat ate 4 red kites");
+    Button("IDC_DECRYPT")->click();
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(messages_, std::vector<std::string>{
+                             "This is not the passphrase the unfinished job was started with. Nothing was changed."});
+    EXPECT_EQ(ReadFile(path), half);
+
+    messages_.clear();
+    Fill(path, kSolid, kSolid);
+    Button("IDC_DECRYPT")->click();
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, kSolid, true));
+    EXPECT_FALSE(LookForUnfinishedJob(WorkerFileIo(), path));
 }
 
 std::string Question(const char* question, const std::string& part) {
@@ -525,10 +632,9 @@ TEST_F(MainDialogTest, TheStatusLineSaysWhatHappened) {
     EXPECT_EQ(done.substr(done.size() - 3), " s.") << done;
 
     struct FailingRead : FileIo {
-        bool Read(std::FILE*, void*, std::size_t, std::size_t* count) override {
-            *count = 0;
+        ssize_t Pread(int, void*, std::size_t, off_t) override {
             errno = EIO;
-            return false;
+            return -1;
         }
     } failingRead;
     SetWorkerFileIo(&failingRead);

@@ -1,6 +1,7 @@
 // arkseal-cli through its real binary: the documented example, files that
 // travel between it and the dialog's job code, refusals that change nothing,
-// a failing device, stop signals, and the prompt on a pseudo-terminal.
+// a full disk, stop signals, kills and resumes, and the prompt on a
+// pseudo-terminal.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -14,7 +15,9 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,11 +57,6 @@ Bytes ReadAt(const std::string& path, off_t offset, std::size_t size) {
     return bytes;
 }
 Bytes Head(const std::string& path, std::size_t size) { return ReadAt(path, 0, size); }
-Bytes Tail(const std::string& path, std::size_t size) {
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0 || static_cast<std::size_t>(status.st_size) < size) return {};
-    return ReadAt(path, status.st_size - static_cast<off_t>(size), size);
-}
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -260,7 +258,8 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
         {{"--passphrase-file", good, "encrypt"}, "name at least one file"},
         {{"--passphrase-file", good, "scramble", first}, "unknown command"},
         {{"--passphrase", "good", "encrypt", first}, "unknown option --passphrase"},
-        {{}, "say encrypt, decrypt or inspect"},
+        {{}, "say encrypt, decrypt, resume or inspect"},
+        {{"--passphrase-file", good, "resume", first, second}, "first: there is no unfinished job on this file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -363,7 +362,8 @@ TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
     const std::string big = File("big", bigPlain);
     const std::string last = File("last", lastPlain);
     const std::string passphrase = PassphraseFile("pw\n");
-    const rlim_t limit = kJobChunkSize + 1000;
+    // Past the journal's records, inside the second window's writes.
+    const rlim_t limit = kJobChunkSize + 40000;
     CliResult result;
     {
         FileSizeLimit writesStopAt(limit);
@@ -383,56 +383,150 @@ TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
     EXPECT_EQ(ReadFile(last), lastPlain);
 }
 
-// A stop signal during a file lets that file finish; the next is not
-// started (exit 128 + N). During the last file nothing is left undone, and
-// the run ends with 0. The first file is large enough that the signal, sent
-// once its first chunk is on disk, arrives while it is still being worked on.
-TEST_F(ArksealCliTest, AStopSignalFinishesTheCurrentFileAndStartsNoOther) {
+// Runs a shell script in a user and mount namespace of its own, where it
+// may mount a small tmpfs; false when the system does not allow that.
+bool RunInOwnMountNamespace(const std::string& script, const std::vector<std::string>& args) {
+    std::string command = "unshare -Urm sh -c '" + script + "' sh";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    const int status = std::system((command + " 2>/dev/null").c_str());
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string ReadText(const std::string& path) {
+    const Bytes bytes = ReadFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// A full disk part-way through a file: exit 2, the message names the file,
+// the failure and how to finish the job; the files after it are not
+// started. Once there is room, resume finishes the file exactly.
+TEST_F(ArksealCliTest, AFullDiskStopsTheRunWithExitTwoAndResumeFinishesOnceThereIsRoom) {
+    const Bytes firstPlain = PatternBytes(700, 1);
+    const Bytes lastPlain = PatternBytes(800, 2);
+    const Bytes sparsePlain(2 << 20, 0);  // a hole: every written block needs room
+    File("first", firstPlain);
+    File("last", lastPlain);
+    const std::string passphrase = PassphraseFile("pw\n");
+    const std::string mount = dir_.File("small");
+    std::filesystem::create_directory(mount);
+    const std::string script =
+        "set -u; m=$1; out=$2; cli=$3; pw=$4;"
+        "mount -t tmpfs -o size=1536k tmpfs $m || exit 1;"
+        "cp $out/first $out/last $m/ && truncate -s 2M $m/sparse || exit 1;"
+        "$cli --passphrase-file $pw encrypt $m/first $m/sparse $m/last 2>$out/err1; echo $? >$out/status1;"
+        "cp $m/first $out/first.after; cp $m/last $out/last.after;"
+        "mount -o remount,size=8m $m;"
+        "$cli --passphrase-file $pw resume $m/sparse 2>$out/err2; echo $? >$out/status2;"
+        "cp $m/sparse $out/sparse.after; ls -A $m >$out/listing";
+    if (!RunInOwnMountNamespace(script, {mount, dir_.Path(), test::CliPath(), passphrase})) {
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    }
+    const std::string err = ReadText(dir_.File("err1"));
+    EXPECT_EQ(ReadText(dir_.File("status1")), "2\n") << err;
+    EXPECT_TRUE(Contains(err, mount + "/sparse: Could not write the file (No space left on device)")) << err;
+    EXPECT_TRUE(Contains(err, "arkseal-cli resume " + mount + "/sparse")) << err;
+    EXPECT_TRUE(Contains(err, "not started, left unchanged: " + mount + "/last")) << err;
+    EXPECT_EQ(ReadFile(dir_.File("first.after")), ReferenceFileCipher(firstPlain, "pw", true));
+    EXPECT_EQ(ReadFile(dir_.File("last.after")), lastPlain);
+    EXPECT_EQ(ReadText(dir_.File("status2")), "0\n") << ReadText(dir_.File("err2"));
+    EXPECT_EQ(ReadFile(dir_.File("sparse.after")), ReferenceFileCipher(sparsePlain, "pw", true));
+    EXPECT_EQ(ReadText(dir_.File("listing")), "first\nlast\nsparse\n") << "the journal was left behind";
+}
+
+// The big file of the tests below takes a good while, so that a signal or
+// a kill lands while it is worked on.
 #ifdef __SANITIZE_ADDRESS__
-    const std::size_t kBigSize = 16 * kJobChunkSize;  // the instrumented job is slow enough
+constexpr std::size_t kBigSize = 16 * kJobChunkSize;
 #else
-    const std::size_t kBigSize = 96 * kJobChunkSize;  // half a second or so for the signal to land
+constexpr std::size_t kBigSize = 96 * kJobChunkSize;
 #endif
+
+// Starts arkseal-cli on the files and returns once the first has begun to
+// change on disk.
+void WaitUntilChanged(const std::string& path, const Bytes& plain) {
+    const Bytes head(plain.begin(), plain.begin() + 64);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Head(path, head.size()) == head) {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the job never began";
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+// A stop signal stops the file at the next chunk with its journal saved
+// (exit 128 + N) and starts no other file; encrypt and decrypt then refuse
+// the file, a wrong passphrase on resume changes nothing, and resume with
+// the right one finishes it exactly.
+TEST_F(ArksealCliTest, AStopSignalStopsTheFileAndResumeFinishesIt) {
     const Bytes bigPlain = PatternBytes(kBigSize, 7);
     const Bytes smallPlain = PatternBytes(1000, 8);
     const std::string passphrase = PassphraseFile("stop\n");
-    struct Case {
-        int signal;
-        bool fileAfter;
-    };
-    for (const Case& c : {Case{SIGINT, true}, Case{SIGTERM, true}, Case{SIGHUP, false}}) {
-        SCOPED_TRACE(strsignal(c.signal));
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
         const std::string big = File("big", bigPlain);
         const std::string small = File("small", smallPlain);
-        std::vector<std::string> args = {"--quiet", "--passphrase-file", passphrase, "encrypt", big};
-        if (c.fileAfter) args.push_back(small);
-        CliProcess process(args);
-        const Bytes head(bigPlain.begin(), bigPlain.begin() + 64);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        for (;;) {
-            if (Head(big, head.size()) != head) break;
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the job never began";
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        ASSERT_EQ(kill(process.Pid(), c.signal), 0);
+        CliProcess process({"--passphrase-file", passphrase, "encrypt", big, small});
+        WaitUntilChanged(big, bigPlain);
+        ASSERT_EQ(kill(process.Pid(), signal), 0);
         const CliResult result = process.Wait();
-
-        if (c.fileAfter) {
-            EXPECT_EQ(result.status, 128 + c.signal) << result.err;
-            EXPECT_TRUE(Contains(result.err, "not started: " + small)) << result.err;
-        } else {
-            EXPECT_EQ(result.status, 0) << result.err;
-            EXPECT_EQ(result.err, "");
-        }
+        EXPECT_EQ(result.status, 128 + signal) << result.err;
+        EXPECT_TRUE(Contains(result.err, big + ": Stopped after ")) << result.err;
+        EXPECT_TRUE(Contains(result.err, "arkseal-cli resume " + big)) << result.err;
+        EXPECT_TRUE(Contains(result.err, "not started: " + small)) << result.err;
         EXPECT_EQ(ReadFile(small), smallPlain);
-        const Bytes tail = Tail(big, 64);
-        ASSERT_EQ(tail.size(), 64u);
-        EXPECT_FALSE(std::equal(tail.begin(), tail.end(), bigPlain.end() - 64)) << "the file was cut off";
-        if (c.signal == SIGINT) {
-            RunDialogJob(big, "stop", false);
-            EXPECT_EQ(ReadFile(big), bigPlain);
-        }
+        const Bytes stopped = ReadFile(big);
+        EXPECT_NE(stopped, ReferenceFileCipher(bigPlain, "stop", true)) << "the signal came too late to test a stop";
+
+        const CliResult again = RunCli({"--passphrase-file", passphrase, "decrypt", big});
+        EXPECT_EQ(again.status, 1);
+        EXPECT_TRUE(Contains(again.err, "finish it first with 'arkseal-cli resume " + big + "'")) << again.err;
+        const CliResult wrong = RunCli({"--passphrase-file", PassphraseFile("Stop\n"), "resume", big});
+        EXPECT_EQ(wrong.status, 1);
+        EXPECT_TRUE(Contains(wrong.err, "not the passphrase the unfinished job was started with")) << wrong.err;
+        EXPECT_EQ(ReadFile(big), stopped);
+
+        const CliResult resumed = RunCli({"--passphrase-file", passphrase, "resume", big});
+        EXPECT_EQ(resumed.status, 0) << resumed.err;
+        EXPECT_EQ(ReadFile(big), ReferenceFileCipher(bigPlain, "stop", true));
     }
+}
+
+// kill -9 at any moment of a job, decrypting or encrypting: resume brings
+// the file to exactly what the whole job gives.
+TEST_F(ArksealCliTest, AKilledJobIsFinishedExactlyByResume) {
+    const Bytes plain = PatternBytes(kBigSize, 9);
+    const std::string passphrase = PassphraseFile("kill\n");
+    std::mt19937 random(2026);
+    for (int round = 0; round < 4; ++round) {
+        const bool encrypt = round % 2 == 0;
+        SCOPED_TRACE(std::string(encrypt ? "encrypt" : "decrypt") + " round " + std::to_string(round));
+        const std::string path = File("victim", plain);
+        CliProcess process({"--force", "--passphrase-file", passphrase, encrypt ? "encrypt" : "decrypt", path});
+        WaitUntilChanged(path, plain);
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 200));
+        kill(process.Pid(), SIGKILL);
+        const CliResult killed = process.Wait();
+        const CliResult resumed = RunCli({"--passphrase-file", passphrase, "resume", path});
+        if (killed.status == 0) {
+            EXPECT_EQ(resumed.status, 1) << "the job had ended before the kill: nothing to resume";
+        } else {
+            EXPECT_EQ(killed.status, 128 + SIGKILL);
+            EXPECT_EQ(resumed.status, 0) << resumed.err;
+        }
+        EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "kill", encrypt));
+    }
+}
+
+// Another program cuts the file short while the job runs: never success.
+TEST_F(ArksealCliTest, AFileCutShortMidJobIsNotReportedAsDone) {
+    const Bytes plain = PatternBytes(kBigSize, 10);
+    const std::string path = File("shrinking", plain);
+    CliProcess process({"--passphrase-file", PassphraseFile("cut\n"), "encrypt", path});
+    WaitUntilChanged(path, plain);
+    std::filesystem::resize_file(path, kBigSize / 2);
+    const CliResult result = process.Wait();
+    EXPECT_EQ(result.status, 2) << result.err;
+    EXPECT_TRUE(Contains(result.err, "cut short by another program")) << result.err;
+    EXPECT_EQ(std::filesystem::file_size(path), kBigSize / 2) << "the job grew the file again";
 }
 
 TEST_F(ArksealCliTest, AsksTwiceOnTheTerminalWithEchoOff) {

@@ -13,13 +13,17 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "job/crypt_job.h"
 #include "job/file_claim.h"
 #include "job/file_io.h"
+#include "job/journal.h"
 #include "tests/job/reference_file_cipher.h"
 #include "tests/job/temp_files.h"
 #include "ui/message_box.h"
@@ -35,56 +39,99 @@ using test::ReadFile;
 using test::ReferenceFileCipher;
 using test::WriteFile;
 
-// The C library's calls, counted; one chosen call can be made to fail.
+// The system's calls, counted per path; one chosen call on one path can be
+// made to fail, and every read and write can be broken off (EINTR, then a
+// short count) as signals and pipes-like devices do.
 class TestFileIo : public FileIo {
 public:
-    enum Call { kOpen, kSeek, kTell, kRead, kWrite, kFlush, kSync, kClose, kCalls };
+    enum Call { kOpen, kFstat, kPread, kPwrite, kFdatasync, kClose, kCalls };
 
-    void FailAt(Call call, int nth, std::size_t partialWrite = 0) {
+    void FailAt(const std::string& path, Call call, int nth, std::size_t partialWrite = 0, int error = EIO) {
+        failPath_ = path;
         failCall_ = call;
         failNth_ = nth;
         partialWrite_ = partialWrite;
+        error_ = error;
     }
-    int Count(Call call) const { return counts_[call]; }
-    int OpenFiles() const { return counts_[kOpen] - counts_[kClose]; }
+    void Interrupt() { interrupt_ = true; }
+    // Runs once, right after the nth write to path has gone through.
+    void AfterWrite(const std::string& path, int nth, std::function<void()> action) {
+        hookPath_ = path;
+        hookNth_ = nth;
+        hook_ = std::move(action);
+    }
+    int OpenFiles() const { return open_; }
+    int Count(Call call) const { return calls_[call]; }
 
-    std::FILE* Open(const char* name, const char* mode) override {
-        return Fails(kOpen) ? nullptr : FileIo::Open(name, mode);
+    int Open(const char* path, int flags, mode_t mode) override {
+        if (Fails(path, kOpen)) return -1;
+        const int fd = FileIo::Open(path, flags, mode);
+        if (fd >= 0) {
+            paths_[fd] = path;
+            ++open_;
+        }
+        return fd;
     }
-    bool Seek(std::FILE* file, std::int64_t offset, int origin) override {
-        return !Fails(kSeek) && FileIo::Seek(file, offset, origin);
+    int Fstat(int fd, struct stat* status) override {
+        return Fails(paths_[fd], kFstat) ? -1 : FileIo::Fstat(fd, status);
     }
-    std::int64_t Tell(std::FILE* file) override { return Fails(kTell) ? -1 : FileIo::Tell(file); }
-    bool Read(std::FILE* file, void* buffer, std::size_t size, std::size_t* count) override {
-        *count = 0;
-        return !Fails(kRead) && FileIo::Read(file, buffer, size, count);
+    ssize_t Pread(int fd, void* buffer, std::size_t size, off_t offset) override {
+        if (Fails(paths_[fd], kPread)) return -1;
+        if (Interrupted()) return -1;
+        return FileIo::Pread(fd, buffer, interrupt_ ? std::min<std::size_t>(size, 1000) : size, offset);
     }
-    // A failing write gets partialWrite bytes through, like a device that
-    // breaks part-way.
-    std::size_t Write(std::FILE* file, const void* buffer, std::size_t size) override {
-        if (!Fails(kWrite)) return FileIo::Write(file, buffer, size);
-        const std::size_t written = FileIo::Write(file, buffer, partialWrite_);
-        errno = EIO;
-        return written;
+    // A failing write first gets partialWrite bytes through (a short count),
+    // like a device that breaks part-way; the next write then fails.
+    ssize_t Pwrite(int fd, const void* buffer, std::size_t size, off_t offset) override {
+        const std::string path = paths_[fd];
+        if (Fails(path, kPwrite)) {
+            if (partialWrite_ == 0) return -1;
+            const ssize_t n = FileIo::Pwrite(fd, buffer, std::min(size, partialWrite_), offset);
+            partialWrite_ = 0;
+            ++failNth_;
+            return n;
+        }
+        if (Interrupted()) return -1;
+        const ssize_t n = FileIo::Pwrite(fd, buffer, interrupt_ ? std::min<std::size_t>(size, 1000) : size, offset);
+        if (hook_ && path == hookPath_ && ++hookCount_ == hookNth_) std::exchange(hook_, nullptr)();
+        return n;
     }
-    bool Flush(std::FILE* file) override { return !Fails(kFlush) && FileIo::Flush(file); }
-    bool Sync(std::FILE* file) override { return !Fails(kSync) && FileIo::Sync(file); }
-    bool Close(std::FILE* file) override {
-        const bool fails = Fails(kClose);
-        return FileIo::Close(file) && !fails;
+    int Fdatasync(int fd) override { return Fails(paths_[fd], kFdatasync) ? -1 : FileIo::Fdatasync(fd); }
+    int Close(int fd) override {
+        const bool fails = Fails(paths_[fd], kClose);
+        paths_.erase(fd);
+        --open_;
+        return FileIo::Close(fd) != 0 || fails ? -1 : 0;
     }
 
 private:
-    bool Fails(Call call) {
-        const bool fails = ++counts_[call] == failNth_ && call == failCall_;
-        if (fails) errno = EIO;
-        return fails;
+    bool Fails(const std::string& path, Call call) {
+        ++calls_[call];
+        if (path != failPath_ || call != failCall_ || ++count_ != failNth_) return false;
+        errno = error_;
+        return true;
+    }
+    bool Interrupted() {
+        if (!interrupt_ || (flip_ = !flip_)) return false;
+        errno = EINTR;
+        return true;
     }
 
-    int counts_[kCalls] = {};
+    std::map<int, std::string> paths_;
+    int open_ = 0;
+    int calls_[kCalls] = {};
+    std::string failPath_;
     Call failCall_ = kCalls;
     int failNth_ = 0;
+    int count_ = 0;
     std::size_t partialWrite_ = 0;
+    int error_ = EIO;
+    bool interrupt_ = false;
+    bool flip_ = false;
+    std::string hookPath_;
+    int hookNth_ = 0;
+    int hookCount_ = 0;
+    std::function<void()> hook_;
 };
 
 struct ProgressPost {
@@ -120,6 +167,7 @@ class TransformFileThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetWorkerFileIo(&io_);
+        SetWorkerJobTuning(tuning_);
         SetMessageBoxPresenter([this](Window* owner, const std::string&, const std::string& text) {
             EXPECT_EQ(owner, &window_);
             messages_.push_back(text);
@@ -128,10 +176,11 @@ protected:
     void TearDown() override {
         SetMessageBoxPresenter(nullptr);
         SetWorkerFileIo(nullptr);
+        SetWorkerJobTuning(JobTuning());
     }
 
     // Fills the job block as the dialog does and runs the worker to its end.
-    void RunJob(const std::string& path, const std::string& passphrase, bool encrypt) {
+    void RunJob(const std::string& path, const std::string& passphrase, bool encrypt, bool resume = false) {
         window_.posts.clear();
         messages_.clear();
         ASSERT_TRUE(job_.SetFileName(path));
@@ -141,11 +190,29 @@ protected:
         job_.done = 0;
         job_.owner = &window_;
         job_.encryptFlag = encrypt ? 1 : 0;
+        job_.resumeFlag = resume ? 1 : 0;
         job_.failure.clear();
         WaitForThread(BeginThread(TransformFileThread, &job_));
-        // The job block carries the text of the one message box of a failed job.
-        EXPECT_EQ(job_.failure, messages_.empty() ? std::string() : messages_.back());
+        // The job block carries the words of a job that ended early: those of
+        // its one message box, or of a stop, which shows none.
+        if (job_.result.step != JobStep::kDone) {
+            EXPECT_EQ(job_.failure, JobResultText(job_.result, path));
+            if (job_.result.step != JobStep::kStopped) {
+                EXPECT_EQ(messages_, std::vector<std::string>{job_.failure});
+            }
+        } else {
+            EXPECT_EQ(job_.failure, "");
+        }
     }
+    void Resume(const std::string& path, const std::string& passphrase) { RunJob(path, passphrase, true, true); }
+    // A shorter slow derivation keeps the tests quick; the window is the
+    // production one unless a test sets its own.
+    void UseWindow(std::int64_t bytes) {
+        tuning_.windowBytes = bytes;
+        SetWorkerJobTuning(tuning_);
+    }
+
+    JobTuning tuning_{kJobWindowBytes, 64};
 
     test::TempDir dir_;
     TestFileIo io_;
@@ -280,7 +347,7 @@ TEST_F(TransformFileThreadTest, RefusesAFileItMayNotHave) {
         EXPECT_TRUE(window_.posts[0].done);
         EXPECT_EQ(window_.posts[0].position, 0);
         EXPECT_EQ(io_.OpenFiles(), 0);
-        EXPECT_EQ(io_.Count(TestFileIo::kWrite), 0);
+        EXPECT_EQ(io_.Count(TestFileIo::kPwrite), 0);
     }
     EXPECT_EQ(ReadFile(busy), plain);
 
@@ -314,12 +381,12 @@ class ObservingFileIo : public FileIo {
 public:
     explicit ObservingFileIo(std::string path) : path_(std::move(path)) {}
 
-    bool Read(std::FILE* file, void* buffer, std::size_t size, std::size_t* count) override {
+    ssize_t Pread(int fd, void* buffer, std::size_t size, off_t offset) override {
         if (dumpable < 0) {
             dumpable = prctl(PR_GET_DUMPABLE);
             locked = HeldByAJob(path_);
         }
-        return FileIo::Read(file, buffer, size, count);
+        return FileIo::Pread(fd, buffer, size, offset);
     }
 
     int dumpable = -1;
@@ -369,47 +436,59 @@ TEST_F(TransformFileThreadTest, TheJobBlockRefusesAPassphraseWithANulByte) {
 }
 
 // A failure stops the job at once: the file holds the first `processed`
-// bytes transformed and the rest unchanged, the file is closed, the user is
-// told, and done is posted once.
-TEST_F(TransformFileThreadTest, FileFailuresStopTheJobAndSayHowFarItGot) {
+// bytes transformed and the rest unchanged, the files are closed, the user
+// is told, and done is posted once. Once the file has been touched, the
+// journal stays and a resume finishes the job.
+TEST_F(TransformFileThreadTest, FileFailuresStopTheJobSayHowFarItGotAndCanBeResumed) {
     using Call = TestFileIo::Call;
     const std::int64_t kChunk = kJobChunkSize;
     const std::int64_t kSize = 3 * kChunk + 100;
+    const std::string path = dir_.File("victim.bin");
+    const std::string journal = JournalPathBeside(path);
     const std::string total =
         " of " + std::to_string(kSize) + " bytes were processed; the rest of the file is unchanged.";
-    const std::string saved = " bytes were processed, but the file on disk may be incomplete.";
+    const std::string hint =
+        "\nThe job can be finished later with the same passphrase: Encrypt or Decrypt in Arkseal, or "
+        "arkseal-cli resume " +
+        path;
+    const std::string all =
+        "All " + std::to_string(kSize) + " bytes were processed, but the file on disk may be incomplete.";
     struct Case {
+        std::string where;
         Call call;
         int nth;
         std::size_t partialWrite;
         std::int64_t processed;
         std::string message;
     };
+    // One window per chunk: the file has four.
     const Case cases[] = {
-        {Call::kTell, 1, 0, 0, "Could not measure the file (Input/output error).\nThe file is unchanged."},
-        {Call::kSeek, 1, 0, 0, "Could not measure the file (Input/output error).\nThe file is unchanged."},
-        // Seeks: 2 to measure, then 2 per pass; the 6th is the second pass's seek back.
-        {Call::kSeek, 6, 0, kChunk,
-         "Could not seek in the file (Input/output error).\nThe first " + std::to_string(kChunk) + total},
-        {Call::kRead, 3, 0, 2 * kChunk,
-         "Could not read the file (Input/output error).\nThe first " + std::to_string(2 * kChunk) + total},
-        {Call::kWrite, 2, 1000, kChunk + 1000,
-         "Could not write the file (Input/output error).\nThe first " + std::to_string(kChunk + 1000) + total},
-        {Call::kFlush, 1, 0, kSize,
-         "Could not flush the file (Input/output error).\nAll " + std::to_string(kSize) + saved},
-        {Call::kSync, 1, 0, kSize,
-         "Could not save the file to disk (Input/output error).\nAll " + std::to_string(kSize) + saved},
-        {Call::kClose, 1, 0, kSize,
-         "Could not close the file (Input/output error).\nAll " + std::to_string(kSize) + saved},
+        {path, Call::kOpen, 1, 0, 0, "Could not open file to encrypt.[?]"},
+        {path, Call::kFstat, 1, 0, 0, "Could not measure the file (Input/output error).\nThe file is unchanged."},
+        {path, Call::kPread, 1, 0, 0, "Could not read the file (Input/output error).\nThe file is unchanged."},
+        {journal, Call::kPwrite, 1, 0, 0,
+         "Could not write the job's journal (Input/output error).\nThe file is unchanged."},
+        {journal, Call::kFdatasync, 2, 0, 0,
+         "Could not write the job's journal (Input/output error).\nThe file is unchanged."},
+        {path, Call::kPread, 2, 0, kChunk,
+         "Could not read the file (Input/output error).\nThe first " + std::to_string(kChunk) + total + hint},
+        {path, Call::kPwrite, 2, 1000, kChunk + 1000,
+         "Could not write the file (Input/output error).\nThe first " + std::to_string(kChunk + 1000) + total + hint},
+        {path, Call::kFdatasync, 1, 0, kChunk,
+         "Could not save the file to disk (Input/output error).\nThe first " + std::to_string(kChunk) + total + hint},
+        {journal, Call::kPwrite, 3, 0, kChunk,
+         "Could not write the job's journal (Input/output error).\nThe first " + std::to_string(kChunk) + total + hint},
+        {path, Call::kFdatasync, 4, 0, kSize, "Could not save the file to disk (Input/output error).\n" + all + hint},
+        {path, Call::kClose, 1, 0, kSize, "Could not close the file (Input/output error).\n" + all},
     };
+    UseWindow(kChunk);
     const Bytes plain = PatternBytes(static_cast<std::size_t>(kSize), 9);
     const Bytes cipher = ReferenceFileCipher(plain, "pw", true);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
-        const std::string path = dir_.File("victim.bin");
         WriteFile(path, plain);
         io_ = TestFileIo();
-        io_.FailAt(c.call, c.nth, c.partialWrite);
+        io_.FailAt(c.where, c.call, c.nth, c.partialWrite);
         RunJob(path, "pw", true);
 
         EXPECT_EQ(messages_, std::vector<std::string>{c.message});
@@ -421,6 +500,167 @@ TEST_F(TransformFileThreadTest, FileFailuresStopTheJobAndSayHowFarItGot) {
         EXPECT_TRUE(window_.posts.back().done);
         EXPECT_EQ(window_.posts.back().position, c.processed);
         for (std::size_t i = 0; i + 1 < window_.posts.size(); ++i) EXPECT_FALSE(window_.posts[i].done);
+        const bool resumable = job_.result.resumable;
+        EXPECT_EQ(resumable, std::filesystem::exists(journal));
+        EXPECT_EQ(resumable, c.message.find(hint) != std::string::npos);
+        if (!resumable) continue;
+
+        io_ = TestFileIo();
+        Resume(path, "pw");
+        EXPECT_EQ(messages_, std::vector<std::string>{});
+        EXPECT_EQ(job_.result.step, JobStep::kDone);
+        EXPECT_EQ(ReadFile(path), cipher);
+        EXPECT_FALSE(std::filesystem::exists(journal));
+    }
+}
+
+// Reads and writes that are broken off by a signal (EINTR) or come back
+// short are carried on, not reported.
+TEST_F(TransformFileThreadTest, InterruptedAndShortCallsAreRetried) {
+    const std::string path = dir_.File("slow.bin");
+    const Bytes plain = PatternBytes(kJobChunkSize + 4321, 4);
+    WriteFile(path, plain);
+    io_.Interrupt();
+    RunJob(path, "retry", true);
+    EXPECT_EQ(messages_, std::vector<std::string>{});
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "retry", true));
+}
+
+// The length measured at the start is the job's length. What others do to
+// the file meanwhile: bytes appended are left alone and mentioned; a file cut
+// short or replaced stops the job, never reported as done.
+TEST_F(TransformFileThreadTest, TheLengthAtTheStartIsTheJobsLength) {
+    const std::int64_t kChunk = kJobChunkSize;
+    const std::string path = dir_.File("moving.bin");
+    const std::string other = dir_.File("other.bin");
+    const Bytes plain = PatternBytes(3 * kChunk + 5, 12);
+    const Bytes cipher = ReferenceFileCipher(plain, "len", true);
+    const Bytes extra = PatternBytes(777, 13);
+    const std::string resume =
+        "\nThe job can be finished later with the same passphrase: Encrypt or Decrypt in Arkseal, or "
+        "arkseal-cli resume " +
+        path;
+    struct Case {
+        const char* what;
+        std::function<void()> meanwhile;
+        JobStep step;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"appended",
+         [&] {
+             std::ofstream out(path, std::ios::binary | std::ios::app);
+             out.write(reinterpret_cast<const char*>(extra.data()), static_cast<std::streamsize>(extra.size()));
+         },
+         JobStep::kDone,
+         "777 bytes were added to the file by another program while it was processed; they were left as they are."},
+        {"truncated", [&] { std::filesystem::resize_file(path, kChunk + 10); }, JobStep::kShrunk,
+         "The file was cut short by another program while it was processed: it is no longer " +
+             std::to_string(plain.size()) + " bytes long.\nThe first " + std::to_string(kChunk) + " of " +
+             std::to_string(plain.size()) + " bytes were processed; the rest of the file is unchanged." + resume},
+        {"replaced",
+         [&] {
+             WriteFile(other, plain);
+             std::filesystem::rename(other, path);
+         },
+         JobStep::kReplaced,
+         "The file was replaced by another one while it was processed.\nThe first " + std::to_string(kChunk) + " of " +
+             std::to_string(plain.size()) + " bytes were processed; the rest of the file is unchanged." + resume},
+    };
+    UseWindow(kChunk);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(path, plain);
+        io_ = TestFileIo();
+        io_.AfterWrite(path, 1, c.meanwhile);
+        RunJob(path, "len", true);
+        EXPECT_EQ(job_.result.step, c.step);
+        EXPECT_EQ(messages_, std::vector<std::string>{c.message});
+        ASSERT_FALSE(window_.posts.empty());
+        EXPECT_TRUE(window_.posts.back().done);
+        if (c.step == JobStep::kDone) {
+            Bytes expected = cipher;
+            expected.insert(expected.end(), extra.begin(), extra.end());
+            EXPECT_EQ(ReadFile(path), expected);
+        } else {
+            EXPECT_EQ(job_.result.processed, kChunk);
+            EXPECT_LE(ReadFile(path).size(), plain.size()) << "the job must not grow the file again";
+        }
+        std::filesystem::remove(JournalPathBeside(path));
+    }
+}
+
+// A stopped job and a resume: the direction comes from the journal; a wrong
+// passphrase and a second job on the file are refused with nothing changed.
+TEST_F(TransformFileThreadTest, AStoppedJobIsFinishedOnlyWithItsPassphrase) {
+    const std::int64_t kChunk = kJobChunkSize;
+    const std::string path = dir_.File("paused.bin");
+    const std::string journal = JournalPathBeside(path);
+    const Bytes plain = PatternBytes(4 * kChunk + 99, 21);
+    UseWindow(kChunk);
+    for (bool encrypt : {true, false}) {
+        SCOPED_TRACE(encrypt ? "encrypt" : "decrypt");
+        const Bytes target = ReferenceFileCipher(plain, "right", encrypt);
+        WriteFile(path, plain);
+        io_ = TestFileIo();
+        job_.stopRequested = false;
+        io_.AfterWrite(path, 2, [this] { job_.stopRequested = true; });
+        RunJob(path, "right", encrypt);
+        job_.stopRequested = false;
+        EXPECT_EQ(job_.result.step, JobStep::kStopped);
+        EXPECT_EQ(job_.result.processed, 2 * kChunk);
+        EXPECT_TRUE(messages_.empty()) << "the one who asked for the stop tells the user";
+        const std::string text = JobResultText(job_.result, path);
+        EXPECT_EQ(text.rfind("Stopped after " + std::to_string(2 * kChunk) + " of ", 0), 0u) << text;
+        const Bytes stopped = ReadFile(path);
+        Bytes expected(target.begin(), target.begin() + 2 * kChunk);
+        expected.insert(expected.end(), plain.begin() + 2 * kChunk, plain.end());
+        EXPECT_EQ(stopped, expected);
+
+        const Bytes journalBefore = ReadFile(journal);
+        Resume(path, "wrong");
+        EXPECT_EQ(job_.result.step, JobStep::kWrongPassphrase);
+        RunJob(path, "right", !encrypt);
+        EXPECT_EQ(job_.result.step, JobStep::kUnfinished);
+        EXPECT_EQ(job_.result.encrypt, encrypt);
+        EXPECT_EQ(job_.result.processed, 2 * kChunk);
+        EXPECT_EQ(ReadFile(path), stopped);
+        EXPECT_EQ(ReadFile(journal), journalBefore);
+
+        Resume(path, "right");
+        EXPECT_EQ(job_.result.step, JobStep::kDone);
+        EXPECT_EQ(ReadFile(path), target);
+        EXPECT_FALSE(std::filesystem::exists(journal));
+        Resume(path, "right");
+        EXPECT_EQ(job_.result.step, JobStep::kNoJob);
+    }
+}
+
+// A folder the user may not write to keeps the journal in the state folder.
+TEST_F(TransformFileThreadTest, TheJournalGoesToTheStateFolderWhenTheFilesFolderIsReadOnly) {
+    const std::string path = dir_.File("data.bin");
+    const Bytes plain = PatternBytes(kJobChunkSize * 2 + 1, 31);
+    WriteFile(path, plain);
+    const char* previous = std::getenv("XDG_STATE_HOME");
+    const std::string saved = previous != nullptr ? previous : "";
+    const std::string state = dir_.File("state/arkseal");
+    setenv("XDG_STATE_HOME", dir_.File("state").c_str(), 1);
+    UseWindow(kJobChunkSize);
+    io_.FailAt(JournalPathBeside(path), TestFileIo::kOpen, 1, 0, EACCES);
+    io_.AfterWrite(path, 1, [this] { job_.stopRequested = true; });
+    RunJob(path, "ro", true);
+    job_.stopRequested = false;
+    ASSERT_EQ(job_.result.step, JobStep::kStopped) << messages_.front();
+    EXPECT_FALSE(std::filesystem::exists(JournalPathBeside(path)));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(state), std::filesystem::directory_iterator()), 1);
+    Resume(path, "ro");
+    EXPECT_EQ(job_.result.step, JobStep::kDone);
+    EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "ro", true));
+    EXPECT_TRUE(std::filesystem::is_empty(state));
+    if (previous != nullptr) {
+        setenv("XDG_STATE_HOME", saved.c_str(), 1);
+    } else {
+        unsetenv("XDG_STATE_HOME");
     }
 }
 

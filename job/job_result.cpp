@@ -1,0 +1,101 @@
+#include "job/job_result.h"
+
+#include <system_error>
+
+namespace arkseal {
+
+namespace {
+
+std::string Reason(int error) { return " (" + std::generic_category().message(error) + ")"; }
+
+std::string Bytes(std::int64_t count) { return std::to_string(count); }
+
+const char* Action(JobStep step) {
+    switch (step) {
+        case JobStep::kMeasure: return "measure the file";
+        case JobStep::kJournal: return "write the job's journal";
+        case JobStep::kRead: return "read the file";
+        case JobStep::kWrite: return "write the file";
+        case JobStep::kSync: return "save the file to disk";
+        case JobStep::kClose: return "close the file";
+        default: return "process the file";
+    }
+}
+
+std::string HowFar(const JobResult& result) {
+    if (result.processed == 0 && !result.resumable) return "The file is unchanged.";
+    if (result.processed >= result.length) {
+        return "All " + Bytes(result.length) + " bytes were processed, but the file on disk may be incomplete.";
+    }
+    return "The first " + Bytes(result.processed) + " of " + Bytes(result.length) +
+           " bytes were processed; the rest of the file is unchanged.";
+}
+
+std::string Hint(const JobResult& result, const std::string& file) {
+    if (!result.resumable) return {};
+    return "\nThe job can be finished later with the same passphrase: Encrypt or Decrypt in Arkseal, or "
+           "arkseal-cli resume " +
+           file;
+}
+
+const char* Direction(bool encrypt) { return encrypt ? "encryption" : "decryption"; }
+
+}  // namespace
+
+JobOutcome OutcomeOf(const JobResult& result) {
+    switch (result.step) {
+        case JobStep::kDone: return JobOutcome::kDone;
+        case JobStep::kStopped: return JobOutcome::kStopped;
+        case JobStep::kClaim:
+        case JobStep::kNoJob:
+        case JobStep::kNotStarted:
+        case JobStep::kUnfinished:
+        case JobStep::kWrongPassphrase:
+        case JobStep::kJournalUnusable: return JobOutcome::kRefused;
+        default: return JobOutcome::kFailed;
+    }
+}
+
+std::string JobResultText(const JobResult& result, const std::string& file) {
+    switch (result.step) {
+        case JobStep::kDone:
+            if (result.appended == 0) return {};
+            return Bytes(result.appended) +
+                   " bytes were added to the file by another program while it was processed; they were left "
+                   "as they are.";
+        case JobStep::kOpen: return "Could not open file to encrypt.[?]";
+        case JobStep::kShrunk:
+            return "The file was cut short by another program while it was processed: it is no longer " +
+                   Bytes(result.length) + " bytes long.\n" + HowFar(result) + Hint(result, file);
+        case JobStep::kReplaced:
+            return "The file was replaced by another one while it was processed.\n" + HowFar(result) +
+                   Hint(result, file);
+        case JobStep::kDamaged:
+            return "The job cannot be finished: the file was changed by another program near byte " + Bytes(result.at) +
+                   ", which holds neither what the job found there nor what it would write.";
+        case JobStep::kStopped:
+            if (!result.resumable) return "Stopped; the file is unchanged.";
+            return "Stopped after " + Bytes(result.processed) + " of " + Bytes(result.length) + " bytes." +
+                   Hint(result, file);
+        case JobStep::kClaim: return result.claim.Refusal() + "\nThe file is unchanged.";
+        case JobStep::kNoJob: return "There is no unfinished job on this file.";
+        case JobStep::kNotStarted:
+            return "The interrupted job had not changed the file yet: it is unchanged. Start the job again.";
+        case JobStep::kUnfinished:
+            return std::string("The file has an unfinished ") + Direction(result.encrypt) + " (" +
+                   Bytes(result.processed) + " of " + Bytes(result.length) +
+                   " bytes done). Finish it first, with the same passphrase: Encrypt or Decrypt in Arkseal, or "
+                   "arkseal-cli resume " +
+                   file;
+        case JobStep::kWrongPassphrase:
+            return "This is not the passphrase the unfinished job was started with. Nothing was changed.";
+        case JobStep::kJournalUnusable:
+            return "The journal of the unfinished job is damaged or belongs to another file. Nothing was "
+                   "changed.";
+        default:
+            return std::string("Could not ") + Action(result.step) + Reason(result.error) + ".\n" + HowFar(result) +
+                   Hint(result, file);
+    }
+}
+
+}  // namespace arkseal
