@@ -1,6 +1,7 @@
 // Text in the workspace's ioBase: parsing and writing.
-#include <algorithm>
+#include <bit>
 #include <cstdio>
+#include <cstring>
 
 #include "bignum/big_arithmetic.h"
 #include "bignum/conversions.h"
@@ -50,9 +51,10 @@ int TextEnd(const NumberSystem& s, const char* text) {
     int end = 0;
     if (s.inputLength != 0) {
         end = s.inputLength;
+    } else if (s.apparentBase <= kLargestSignedBase) {
+        end = static_cast<int>(strchrnul(text, '\n') - text);
     } else {
-        const bool signedBase = s.apparentBase <= kLargestSignedBase;
-        while (text[end] != '\0' && !(signedBase && text[end] == '\n')) ++end;
+        end = static_cast<int>(std::strlen(text));
     }
     if (text == s.ioBuffer && end >= s.ioBufferSize) {
         RaiseNumberError(kErrorBufferOverflow);
@@ -112,26 +114,63 @@ bool AppendDigit(const NumberSystem& s, BigNumber target, DigitSlot& slot, std::
 // The value of a digit character in base b, or b and above when it is not one.
 std::uint32_t ValueIn(std::uint32_t b, unsigned char c) { return b <= kLargestSignedBase ? DigitValue(c) : c; }
 
-// The digits text[first, last) of an integer (no "/" or "." in it) read a
-// digit word at a time into target (zero on entry): each word is the Horner
-// value of its digitsPerWord characters. false, with target zero again, when
-// a character is not a digit or there are more digit words than the limit;
-// the digit-at-a-time parse then finds and reports what is wrong.
+// The value of the eight decimal characters at p, most significant first,
+// worked out together in one 64-bit word (bytes in memory order, so on
+// little-endian machines only); false when one of them is not a digit.
+bool EightDecimalDigits(const char* p, std::uint32_t& value) {
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    // A byte below '0' borrows into its top bit, one above '9' carries into it.
+    if ((((v + 0x4646464646464646u) | (v - 0x3030303030303030u)) & 0x8080808080808080u) != 0) return false;
+    v -= 0x3030303030303030u;
+    // Each even byte becomes its two-digit pair, then the four pairs meet in
+    // the upper half: p0 * 10^6 + p1 * 10^4 + p2 * 100 + p3.
+    v = v * 10 + (v >> 8);
+    constexpr std::uint64_t kPairs = 0x000000FF000000FFu;
+    v = ((v & kPairs) * (100 + (1000000ull << 32)) + ((v >> 16) & kPairs) * (1 + (10000ull << 32))) >> 32;
+    value = static_cast<std::uint32_t>(v);
+    return true;
+}
+
+// The Horner value in base b of the characters text[start, end); digits
+// stays true only while every one of them is a digit in b.
+std::uint32_t HornerValue(std::uint32_t b, const char* text, int start, int end, bool& digits) {
+    std::uint32_t value = 0;
+    for (int pos = start; pos < end; ++pos) {
+        const std::uint32_t digit = ValueIn(b, static_cast<unsigned char>(text[pos]));
+        digits &= digit < b;
+        value = value * b + digit;
+    }
+    return value;
+}
+
+// The value of one digit word's characters text[start, end); nine decimal
+// characters, the usual full word, go as one digit and then eight at once.
+std::uint32_t WordValue(const NumberSystem& s, const char* text, int start, int end, bool& digits) {
+    if constexpr (std::endian::native == std::endian::little) {
+        if (s.apparentBase == 10 && end - start == 9) {
+            std::uint32_t low = 0;
+            const std::uint32_t top = static_cast<unsigned char>(text[start]) - static_cast<std::uint32_t>('0');
+            digits &= top < 10 && EightDecimalDigits(text + start + 1, low);
+            return top * 100000000u + low;
+        }
+    }
+    return HornerValue(s.apparentBase, text, start, end, digits);
+}
+
+// The digits text[first, last) of an integer read a digit word at a time into
+// target (zero on entry). false, with target zero again, when a character is
+// not a digit (a sign, "/" or "." among them) or there are more digit words
+// than the limit; the digit-at-a-time parse then finds what the text holds
+// and reports what is wrong.
 bool ParseWholeWords(const NumberSystem& s, const char* text, int first, int last, BigNumber target) {
-    const std::uint32_t b = s.apparentBase;
     const int words = (last - first + s.digitsPerWord - 1) / s.digitsPerWord;
     if (words > ResultLimit(s)) return false;
     bool allDigits = true;
     for (int word = 0; word < words; ++word) {
         const int end = last - word * s.digitsPerWord;
         const int start = end - s.digitsPerWord > first ? end - s.digitsPerWord : first;
-        std::uint32_t value = 0;
-        for (int pos = start; pos < end; ++pos) {
-            const std::uint32_t digit = ValueIn(b, static_cast<unsigned char>(text[pos]));
-            allDigits &= digit < b;
-            value = value * b + digit;
-        }
-        Digits(target)[word] = value;
+        Digits(target)[word] = WordValue(s, text, start, end, allDigits);
     }
     if (!allDigits) {
         ClearWordsAbove(target, 1, words);
@@ -163,10 +202,7 @@ int ParseText(NumberSystem& s, const char* text, BigNumber target) {
         }
         if (first < last && text[first] == '+') ++first;
     }
-    const bool plain = b > kLargestSignedBase || std::find_if(text + first, text + last, [](char c) {
-                                                     return c == '/' || c == '.';
-                                                 }) == text + last;
-    if (plain && ParseWholeWords(s, text, first, last, target)) {
+    if (ParseWholeWords(s, text, first, last, target)) {
         BigSetSign(negative ? -1 : 1, target);
         return end;
     }

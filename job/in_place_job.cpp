@@ -211,6 +211,8 @@ std::optional<std::size_t> InPlaceJob::NewBytesIn(std::uint8_t* sector, std::siz
 // first bytes are durable soon and a small file needs little memory.
 JobResult InPlaceJob::Windows() {
     std::int64_t windowBytes = std::min(kChunk, tuning_.windowBytes);
+    // One buffer for the largest window, not a new one as windows grow.
+    window_.reserve(static_cast<std::size_t>(std::min(length_ - position_, tuning_.windowBytes)));
     for (; position_ < length_; windowBytes = std::min(2 * windowBytes, tuning_.windowBytes)) {
         const std::int64_t begin = position_;
         const std::int64_t end = std::min(length_, begin + windowBytes);

@@ -141,6 +141,28 @@ TEST_F(ConversionTest, FractionsInBothWrittenForms) {
     EXPECT_EQ(system_->errorCode, 0);
 }
 
+// Long decimal text is read eight characters at once: a character just
+// outside '0'..'9', or with its top bit set, is refused at every position of
+// a full digit word and of the shorter top word, and the number is left as
+// it was; "/" there starts a denominator.
+TEST_F(ConversionTest, NonDigitAnywhereInLongDecimalTextIsRefused) {
+    const std::string digits = "9876543210123456789098765432101";  // 3 full words and 4 digits
+    Big x;
+    for (const char bad : {':', ',', '@', 'A', 'a', '\x80', '\xBA', '\xFF'}) {
+        for (std::size_t pos = 0; pos < digits.size(); ++pos) {
+            std::string text = digits;
+            text[pos] = bad;
+            EXPECT_EQ(BigFromString(x, text.c_str()), 0) << text;
+            EXPECT_EQ(system_->errorCode, kErrorBadDigit) << text;
+            EXPECT_EQ(x.get()[0], 0u) << text;
+            system_->errorCode = 0;
+        }
+    }
+    BigFromString(x, "123456789012345678901234567/2");
+    EXPECT_EQ(Text(x), "123456789012345678901234567/2");
+    EXPECT_EQ(system_->errorCode, 0);
+}
+
 TEST_F(ConversionTest, TooManyDigitsOverflow) {
     Big x;
     const std::string digits(640 * 10, '9');  // more than 640 words can hold
