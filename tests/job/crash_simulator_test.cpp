@@ -4,7 +4,8 @@
 // the disk (whole sectors, none, all, or a sector cut part-way), the disk
 // as it would be found after the crash is rebuilt, and the unfinished job
 // is resumed on it. The file must end exactly as the whole job leaves it;
-// where no journal survived, the file must be untouched or finished.
+// where no journal survived, the file must be untouched or finished. Each
+// resume is then crashed once more, and resumed again.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -278,6 +279,24 @@ JobResult RunJob(SimulatedDisk& disk, JobMode mode, const JobTuning& tuning) {
     return job.Run(kFile, mode, Key("crash").bytes);
 }
 
+// A resume can itself be cut short: one crash of it, at a random point with
+// a random choice of surviving writes, and the next resume still finishes
+// the file exactly.
+void CheckACrashOfTheResume(const DiskState& found, const std::vector<Event>& log, const JobTuning& tuning,
+                            const Bytes& target, std::mt19937& random) {
+    const CrashPoint point = CrashAfter(found, log, random() % (log.size() + 1));
+    std::vector<int> choice(point.pieces.size());
+    for (int& c : choice) c = static_cast<int>(random() % 3);
+    const DiskState again = Surviving(point, choice, random() % 2 == 0);
+    if (again.names.count(JournalPathBeside(kFile)) == 0) {
+        EXPECT_EQ(again.files.at(1), target) << "the journal went before the file was finished";
+        return;
+    }
+    SimulatedDisk disk(again);
+    ASSERT_EQ(RunJob(disk, JobMode::kResume, tuning).step, JobStep::kDone);
+    ASSERT_EQ(disk.State().files.at(1), target);
+}
+
 struct Scenario {
     std::size_t size;
     std::int64_t windowBytes;
@@ -324,6 +343,7 @@ void CheckEveryCrash(const Scenario& s) {
                 } else {
                     ASSERT_EQ(result.step, JobStep::kDone);
                     ASSERT_EQ(disk.State().files.at(1), target);
+                    CheckACrashOfTheResume(found, disk.log, tuning, target, random);
                 }
                 EXPECT_EQ(disk.State().names.count(journal), 0u);
             }
