@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/job/bench_file.h"
 #include "crypto/passphrase_digest.h"
 #include "crypto/stream_cipher.h"
 #include "job/crypt_job.h"
@@ -77,22 +78,6 @@ std::uint64_t FileChecksum(const std::string& path) {
     }
     std::fclose(file);
     return hash;
-}
-
-std::string MakeFile(std::int64_t bytes, const std::string& folder) {
-    std::string path = folder + "/arkseal-bench-XXXXXX";
-    const int fd = mkstemp(path.data());
-    std::vector<unsigned char> buffer(1 << 20);
-    std::uint32_t state = 12345;
-    for (std::int64_t left = bytes; left > 0;) {
-        for (auto& byte : buffer) byte = static_cast<unsigned char>((state = state * 1664525u + 1013904223u) >> 24);
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
-        if (write(fd, buffer.data(), n) != static_cast<ssize_t>(n)) std::abort();
-        left -= static_cast<std::int64_t>(n);
-    }
-    fsync(fd);
-    close(fd);
-    return path;
 }
 
 // The bare cipher over the same byte count, chunk by chunk in one buffer.
@@ -159,7 +144,7 @@ int Run(std::int64_t mebibytes, int rounds, const std::string& folder) {
     const std::int64_t bytes = mebibytes << 20;
     std::vector<std::string> messages;
     SetMessageBoxPresenter([&](Window*, const std::string&, const std::string& text) { messages.push_back(text); });
-    const std::string path = MakeFile(bytes, folder);
+    const std::string path = bench::MakeBenchFile(bytes, folder);
     const std::uint64_t before = FileChecksum(path);
     const long peakBefore = PeakResidentKiB();
 

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "crypto/aes.h"
+#include "bench/job/bench_file.h"
 #include "crypto/passphrase_digest.h"
 #include "crypto/stream_cipher.h"
 #include "job/crypt_job.h"
@@ -153,22 +154,6 @@ double CliSeconds(const std::string& cli, const std::string& passphraseFile, con
     return seconds;
 }
 
-std::string MakeFile(const char* pattern, std::int64_t bytes) {
-    std::string path = pattern;
-    const int fd = mkstemp(path.data());
-    std::vector<unsigned char> buffer(1 << 20);
-    std::uint32_t state = 12345;
-    for (std::int64_t left = bytes; left > 0;) {
-        for (auto& byte : buffer) byte = static_cast<unsigned char>((state = state * 1664525u + 1013904223u) >> 24);
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
-        if (write(fd, buffer.data(), n) != static_cast<ssize_t>(n)) std::abort();
-        left -= static_cast<std::int64_t>(n);
-    }
-    fsync(fd);
-    close(fd);
-    return path;
-}
-
 std::string MakePassphraseFile() {
     std::string path = "/tmp/arkseal-bench-pass-XXXXXX";
     const int fd = mkstemp(path.data());
@@ -200,7 +185,7 @@ int Run(std::int64_t mebibytes, int rounds, const std::string& cli) {
         std::exit(1);
     });
     const std::int64_t bytes = mebibytes << 20;
-    const std::string path = MakeFile("/tmp/arkseal-bench-XXXXXX", bytes);
+    const std::string path = bench::MakeBenchFile(bytes, "/tmp");
     const std::string passphraseFile = MakePassphraseFile();
 
     double yardstick = 1e30, stream = 1e30, inProcess = 1e30, wholeCli = 1e30;
