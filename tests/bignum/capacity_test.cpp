@@ -73,16 +73,6 @@ int DigitsIn(const mpz_t v, int b) {
     return digits;
 }
 
-// GMP's digits in our alphabet (upper case up to base 36).
-std::string GmpText(const mpz_t v, int base) {
-    char* s = mpz_get_str(nullptr, base <= 36 ? -base : base, v);
-    std::string text(s);
-    void (*freeFunction)(void*, size_t);
-    mp_get_memory_functions(nullptr, nullptr, &freeFunction);
-    freeFunction(s, text.size() + 1);
-    return text;
-}
-
 // Text read in the working base itself (a plain copy, no change of base) and
 // in decimal: the largest value that fits is read; one more, and text twice
 // as long, raise error 3 and return 0.

@@ -14,16 +14,6 @@
 namespace arkseal::test {
 namespace {
 
-// GMP's digits for our alphabet: upper case up to base 36, 0-9A-Za-z above.
-std::string GmpText(const mpz_t v, int base) {
-    char* s = mpz_get_str(nullptr, base <= 36 ? -base : base, v);
-    std::string text(s);
-    void (*freeFunction)(void*, size_t);
-    mp_get_memory_functions(nullptr, nullptr, &freeFunction);
-    freeFunction(s, text.size() + 1);
-    return text;
-}
-
 class ConversionDiffTest : public WorkspaceTest {};
 
 TEST_P(ConversionDiffTest, TextMatchesGmpAndReadsBack) {

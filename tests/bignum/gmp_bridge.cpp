@@ -46,14 +46,24 @@ void FromMpz(const mpz_t v, BigNumber x) {
     x[0] = static_cast<std::uint32_t>(n) | (Sign(v) < 0 ? kBigSignBit : 0u);
 }
 
-std::string MpzText(const mpz_t v) {
-    char* s = mpz_get_str(nullptr, 16, v);
+namespace {
+
+// mpz_get_str's text in a std::string, its buffer freed with GMP's own
+// free function.
+std::string OwnedText(const mpz_t v, int gmpBase) {
+    char* s = mpz_get_str(nullptr, gmpBase, v);
     std::string text(s);
     void (*freeFunction)(void*, size_t);
     mp_get_memory_functions(nullptr, nullptr, &freeFunction);
     freeFunction(s, text.size() + 1);
     return text;
 }
+
+}  // namespace
+
+std::string MpzText(const mpz_t v) { return OwnedText(v, 16); }
+
+std::string GmpText(const mpz_t v, int base) { return OwnedText(v, base <= 36 ? -base : base); }
 
 std::string ShapeProblem(const std::uint32_t* x, int blockWords) {
     const int n = static_cast<int>(x[0] & kBigLengthMask);

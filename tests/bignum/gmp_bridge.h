@@ -21,6 +21,8 @@ void ToMpz(const std::uint32_t* x, mpz_t out);
 // Writes v into x directly (digits and length word), bypassing the library.
 void FromMpz(const mpz_t v, BigNumber x);
 std::string MpzText(const mpz_t v);
+// GMP's digits in our alphabet: upper case up to base 36, 0-9A-Za-z above.
+std::string GmpText(const mpz_t v, int base);
 
 // Empty string when x is in normal form within blockWords words: length in
 // range, top digit non-zero, every digit below the base, no signed zero, and
