@@ -41,6 +41,8 @@ std::vector<std::uint8_t> Encrypted(std::vector<std::uint8_t> bytes, const std::
 }
 
 struct Rule {
+    Rule(const char* ruleName, const char* ruleKind) : name(ruleName), kind(ruleKind) {}
+
     const char* name;
     const char* kind;  // "false alarm" or "miss"
     int fired = 0;
