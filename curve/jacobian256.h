@@ -127,6 +127,18 @@ void AddComplete(const Field& f, const Jacobian& P, const Jacobian& twice, Jacob
     PA = sum;
 }
 
+// PA = PA + P for any P and PA, infinity included, except P = PA (the caller
+// rules that case out).
+template <class Ops>
+void AddUnlessEqual(const Field& f, const Jacobian& P, Jacobian& PA) {
+    Jacobian sum;
+    Limb hZero, rZero;
+    AddFormulas<Ops, false>(f, P, PA, sum, hZero, rZero);
+    SelectPoint(field256::ZeroMask(PA.Z), P, sum);
+    SelectPoint(field256::ZeroMask(P.Z), PA, sum);
+    PA = sum;
+}
+
 // PA = PA + P for an affine P that is infinity where pInfinity is all ones,
 // and for any PA except P itself (the caller rules that case out).
 template <class Ops>
