@@ -37,8 +37,10 @@ using Element = Limb[4];
 
 struct Field {
     Limb p[4];
-    Limb factor;  // -p^-1 mod 2^64; must follow p (the product reads it at p + 4)
-    Limb one[4];  // R mod p, one in Montgomery form
+    Limb factor;     // -p^-1 mod 2^64; must follow p (the product reads it at p + 4)
+    Limb one[4];     // R mod p, one in Montgomery form
+    Limb cube[4];    // R^3 mod p, which takes a plain inverse into Montgomery form
+    Limb inverse62;  // p^-1 mod 2^62, for the inversion's exact divisions
 };
 
 // The field of the workspace's current modulus, or nullptr unless it has
@@ -474,13 +476,17 @@ void Power(const Field& f, const Element x, const Element e, Element z) {
     Copy(r, z);
 }
 
-// z = x^(p-2) = 1/x for prime p (0 for x = 0).
+// z = x^-1 mod p as a plain value (not in Montgomery form), 0 for x = 0,
+// for prime p; see field256.cpp.
+void InvertPlain(const Field& f, const Element x, Element z);
+
+// z = 1/x in Montgomery form (0 for x = 0): x R is inverted as a plain value,
+// (x R)^-1, and the product with R^3 gives x^-1 R.
 template <class Ops>
 void Invert(const Field& f, const Element x, Element z) {
-    Limb e[4];
-    Carry borrow = 0;
-    for (int i = 0; i < 4; ++i) e[i] = SubBorrow(f.p[i], i == 0 ? 2 : 0, borrow);
-    Power<Ops>(f, x, e, z);
+    Element plain;
+    InvertPlain(f, x, plain);
+    Ops::Multiply(f, plain, f.cube, z);
 }
 
 // z = a square root of x for p = 3 mod 4, x^((p+1)/4); returns false (z is
