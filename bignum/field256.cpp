@@ -24,15 +24,9 @@ thread_local CachedField cache{};
 
 constexpr std::int64_t kLow62 = (std::int64_t{1} << 62) - 1;
 
-Limb InverseMod2To64(Limb a) {
-    Limb x = a;  // correct to 3 bits for odd a
-    for (int i = 0; i < 5; ++i) x *= 2 - a * x;
-    return x;
-}
-
 void Build(const std::uint32_t* modulus, Field& f) {
     LoadLimbs(modulus, f.p);
-    const Limb inverse = InverseMod2To64(f.p[0]);
+    const Limb inverse = InverseOfLimb(f.p[0]);
     f.factor = 0 - inverse;
     f.inverse62 = inverse & kLow62;
     // R mod p: one, doubled 256 times; R^2 the same from R; R^3 = R^2 R^2 / R.
@@ -64,6 +58,8 @@ void Build(const std::uint32_t* modulus, Field& f) {
 // (-p, 2p), brought back into [0, p) by masks. Every step is the same
 // sequence of instructions for every value.
 using Signed62 = std::int64_t[5];
+
+constexpr SignedWideLimb Wide(std::int64_t a) { return a; }
 
 struct Transition {
     std::int64_t u, v, q, r;
@@ -101,14 +97,13 @@ std::int64_t Divsteps62(std::int64_t delta, Limb f, Limb g, Transition& t) {
 
 // (f, g) = (u f + v g, q f + r g) / 2^62, exactly.
 void ApplyToFg(const Transition& t, Signed62 f, Signed62 g) {
-    using Wide = __int128;
-    Wide cf = static_cast<Wide>(t.u) * f[0] + static_cast<Wide>(t.v) * g[0];
-    Wide cg = static_cast<Wide>(t.q) * f[0] + static_cast<Wide>(t.r) * g[0];
+    SignedWideLimb cf = Wide(t.u) * f[0] + Wide(t.v) * g[0];
+    SignedWideLimb cg = Wide(t.q) * f[0] + Wide(t.r) * g[0];
     cf >>= 62;
     cg >>= 62;
     for (int i = 1; i < 5; ++i) {
-        cf += static_cast<Wide>(t.u) * f[i] + static_cast<Wide>(t.v) * g[i];
-        cg += static_cast<Wide>(t.q) * f[i] + static_cast<Wide>(t.r) * g[i];
+        cf += Wide(t.u) * f[i] + Wide(t.v) * g[i];
+        cg += Wide(t.q) * f[i] + Wide(t.r) * g[i];
         f[i - 1] = static_cast<std::int64_t>(cf) & kLow62;
         g[i - 1] = static_cast<std::int64_t>(cg) & kLow62;
         cf >>= 62;
@@ -132,13 +127,12 @@ void AddPIf(const Signed62 p, std::int64_t mask, Signed62 x) {
 // One of d, e: x = (u d + v e + m p) / 2^62 in [0, p).
 void ApplyToOne(const Field& field, const Signed62 p, std::int64_t u, std::int64_t v, const Signed62 d,
                 const Signed62 e, Signed62 x) {
-    using Wide = __int128;
     const Limb low = static_cast<Limb>(u) * static_cast<Limb>(d[0]) + static_cast<Limb>(v) * static_cast<Limb>(e[0]);
     const std::int64_t m = static_cast<std::int64_t>((0 - low * field.inverse62) & kLow62);
-    Wide c = static_cast<Wide>(u) * d[0] + static_cast<Wide>(v) * e[0] + static_cast<Wide>(m) * p[0];
+    SignedWideLimb c = Wide(u) * d[0] + Wide(v) * e[0] + Wide(m) * p[0];
     c >>= 62;
     for (int i = 1; i < 5; ++i) {
-        c += static_cast<Wide>(u) * d[i] + static_cast<Wide>(v) * e[i] + static_cast<Wide>(m) * p[i];
+        c += Wide(u) * d[i] + Wide(v) * e[i] + Wide(m) * p[i];
         x[i - 1] = static_cast<std::int64_t>(c) & kLow62;
         c >>= 62;
     }
