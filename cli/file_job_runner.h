@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "job/in_place_job.h"
-#include "ui/window.h"
+#include "ui/core/window.h"
 
 namespace arkseal {
 
