@@ -12,7 +12,7 @@
 // Inverse by Newton (Hensel) lifting: if m y = 1 + f B (mod B^2) with B a
 // power of 2^32, then y' = y (2 - m y) = y - B (y f mod B) (mod B^2) has
 // m y' = 1 - f^2 B^2 = 1 (mod B^2). The first 64 bits come from the same
-// iteration on one limb, started from (3 m) xor 2, which is right to 5 bits.
+// iteration on one limb (InverseOfLimb).
 
 #include <algorithm>
 #include <cassert>
@@ -22,12 +22,6 @@
 
 namespace arkseal {
 namespace {
-
-Limb InverseOfLimb(Limb m) {
-    Limb y = (3 * m) ^ 2;
-    for (int bits = 5; bits < 64; bits *= 2) y *= 2 - m * y;
-    return y;
-}
 
 // z[0..n-1] = (x y) mod 2^(32n) for an even n below 16, by rows.
 void LowProductSmall(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {

@@ -19,15 +19,9 @@ struct CachedField {
 
 thread_local CachedField cache{};
 
-Limb InverseMod2To64(Limb a) {
-    Limb x = a;  // correct to 3 bits for odd a
-    for (int i = 0; i < 5; ++i) x *= 2 - a * x;
-    return x;
-}
-
 void Build(const std::uint32_t* modulus, Field& f) {
     LoadLimbs(modulus, f.p);
-    f.factor = 0 - InverseMod2To64(f.p[0]);
+    f.factor = 0 - InverseOfLimb(f.p[0]);
     // R mod p: one, doubled 256 times.
     Element one = {1, 0, 0, 0};
     for (int i = 0; i < 256; ++i) Add(f, one, one, one);

@@ -1,5 +1,8 @@
 #pragma once
-// Digit pairs as 64-bit limbs, for the fixed-size multiplication kernels.
+// The 64-bit limb vocabulary of bignum/'s kernels: the limb and its 128-bit
+// product type, moving limbs between digit arrays and registers, carry
+// chains, the column accumulator of the column-wise (Comba) products and the
+// inverse modulo 2^64 of the Montgomery kernels. Internal to bignum/.
 //
 // Numbers are arrays of 32-bit digits, least significant first. Two
 // neighbouring digits d[2i] and d[2i+1] form the limb d[2i] + 2^32 d[2i+1],
@@ -11,11 +14,17 @@
 // any alignment. AddCarry/SubBorrow are one step of an add-with-carry or
 // subtract-with-borrow chain (carry in and out 0 or 1); on x86-64 they map to
 // adc/sbb so that an unrolled chain keeps its carry in the flags.
-// Internal to bignum/.
+//
+// The kernels need a 128-bit unsigned integer type (g++ and clang offer one
+// on every 64-bit target); there is no build without it.
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if !defined(__SIZEOF_INT128__)
+#error "bignum/ needs unsigned __int128 (g++ or clang on a 64-bit target)"
+#endif
 
 #if defined(__x86_64__)
 #include <x86intrin.h>
@@ -46,6 +55,21 @@ inline void StoreLimb(std::uint32_t* p, Limb v) {
     }
 }
 
+// Packs the n digit words of x into (n + 1) / 2 limbs (an odd top word makes
+// a limb with a zero upper half); returns the limb count.
+inline int PackLimbs(Limb* out, const std::uint32_t* x, int n) {
+    for (int i = 0; i < n / 2; ++i) out[i] = LoadLimb(x + 2 * i);
+    if (n % 2) out[n / 2] = x[n - 1];
+    return (n + 1) / 2;
+}
+
+// Writes `words` digit words of the limbs in[0..limbs), reading zero past them.
+inline void UnpackLimbs(std::uint32_t* z, int words, const Limb* in, int limbs) {
+    const int pairs = words / 2 < limbs ? words / 2 : limbs;
+    for (int i = 0; i < pairs; ++i) StoreLimb(z + 2 * i, in[i]);
+    for (int i = 2 * pairs; i < words; ++i) z[i] = i / 2 < limbs ? std::uint32_t(in[i / 2] >> (32 * (i % 2))) : 0;
+}
+
 // a + b + carry; carry becomes the carry out.
 inline Limb AddCarry(Limb a, Limb b, Carry& carry) {
 #if defined(__x86_64__)
@@ -74,6 +98,18 @@ inline Limb SubBorrow(Limb a, Limb b, Carry& borrow) {
     borrow = b1 | (d < borrow);
     return r;
 #endif
+}
+
+// One Newton (Hensel) step on an inverse modulo a power of two: when
+// m y = 1 (mod 2^k) for odd m, y (2 - m y) is m^-1 modulo 2^(2k) (and 2^64).
+constexpr Limb RefineInverse(Limb m, Limb y) { return y * (2 - m * y); }
+
+// m^-1 mod 2^64 for odd m: (3 m) xor 2 is right to 5 bits, and four steps
+// take it to 80.
+constexpr Limb InverseOfLimb(Limb m) {
+    Limb y = (3 * m) ^ 2;
+    for (int bits = 5; bits < 64; bits *= 2) y = RefineInverse(m, y);
+    return y;
 }
 
 // Three-limb column accumulator of the Comba kernels: c0 + c1 2^64 + c2 2^128.

@@ -15,32 +15,14 @@
 
 #include <bit>
 
-namespace arkseal {
+#include "bignum/limb.h"
 
-#if defined(__SIZEOF_INT128__)
+namespace arkseal {
 
 namespace {
 
-using Limb = std::uint64_t;
-using WideLimb = unsigned __int128;
-
 constexpr int kSmallLimbs = 16;
 constexpr int kLargeLimbs = 704;  // 1408 words: twice the program's capacity and more
-
-int Pack(Limb* out, const std::uint32_t* x, int n) {
-    const int limbs = (n + 1) / 2;
-    for (int i = 0; i < n / 2; ++i) out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
-    if (n % 2) out[limbs - 1] = x[n - 1];
-    return limbs;
-}
-
-// Writes `words` words of in, reading zero past its `limbs` limbs.
-void Unpack(std::uint32_t* z, const Limb* in, int limbs, int words) {
-    for (int i = 0; i < words; ++i) {
-        const Limb limb = i / 2 < limbs ? in[i / 2] : 0;
-        z[i] = static_cast<std::uint32_t>(limb >> (32 * (i % 2)));
-    }
-}
 
 // z -= x * m over n limbs; returns the limb still to subtract above.
 Limb MultiplySubtractRow(Limb* z, const Limb* x, int n, Limb m) {
@@ -112,8 +94,8 @@ void DivideInBuffers(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, s
     Limb us[kLimbs + 1];
     Limb vs[kLimbs];
     Limb qs[kLimbs];
-    const int m = Pack(us, u, lx);
-    const int n = Pack(vs, v, ly);
+    const int m = PackLimbs(us, u, lx);
+    const int n = PackLimbs(vs, v, ly);
     us[m] = 0;
     if (n == 1) {
         WideLimb r = 0;
@@ -133,8 +115,8 @@ void DivideInBuffers(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, s
         DivideNormalised(us, m, vs, n, qs);
         if (s > 0) ShiftRight(us, n, s);
     }
-    Unpack(u, us, n, lx + 1);
-    if (q != nullptr) Unpack(q, qs, m - n + 1, quotientWords);
+    UnpackLimbs(u, lx + 1, us, n);
+    if (q != nullptr) UnpackLimbs(q, quotientWords, qs, m - n + 1);
 }
 
 }  // namespace
@@ -149,11 +131,5 @@ bool DivideWordsInLimbs(std::uint32_t* u, int lx, const std::uint32_t* v, int ly
     }
     return true;
 }
-
-#else
-
-bool DivideWordsInLimbs(std::uint32_t*, int, const std::uint32_t*, int, std::uint32_t*, int) { return false; }
-
-#endif
 
 }  // namespace arkseal

@@ -15,62 +15,15 @@
  */
 #include "bignum/limb_products.h"
 
-#include <bit>
-#include <cstring>
+#include "bignum/limb.h"
 
 namespace arkseal {
 
-#if defined(__SIZEOF_INT128__)
-
 namespace {
-
-using Limb = std::uint64_t;
-using WideLimb = unsigned __int128;
 
 // Operands up to 1024 words (twice the largest single-length number of the
 // program's workspace is 1280 words; those fall back to words).
 constexpr int kMaxLimbs = 512;
-
-int Pack(Limb* out, const std::uint32_t* x, int n) {
-    const int limbs = (n + 1) / 2;
-    for (int i = 0; i < n / 2; ++i) out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
-    if (n % 2) out[limbs - 1] = x[n - 1];
-    return limbs;
-}
-
-void Unpack(std::uint32_t* z, const Limb* in, int words) {
-    for (int i = 0; i < words / 2; ++i) {
-        z[2 * i] = static_cast<std::uint32_t>(in[i]);
-        z[2 * i + 1] = static_cast<std::uint32_t>(in[i] >> 32);
-    }
-    if (words % 2) z[words - 1] = static_cast<std::uint32_t>(in[words / 2]);
-}
-
-// Fixed-size copies between words and limbs, one limb at a time: on a
-// little-endian machine a limb has the bytes of its two words, so each copy
-// is a single 64-bit load or store and the limbs can stay in registers.
-template <int kLimbs>
-void PackFixed(Limb* out, const std::uint32_t* x) {
-    for (int i = 0; i < kLimbs; ++i) {
-        if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(&out[i], x + 2 * i, sizeof(Limb));
-        } else {
-            out[i] = x[2 * i] | static_cast<Limb>(x[2 * i + 1]) << 32;
-        }
-    }
-}
-
-template <int kLimbs>
-void UnpackFixed(std::uint32_t* z, const Limb* in) {
-    for (int i = 0; i < kLimbs; ++i) {
-        if constexpr (std::endian::native == std::endian::little) {
-            std::memcpy(z + 2 * i, &in[i], sizeof(Limb));
-        } else {
-            z[2 * i] = static_cast<std::uint32_t>(in[i]);
-            z[2 * i + 1] = static_cast<std::uint32_t>(in[i] >> 32);
-        }
-    }
-}
 
 // Three-limb column accumulator: a 128-bit low part and the limb above it.
 struct Column {
@@ -179,19 +132,19 @@ void MultiplyInBuffers(std::uint32_t* z, const std::uint32_t* x, int n, const st
     Limb xs[kLimbs];
     Limb ys[kLimbs];
     Limb zs[2 * kLimbs];
-    const int nl = Pack(xs, x, n);
-    const int ml = Pack(ys, y, m);
+    const int nl = PackLimbs(xs, x, n);
+    const int ml = PackLimbs(ys, y, m);
     MultiplyLimbs(zs, xs, nl, ys, ml);
-    Unpack(z, zs, n + m);
+    UnpackLimbs(z, n + m, zs, nl + ml);
 }
 
 template <int kLimbs>
 void SquareInBuffers(std::uint32_t* z, const std::uint32_t* x, int n) {
     Limb xs[kLimbs];
     Limb zs[2 * kLimbs];
-    const int nl = Pack(xs, x, n);
+    const int nl = PackLimbs(xs, x, n);
     SquareLimbs(zs, xs, nl);
-    Unpack(z, zs, 2 * n);
+    UnpackLimbs(z, 2 * n, zs, 2 * nl);
 }
 
 // Operands of exactly 2N words through the unrolled column-wise forms.
@@ -200,19 +153,19 @@ void CombaMultiplyWords(std::uint32_t* z, const std::uint32_t* x, const std::uin
     Limb xs[N];
     Limb ys[N];
     Limb zs[2 * N];
-    PackFixed<N>(xs, x);
-    PackFixed<N>(ys, y);
+    PackLimbs(xs, x, 2 * N);
+    PackLimbs(ys, y, 2 * N);
     CombaMultiply<N>(zs, xs, ys);
-    UnpackFixed<2 * N>(z, zs);
+    UnpackLimbs(z, 4 * N, zs, 2 * N);
 }
 
 template <int N>
 void CombaSquareWords(std::uint32_t* z, const std::uint32_t* x) {
     Limb xs[N];
     Limb zs[2 * N];
-    PackFixed<N>(xs, x);
+    PackLimbs(xs, x, 2 * N);
     CombaSquare<N>(zs, xs);
-    UnpackFixed<2 * N>(z, zs);
+    UnpackLimbs(z, 4 * N, zs, 2 * N);
 }
 
 constexpr int kSmallLimbs = 8;
@@ -248,12 +201,5 @@ bool SquareWordsInLimbs(std::uint32_t* z, const std::uint32_t* x, int n) {
     }
     return true;
 }
-
-#else
-
-bool MultiplyWordsInLimbs(std::uint32_t*, const std::uint32_t*, int, const std::uint32_t*, int) { return false; }
-bool SquareWordsInLimbs(std::uint32_t*, const std::uint32_t*, int) { return false; }
-
-#endif
 
 }  // namespace arkseal

@@ -148,9 +148,7 @@ std::uint32_t MontgomeryProductWords(int words, const std::uint32_t* x, const st
     if (words % 2 != 0) return WordProduct(words, x, y, m, factor, z);
     // -m^-1 mod 2^64 from -m^-1 mod 2^32 by one Newton step on the inverse.
     const Limb m0 = LoadLimb(m);
-    Limb inverse = Limb(0u - factor);
-    inverse *= 2 - m0 * inverse;
-    const Limb limbFactor = 0 - inverse;
+    const Limb limbFactor = 0 - RefineInverse(m0, Limb(0u - factor));
     switch (words / 2) {
         case 1: return ColumnProduct<1>(x, y, m, limbFactor, z);
         case 2: return ColumnProduct<2>(x, y, m, limbFactor, z);

@@ -16,8 +16,8 @@
  *
  * Long balanced products and squares go to the Karatsuba recursion
  * (balanced_products.cpp), the rest to the 64-bit limb kernels
- * (limb_products.cpp) where the compiler has 128-bit integers; the word loops
- * below are their portable twins and serve longer operands.
+ * (limb_products.cpp) as far as their stack buffers reach; the word rows
+ * below take only the operands longer than that.
  */
 #include "bignum/word_kernels.h"
 
