@@ -25,14 +25,13 @@
 #include <algorithm>
 #include <bit>
 
+#include "bignum/limb.h"
 #include "bignum/limb_division.h"
 #include "bignum/number_internal.h"
 
 namespace arkseal {
 
 using detail::StrippedLength;
-
-#if defined(__SIZEOF_INT128__)
 
 namespace {
 
@@ -53,26 +52,26 @@ constexpr int kLeafWords = 8;
 // -2 (nothing done) when the limit is longer than the buffer.
 int WordsFromDigitsByPairs(Word* acc, int limit, const Word* source, int n, Word s) {
     if (limit > 2 * kLimbBuffer) return -2;
-    std::uint64_t limbs[kLimbBuffer];
+    Limb limbs[kLimbBuffer];
     int count = 0;
     // limbs = limbs * m + addend; false when the buffer is full.
-    auto step = [&](std::uint64_t m, std::uint64_t addend) {
-        unsigned __int128 carry = addend;
+    auto step = [&](Limb m, Limb addend) {
+        WideLimb carry = addend;
         for (int j = 0; j < count; ++j) {
-            const unsigned __int128 t = static_cast<unsigned __int128>(limbs[j]) * m + carry;
-            limbs[j] = static_cast<std::uint64_t>(t);
+            const WideLimb t = static_cast<WideLimb>(limbs[j]) * m + carry;
+            limbs[j] = static_cast<Limb>(t);
             carry = t >> 64;
         }
         if (carry == 0) return true;
         if (count == kLimbBuffer) return false;
-        limbs[count++] = static_cast<std::uint64_t>(carry);
+        limbs[count++] = static_cast<Limb>(carry);
         return true;
     };
     int i = n - 1;
     if (n % 2 == 1 && !step(s, source[i--])) return -1;
-    const std::uint64_t square = static_cast<std::uint64_t>(s) * s;
+    const Limb square = static_cast<Limb>(s) * s;
     for (; i >= 1; i -= 2) {
-        if (!step(square, static_cast<std::uint64_t>(source[i]) * s + source[i - 1])) return -1;
+        if (!step(square, static_cast<Limb>(source[i]) * s + source[i - 1])) return -1;
     }
     int words = 2 * count;
     auto word = [&](int k) { return static_cast<Word>(limbs[k / 2] >> (32 * (k % 2))); };
@@ -84,20 +83,17 @@ int WordsFromDigitsByPairs(Word* acc, int limit, const Word* source, int n, Word
 
 // floor((2^128 - 1) / d) - 2^64 for d with its top bit set: the reciprocal
 // that DivideByReciprocal needs.
-std::uint64_t Reciprocal(std::uint64_t d) {
-    return static_cast<std::uint64_t>(~(static_cast<unsigned __int128>(d) << 64) / d);
-}
+Limb Reciprocal(Limb d) { return static_cast<Limb>(~(static_cast<WideLimb>(d) << 64) / d); }
 
 // (high * 2^64 + low) / d for high < d, d's top bit set, from two products
 // with d's reciprocal instead of a 128-bit division (Moller and Granlund,
 // "Improved division by invariant integers", algorithm 4); the remainder
 // goes to high.
-std::uint64_t DivideByReciprocal(std::uint64_t& high, std::uint64_t low, std::uint64_t d, std::uint64_t reciprocal) {
-    const unsigned __int128 estimate =
-        static_cast<unsigned __int128>(reciprocal) * high + (static_cast<unsigned __int128>(high) << 64 | low);
-    std::uint64_t q = static_cast<std::uint64_t>(estimate >> 64) + 1;
-    std::uint64_t r = low - q * d;
-    if (r > static_cast<std::uint64_t>(estimate)) {
+Limb DivideByReciprocal(Limb& high, Limb low, Limb d, Limb reciprocal) {
+    const WideLimb estimate = static_cast<WideLimb>(reciprocal) * high + (static_cast<WideLimb>(high) << 64 | low);
+    Limb q = static_cast<Limb>(estimate >> 64) + 1;
+    Limb r = low - q * d;
+    if (r > static_cast<Limb>(estimate)) {
         --q;
         r += d;
     }
@@ -116,17 +112,13 @@ std::uint64_t DivideByReciprocal(std::uint64_t& high, std::uint64_t low, std::ui
 // the limit, -2 (nothing done) when the source is longer than the buffer.
 int DigitsFromWordsByPairs(Word* acc, int limit, const Word* source, int n, Word base) {
     if (n > 2 * kLimbBuffer) return -2;
-    std::uint64_t limbs[kLimbBuffer];
-    int count = (n + 1) / 2;
-    for (int i = 0; i < count; ++i) {
-        const std::uint64_t high = 2 * i + 1 < n ? source[2 * i + 1] : 0;
-        limbs[i] = source[2 * i] | high << 32;
-    }
+    Limb limbs[kLimbBuffer];
+    int count = PackLimbs(limbs, source, n);
     while (count > 0 && limbs[count - 1] == 0) --count;
-    const std::uint64_t divisor = static_cast<std::uint64_t>(base) * base;
+    const Limb divisor = static_cast<Limb>(base) * base;
     const int shift = std::countl_zero(divisor);  // 2 at least
-    const std::uint64_t d = divisor << shift;
-    const std::uint64_t reciprocal = Reciprocal(d);
+    const Limb d = divisor << shift;
+    const Limb reciprocal = Reciprocal(d);
     int length = 0;
     // Digits past the limit may only be leading zeros.
     auto put = [&](Word digit) {
@@ -139,9 +131,9 @@ int DigitsFromWordsByPairs(Word* acc, int limit, const Word* source, int n, Word
         return true;
     };
     while (count > 0) {
-        std::uint64_t r = limbs[count - 1] >> (64 - shift);
+        Limb r = limbs[count - 1] >> (64 - shift);
         for (int j = count - 1; j >= 0; --j) {
-            const std::uint64_t below = j > 0 ? limbs[j - 1] >> (64 - shift) : 0;
+            const Limb below = j > 0 ? limbs[j - 1] >> (64 - shift) : 0;
             limbs[j] = DivideByReciprocal(r, limbs[j] << shift | below, d, reciprocal);
         }
         r >>= shift;
@@ -250,12 +242,5 @@ int DigitsFromWords(Word* z, int limit, const Word* x, int n, Word base) {
     if (n > kLongestWords || n < kShortestSplit) return DigitsFromWordsByPairs(z, limit, x, n, base);
     return DigitsFromWordsInParts(z, limit, x, n, base);
 }
-
-#else
-
-int WordsFromDigits(Word*, int, const Word*, int, Word) { return -2; }
-int DigitsFromWords(Word*, int, const Word*, int, Word) { return -2; }
-
-#endif
 
 }  // namespace arkseal
