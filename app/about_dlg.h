@@ -2,7 +2,7 @@
 // OK, Esc or the close box.
 #pragma once
 
-#include "ui/dialog.h"
+#include "ui/qt/dialog.h"
 
 namespace arkseal {
 

@@ -1,7 +1,7 @@
 // The application object: its start-up hook runs the main dialog.
 #pragma once
 
-#include "ui/application.h"
+#include "ui/core/application.h"
 
 namespace arkseal {
 

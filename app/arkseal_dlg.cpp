@@ -19,10 +19,10 @@
 #include "job/file_io.h"
 #include "job/journal.h"
 #include "job/transform_file_thread.h"
-#include "ui/data_exchange.h"
-#include "ui/dropped_files.h"
-#include "ui/file_dialog.h"
-#include "ui/message_box.h"
+#include "ui/core/dropped_files.h"
+#include "ui/core/message_box.h"
+#include "ui/qt/data_exchange.h"
+#include "ui/qt/file_dialog.h"
 
 namespace arkseal {
 

@@ -13,10 +13,10 @@
 #include <chrono>
 #include <string>
 
-#include "ui/controls.h"
-#include "ui/dialog.h"
-#include "ui/icon.h"
-#include "ui/worker_thread.h"
+#include "ui/core/icon.h"
+#include "ui/core/worker_thread.h"
+#include "ui/qt/controls.h"
+#include "ui/qt/dialog.h"
 
 namespace arkseal {
 

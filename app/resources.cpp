@@ -1,7 +1,7 @@
 #include "app/resources.h"
 
 #include "app/resource_ids.h"
-#include "ui/messages.h"
+#include "ui/core/messages.h"
 
 namespace arkseal {
 

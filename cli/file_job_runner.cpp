@@ -11,8 +11,8 @@
 #include "cli/progress_bar.h"
 #include "cli/stop_signals.h"
 #include "job/transform_file_thread.h"
-#include "ui/message_box.h"
-#include "ui/worker_thread.h"
+#include "ui/core/message_box.h"
+#include "ui/core/worker_thread.h"
 
 namespace arkseal {
 

@@ -10,7 +10,7 @@
 
 #include "job/crypt_job.h"
 #include "job/in_place_job.h"
-#include "ui/window.h"
+#include "ui/core/window.h"
 
 namespace arkseal {
 

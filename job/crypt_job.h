@@ -17,8 +17,8 @@
 #include <string_view>
 
 #include "job/job_result.h"
-#include "ui/messages.h"
-#include "ui/window.h"
+#include "ui/core/messages.h"
+#include "ui/core/window.h"
 
 namespace arkseal {
 

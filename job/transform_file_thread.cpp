@@ -9,7 +9,7 @@
 #include "job/crypt_job.h"
 #include "job/file_io.h"
 #include "job/secret_memory.h"
-#include "ui/message_box.h"
+#include "ui/core/message_box.h"
 
 namespace arkseal {
 

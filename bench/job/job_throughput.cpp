@@ -36,8 +36,8 @@
 #include "job/file_io.h"
 #include "job/journal.h"
 #include "job/transform_file_thread.h"
-#include "ui/message_box.h"
-#include "ui/worker_thread.h"
+#include "ui/core/message_box.h"
+#include "ui/core/worker_thread.h"
 
 namespace arkseal {
 namespace {

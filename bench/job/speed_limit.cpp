@@ -29,14 +29,14 @@
 #include <string>
 #include <vector>
 
-#include "crypto/aes.h"
 #include "bench/job/bench_file.h"
+#include "crypto/aes.h"
 #include "crypto/passphrase_digest.h"
 #include "crypto/stream_cipher.h"
 #include "job/crypt_job.h"
 #include "job/transform_file_thread.h"
-#include "ui/message_box.h"
-#include "ui/worker_thread.h"
+#include "ui/core/message_box.h"
+#include "ui/core/worker_thread.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

@@ -34,10 +34,10 @@
 #include "tests/guard/content_fixtures.h"
 #include "tests/job/reference_file_cipher.h"
 #include "tests/job/temp_files.h"
-#include "ui/file_dialog.h"
-#include "ui/message_box.h"
-#include "ui/termination_signals.h"
-#include "ui/worker_thread.h"
+#include "ui/core/message_box.h"
+#include "ui/core/worker_thread.h"
+#include "ui/qt/file_dialog.h"
+#include "ui/qt/termination_signals.h"
 
 namespace arkseal {
 namespace {

@@ -28,8 +28,8 @@
 #include "tests/guard/content_fixtures.h"
 #include "tests/job/reference_file_cipher.h"
 #include "tests/job/temp_files.h"
-#include "ui/message_box.h"
-#include "ui/worker_thread.h"
+#include "ui/core/message_box.h"
+#include "ui/core/worker_thread.h"
 
 namespace arkseal {
 namespace {

@@ -1,0 +1,154 @@
+#include "tests/layout/layout_rules.h"
+
+#include <algorithm>
+#include <functional>
+#include <regex>
+#include <sstream>
+
+#include "tests/layout/source_scan.h"
+
+namespace arkseal::layout {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Finding(const std::string& path, int line, const std::string& what) {
+    return path + ":" + std::to_string(line) + ": " + what;
+}
+
+// The quoted includes that name a file of the tree (includes run from the
+// top: "crypto/aes.h"), with their lines.
+std::vector<std::pair<int, std::string>> TreeIncludes(const fs::path& root, const std::string& file) {
+    std::vector<std::pair<int, std::string>> found;
+    for (const Include& include : IncludesOf(ReadFile(root / file))) {
+        if (!include.angled && fs::is_regular_file(root / include.target))
+            found.emplace_back(include.line, include.target);
+    }
+    return found;
+}
+
+// Everything a layer may include: itself and the layers it reaches.
+std::set<std::string> Reachable(const Layering& layering, const std::string& layer) {
+    std::set<std::string> reached{layer};
+    std::vector<std::string> pending{layer};
+    while (!pending.empty()) {
+        const std::string current = pending.back();
+        pending.pop_back();
+        auto edges = layering.dependsOn.find(current);
+        if (edges == layering.dependsOn.end()) continue;
+        for (const std::string& next : edges->second) {
+            if (reached.insert(next).second) pending.push_back(next);
+        }
+    }
+    return reached;
+}
+
+// Depth-first search for circles; each circle found is reported once, as
+// the path that closes it.
+class CircleFinder {
+public:
+    explicit CircleFinder(const std::map<std::string, std::set<std::string>>& edges) : edges_(edges) {}
+
+    std::vector<std::string> Circles() {
+        for (const auto& [node, ignored] : edges_) Visit(node);
+        return circles_;
+    }
+
+private:
+    void Visit(const std::string& node) {
+        if (done_.count(node)) return;
+        const auto open = std::find(path_.begin(), path_.end(), node);
+        if (open != path_.end()) {
+            std::string circle;
+            for (auto it = open; it != path_.end(); ++it) circle += *it + " -> ";
+            circles_.push_back(circle + node);
+            return;
+        }
+        path_.push_back(node);
+        auto edges = edges_.find(node);
+        if (edges != edges_.end()) {
+            for (const std::string& next : edges->second) Visit(next);
+        }
+        path_.pop_back();
+        done_.insert(node);
+    }
+
+    const std::map<std::string, std::set<std::string>>& edges_;
+    std::vector<std::string> path_;
+    std::set<std::string> done_;
+    std::vector<std::string> circles_;
+};
+
+}  // namespace
+
+std::string LayerOf(const std::string& path) {
+    const std::size_t first = path.find('/');
+    if (first == std::string::npos) return "";
+    const std::string top = path.substr(0, first);
+    const std::size_t second = path.find('/', first + 1);
+    if (top == "ui" && second != std::string::npos) return path.substr(0, second);
+    return top;
+}
+
+std::vector<std::string> QtOutside(const fs::path& root, const std::set<std::string>& allowedLayers,
+                                   const std::set<std::string>& allowedFiles) {
+    static const std::regex qtName(R"(\b(Q[A-Z]\w+|Qt::|Q_[A-Z]\w*))");
+    std::vector<std::string> findings;
+    for (const std::string& file : SourceFiles(root)) {
+        if (allowedLayers.count(LayerOf(file)) || allowedFiles.count(file)) continue;
+        const std::string text = ReadFile(root / file);
+        std::set<int> qtIncludeLines;
+        for (const Include& include : IncludesOf(text)) {
+            if (include.angled && include.target.starts_with('Q')) {
+                findings.push_back(Finding(file, include.line, "includes the Qt header <" + include.target + ">"));
+                qtIncludeLines.insert(include.line);
+            }
+        }
+        std::istringstream lines(CodeOnly(text));
+        std::string line;
+        for (int number = 1; std::getline(lines, line); ++number) {
+            std::smatch match;
+            if (!qtIncludeLines.count(number) && std::regex_search(line, match, qtName)) {
+                findings.push_back(Finding(file, number, "names " + match[1].str()));
+            }
+        }
+    }
+    return findings;
+}
+
+std::vector<std::string> IncludesAgainst(const fs::path& root, const Layering& layering) {
+    std::vector<std::string> findings;
+    for (const std::string& circle : CircleFinder(layering.dependsOn).Circles()) {
+        findings.push_back("the dependency graph has a circle: " + circle);
+    }
+    for (const std::string& file : SourceFiles(root)) {
+        const std::string layer = LayerOf(file);
+        if (layering.above.count(layer)) continue;
+        if (!layering.dependsOn.count(layer)) {
+            findings.push_back(Finding(file, 1,
+                                       "lies in " + (layer.empty() ? "the top folder" : layer + "/") +
+                                           ", which is no layer of the dependency graph"));
+            continue;
+        }
+        const std::set<std::string> allowed = Reachable(layering, layer);
+        for (const auto& [line, target] : TreeIncludes(root, file)) {
+            if (!allowed.count(LayerOf(target))) {
+                findings.push_back(Finding(file, line, layer + " includes " + target + ", which it does not build on"));
+            }
+        }
+    }
+    return findings;
+}
+
+std::vector<std::string> IncludeCircles(const fs::path& root) {
+    std::map<std::string, std::set<std::string>> edges;
+    for (const std::string& file : SourceFiles(root)) {
+        for (const auto& [line, target] : TreeIncludes(root, file)) edges[file].insert(target);
+    }
+    std::vector<std::string> findings;
+    for (const std::string& circle : CircleFinder(edges).Circles()) findings.push_back("include circle: " + circle);
+    return findings;
+}
+
+}  // namespace arkseal::layout

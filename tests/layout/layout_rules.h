@@ -1,0 +1,43 @@
+// The tree's layout rules, checked over the source files:
+// - only the Qt side of the dialog layer (and the tests allowed by name)
+//   includes a Qt header or names a Qt type;
+// - an include runs only from a layer to itself or to a layer below it in
+//   the dependency graph, and the graph has no circle;
+// - no header includes itself through other headers.
+// Each check returns its findings, "path:line: what", empty when the tree
+// keeps the rule.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace arkseal::layout {
+
+// A layer is a top-level folder, or for the dialog layer ui/core and ui/qt.
+std::string LayerOf(const std::string& path);
+
+struct Layering {
+    // Each library layer and the layers it may include directly; it may
+    // also include whatever those may include.
+    std::map<std::string, std::set<std::string>> dependsOn;
+    // Layers that sit above every library (tests, benchmarks): they may
+    // include anything, and nothing may include them.
+    std::set<std::string> above;
+};
+
+// Qt headers and Qt names (QWidget, Qt::, Q_OBJECT) outside the allowed
+// layers and files. Comments and string literals do not count.
+std::vector<std::string> QtOutside(const std::filesystem::path& root, const std::set<std::string>& allowedLayers,
+                                   const std::set<std::string>& allowedFiles);
+
+// Circles in the graph itself, files in folders of no layer, and includes
+// of tree files against the graph.
+std::vector<std::string> IncludesAgainst(const std::filesystem::path& root, const Layering& layering);
+
+// Circles of includes between the tree's files.
+std::vector<std::string> IncludeCircles(const std::filesystem::path& root);
+
+}  // namespace arkseal::layout

@@ -1,0 +1,135 @@
+// The tree keeps its layout rules (only ui/qt/ sees Qt; includes run down
+// the dependency graph; no include circles), and the checks find each kind
+// of breach in a small planted tree.
+#include "tests/layout/layout_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "tests/job/temp_files.h"
+
+namespace arkseal::layout {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The dependency graph as README and the design draw it. Each layer lists
+// the layers it builds on directly; it may include what those build on.
+const Layering kTreeLayering{
+    .dependsOn =
+        {
+            {"bignum", {}},
+            {"crypto", {"bignum"}},
+            {"curve", {"crypto", "bignum"}},
+            {"ui/core", {}},
+            {"ui/qt", {"ui/core"}},
+            {"guard", {"crypto"}},
+            {"job", {"crypto", "ui/core"}},
+            {"cli", {"job", "guard", "ui/core"}},
+            {"app", {"job", "guard", "ui/qt", "bignum"}},
+            // The examples build against the installed libraries only.
+            {"examples", {"curve", "crypto", "bignum"}},
+        },
+    .above = {"tests", "bench"},
+};
+
+// The main dialog's tests drive the real widgets, so they alone outside
+// ui/qt/ speak Qt; the dialog itself (app/) uses only the layer's names.
+const std::set<std::string> kQtFiles{"tests/app/main_dialog_test.cpp", "tests/app/qt_test_environment.h"};
+
+std::string Joined(const std::vector<std::string>& findings) {
+    std::string text;
+    for (const std::string& finding : findings) text += finding + "\n";
+    return text;
+}
+
+TEST(TreeLayout, OnlyTheQtSideOfTheDialogLayerSeesQt) {
+    const std::vector<std::string> findings = QtOutside(ARKSEAL_SOURCE_DIR, {"ui/qt"}, kQtFiles);
+    EXPECT_TRUE(findings.empty()) << Joined(findings);
+    for (const std::string& file : kQtFiles) EXPECT_TRUE(fs::exists(fs::path(ARKSEAL_SOURCE_DIR) / file)) << file;
+}
+
+TEST(TreeLayout, IncludesRunDownTheDependencyGraph) {
+    const std::vector<std::string> findings = IncludesAgainst(ARKSEAL_SOURCE_DIR, kTreeLayering);
+    EXPECT_TRUE(findings.empty()) << Joined(findings);
+}
+
+TEST(TreeLayout, NoIncludeCircles) {
+    const std::vector<std::string> findings = IncludeCircles(ARKSEAL_SOURCE_DIR);
+    EXPECT_TRUE(findings.empty()) << Joined(findings);
+}
+
+// A small tree of planted files.
+class PlantedTree : public ::testing::Test {
+protected:
+    void Plant(const std::string& path, const std::string& text) {
+        const fs::path file = fs::path(dir_.Path()) / path;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << text;
+    }
+    fs::path Root() const { return dir_.Path(); }
+
+private:
+    test::TempDir dir_;
+};
+
+TEST_F(PlantedTree, QtHeadersAndNamesAreFoundOutsideTheQtSideOnly) {
+    Plant("job/header.h", "#pragma once\n#include <QWidget>\n");
+    Plant("cli/names.cpp", "int a;\nQString text;\n");
+    Plant("job/flags.cpp", "\n\nauto align = Qt::AlignLeft;\n");
+    Plant("job/macro.h", "class A {\n    Q_OBJECT\n};\n");
+    Plant("app/separators.cpp", "int n = 1'000; char c = 'Q'; QObject* o;\n");
+    Plant("job/prose.cpp", "// a QWidget in a comment\n/* QLabel */ const char* s = \"QWidget\";\n");
+    Plant("ui/qt/dialog.cpp", "#include <QDialog>\nQDialog* d;\n");
+    Plant("tests/app/allowed_test.cpp", "#include <QTest>\n");
+
+    const std::vector<std::string> findings = QtOutside(Root(), {"ui/qt"}, {"tests/app/allowed_test.cpp"});
+    const std::vector<std::string> expected{
+        "app/separators.cpp:1: names QObject", "cli/names.cpp:2: names QString",
+        "job/flags.cpp:3: names Qt::",         "job/header.h:2: includes the Qt header <QWidget>",
+        "job/macro.h:2: names Q_OBJECT",
+    };
+    EXPECT_EQ(findings, expected);
+}
+
+TEST_F(PlantedTree, IncludesAgainstTheGraphAreFound) {
+    Plant("bignum/low.h", "#pragma once\n/* #include \"curve/high.h\" */\n#include \"curve/high.h\"\n");
+    Plant("curve/high.h", "#pragma once\n#include \"bignum/low.h\"\n#include <vector>\n");
+    Plant("crypto/cipher.h", "#pragma once\n");
+    Plant("job/worker.cpp", "#include \"tests/helper.h\"\n#include \"crypto/cipher.h\"\n");
+    Plant("cli/main.cpp", "#include \"crypto/cipher.h\"\n#include \"ui/core/window.h\"\n");
+    Plant("ui/core/window.h", "#pragma once\n#include \"ui/qt/dialog.h\"\n");
+    Plant("ui/qt/dialog.h", "#pragma once\n#include \"ui/core/window.h\"\n");
+    Plant("tests/helper.h", "#pragma once\n#include \"cli/main.cpp\"\n");
+    Plant("stray/file.cpp", "int x;\n");
+
+    const std::vector<std::string> findings = IncludesAgainst(Root(), kTreeLayering);
+    const std::vector<std::string> expected{
+        "bignum/low.h:3: bignum includes curve/high.h, which it does not build on",
+        "job/worker.cpp:1: job includes tests/helper.h, which it does not build on",
+        "stray/file.cpp:1: lies in stray/, which is no layer of the dependency graph",
+        "ui/core/window.h:2: ui/core includes ui/qt/dialog.h, which it does not build on",
+    };
+    EXPECT_EQ(findings, expected);
+}
+
+TEST_F(PlantedTree, CirclesAreFoundInTheGraphAndBetweenFiles) {
+    Layering circular = kTreeLayering;
+    circular.dependsOn["bignum"] = {"crypto"};
+    EXPECT_EQ(IncludesAgainst(Root(), circular),
+              std::vector<std::string>{"the dependency graph has a circle: bignum -> crypto -> bignum"});
+
+    Plant("job/a.h", "#pragma once\n#include \"job/b.h\"\n");
+    Plant("job/b.h", "#pragma once\n#include \"job/c.h\"\n");
+    Plant("job/c.h", "#pragma once\n#include \"job/a.h\"\n");
+    Plant("job/d.cpp", "#include \"job/a.h\"\n#include \"job/c.h\"\n");
+    EXPECT_EQ(IncludeCircles(Root()),
+              std::vector<std::string>{"include circle: job/a.h -> job/b.h -> job/c.h -> job/a.h"});
+}
+
+}  // namespace
+}  // namespace arkseal::layout

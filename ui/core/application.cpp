@@ -1,0 +1,21 @@
+#include "ui/core/application.h"
+
+namespace arkseal {
+
+namespace {
+
+Application* theApplication = nullptr;
+
+}  // namespace
+
+Application::Application(const ResourceTable& resources) : resources_(resources) { theApplication = this; }
+
+Application::~Application() {
+    if (theApplication == this) theApplication = nullptr;
+}
+
+bool Application::InitInstance() { return true; }
+
+Application* CurrentApplication() { return theApplication; }
+
+}  // namespace arkseal

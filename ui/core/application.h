@@ -1,0 +1,42 @@
+// The application object.
+//
+// Exactly one application object exists: a static object of the program,
+// constructed before main. The layer's main (RunApplication) creates the Qt
+// application, then calls the object's start-up hook, InitInstance, which
+// typically runs the main dialog modally and returns false: the program
+// then ends, after every worker thread has finished.
+#pragma once
+
+#include <string>
+
+#include "ui/core/resources.h"
+#include "ui/core/window.h"
+
+namespace arkseal {
+
+class Application {
+public:
+    explicit Application(const ResourceTable& resources);
+    virtual ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Start-up hook. False ends the program when it returns; true runs an
+    // event loop until the Qt application is told to quit.
+    virtual bool InitInstance();
+
+    // The default title: the caption of every message box.
+    std::string Title() const { return resources_.moduleName; }
+    const ResourceTable& Resources() const { return resources_; }
+
+    // The window that termination signals are delivered to (WM_ENDSESSION).
+    Window* m_pMainWnd = nullptr;
+
+private:
+    const ResourceTable& resources_;
+};
+
+// The one application object; null before it is constructed.
+Application* CurrentApplication();
+
+}  // namespace arkseal

@@ -1,0 +1,7 @@
+#include "ui/core/icon.h"
+
+namespace arkseal {
+
+Icon LoadIcon(int id) { return Icon{FindIcon(id)}; }
+
+}  // namespace arkseal

@@ -1,5 +1,0 @@
-// The program's main: everything happens in the application object, which
-// the program defined as a static object before main runs.
-#include "ui/run_application.h"
-
-int main(int argc, char** argv) { return arkseal::RunApplication(argc, argv); }

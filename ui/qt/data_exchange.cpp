@@ -1,0 +1,53 @@
+#include "ui/qt/data_exchange.h"
+
+#include <string.h>
+
+#include <QByteArray>
+#include <QLineEdit>
+#include <QValidator>
+
+#include "ui/qt/dialog.h"
+#include "ui/qt/dialog_window.h"
+
+namespace arkseal {
+
+namespace {
+
+// Refuses an edit that would make the text longer than the limit: typing
+// stops at the limit, and a longer paste is refused whole rather than cut
+// (a cut path can name another file). Text set by the program (a dropped or
+// chosen path) is shown whole, so that the dialog can refuse it in turn.
+class LengthLimit : public QValidator {
+public:
+    LengthLimit(int maxChars, QObject* parent) : QValidator(parent), maxChars_(maxChars) {}
+    State validate(QString& input, int&) const override { return input.size() <= maxChars_ ? Acceptable : Invalid; }
+
+private:
+    const int maxChars_;
+};
+
+QWidget* ControlOf(DataExchange& dx, int id) {
+    DialogWindow* window = dx.dialog.Handle();
+    return window != nullptr ? window->Control(id) : nullptr;
+}
+
+}  // namespace
+
+void BindControl(DataExchange& dx, int id, Control& control) { control.Attach(ControlOf(dx, id)); }
+
+void ExchangeText(DataExchange& dx, int id, std::string& value, int maxChars) {
+    auto* edit = dynamic_cast<QLineEdit*>(ControlOf(dx, id));
+    if (edit == nullptr) return;
+    if (dx.saveAndValidate) {
+        // Into the string's own buffer, and the 8-bit copy wiped: the text
+        // may be a passphrase.
+        QByteArray bytes = edit->text().toLocal8Bit();
+        value.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        explicit_bzero(bytes.data(), static_cast<std::size_t>(bytes.size()));
+    } else {
+        if (edit->validator() == nullptr) edit->setValidator(new LengthLimit(maxChars, edit));
+        edit->setText(QString::fromLocal8Bit(value));
+    }
+}
+
+}  // namespace arkseal

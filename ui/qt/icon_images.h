@@ -1,0 +1,16 @@
+// Qt images of icon resources (inside the layer only).
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+#include "ui/core/icon.h"
+
+namespace arkseal {
+
+// Both sizes of the icon; an empty QIcon for an empty handle.
+QIcon IconImages(const Icon& icon);
+// The large image; a null pixmap for an empty handle.
+QPixmap LargeIconImage(const Icon& icon);
+
+}  // namespace arkseal

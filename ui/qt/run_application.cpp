@@ -1,0 +1,30 @@
+#include "ui/qt/run_application.h"
+
+#include <QApplication>
+
+#include "ui/core/application.h"
+#include "ui/core/worker_thread.h"
+#include "ui/qt/termination_signals.h"
+
+namespace arkseal {
+
+// A termination signal asks the main window to end (WM_ENDSESSION); the
+// window decides when. Worker threads are waited for before the program
+// ends, so no job is cut off by the process exit.
+int RunApplication(int argc, char** argv) {
+    Application* application = CurrentApplication();
+    if (application == nullptr) return 1;
+    int qtArgc = 1;
+    char name[] = "arkseal";
+    char* qtArgv[] = {argc > 0 ? argv[0] : name, nullptr};
+    QApplication qt(qtArgc, qtArgv);
+    QGuiApplication::setDesktopFileName(ARKSEAL_DESKTOP_FILE_NAME);
+
+    TerminationSignals endRequests([application] { PostMessage(application->m_pMainWnd, WM_ENDSESSION, 0, 0); });
+    if (application->InitInstance()) QApplication::exec();
+    application->m_pMainWnd = nullptr;
+    WaitForAllThreads();
+    return 0;
+}
+
+}  // namespace arkseal
