@@ -16,6 +16,7 @@
 #include <bit>
 
 #include "bignum/limb.h"
+#include "bignum/row_loops.h"
 
 namespace arkseal {
 
@@ -23,41 +24,6 @@ namespace {
 
 constexpr int kSmallLimbs = 16;
 constexpr int kLargeLimbs = 704;  // 1408 words: twice the program's capacity and more
-
-// z -= x * m over n limbs; returns the limb still to subtract above.
-Limb MultiplySubtractRow(Limb* z, const Limb* x, int n, Limb m) {
-    Limb c = 0;
-    for (int i = 0; i < n; ++i) {
-        const WideLimb p = static_cast<WideLimb>(x[i]) * m + c;
-        const auto low = static_cast<Limb>(p);
-        c = static_cast<Limb>(p >> 64);
-        if (z[i] < low) ++c;
-        z[i] -= low;
-    }
-    return c;
-}
-
-void AddRow(Limb* z, const Limb* x, int n) {
-    Limb c = 0;
-    for (int i = 0; i < n; ++i) {
-        const WideLimb s = static_cast<WideLimb>(z[i]) + x[i] + c;
-        z[i] = static_cast<Limb>(s);
-        c = static_cast<Limb>(s >> 64);
-    }
-}
-
-// x <<= s (0 < s < 64) over n limbs; returns the bits shifted out.
-Limb ShiftLeft(Limb* x, int n, int s) {
-    const Limb out = x[n - 1] >> (64 - s);
-    for (int i = n - 1; i > 0; --i) x[i] = (x[i] << s) | (x[i - 1] >> (64 - s));
-    x[0] <<= s;
-    return out;
-}
-
-void ShiftRight(Limb* x, int n, int s) {
-    for (int i = 0; i < n - 1; ++i) x[i] = (x[i] >> s) | (x[i + 1] << (64 - s));
-    x[n - 1] >>= s;
-}
 
 // u (m + 1 limbs, normalised with v) by v (n >= 2 limbs, top bit set).
 void DivideNormalised(Limb* u, int m, const Limb* v, int n, Limb* q) {
@@ -79,9 +45,9 @@ void DivideNormalised(Limb* u, int m, const Limb* v, int n, Limb* q) {
             --qhat;
             rhat += v1;
         }
-        const Limb borrow = MultiplySubtractRow(u + j, v, n, qhat);
+        const Limb borrow = rows::MultiplySubtractDigit(u + j, v, n, qhat);
         if (borrow > top) {
-            AddRow(u + j, v, n);
+            rows::Add(u + j, u + j, v, n);
             --qhat;
         }
         u[j + n] = 0;
@@ -109,11 +75,11 @@ void DivideInBuffers(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, s
     } else {
         const int s = std::countl_zero(vs[n - 1]);
         if (s > 0) {
-            ShiftLeft(vs, n, s);
-            us[m] = ShiftLeft(us, m, s);
+            rows::ShiftLeft(vs, vs, n, s);
+            us[m] = rows::ShiftLeft(us, us, m, s);
         }
         DivideNormalised(us, m, vs, n, qs);
-        if (s > 0) ShiftRight(us, n, s);
+        if (s > 0) rows::ShiftRight(us, us, n, s);
     }
     UnpackLimbs(u, lx + 1, us, n);
     if (q != nullptr) UnpackLimbs(q, quotientWords, qs, m - n + 1);

@@ -1,21 +1,20 @@
 /* Basecase products on 64-bit limbs.
  *
  * Two adjacent 32-bit words w0 + w1 2^32 form one limb; an odd top word is a
- * limb with a zero upper half. A limb product plus two limbs of carry is at
- * most (2^64 - 1)^2 + 2 (2^64 - 1) = 2^128 - 1, so each column fits one
- * 128-bit intermediate, exactly as the word kernels do at half the width.
- * Operands are packed into limb buffers on the stack and the product is
- * unpacked into the caller's words, so the caller's arrays may have any
- * length and alignment. Squaring forms each cross product once, then doubles
- * the sum and adds the diagonal squares in one pass.
+ * limb with a zero upper half. Operands are packed into limb buffers on the
+ * stack, multiplied or squared by the schoolbook rows of row_loops.h on
+ * limbs, and the product is unpacked into the caller's words, so the
+ * caller's arrays may have any length and alignment.
  *
  * Operands of exactly 4 or 8 words (2 or 4 limbs; the 256-bit curve field
- * has 8 words) take unrolled column-wise (Comba) forms instead: each column's products are summed in a
- * three-limb accumulator and its low limb stored once.
+ * has 8 words) take unrolled column-wise (Comba) forms instead: each
+ * column's products are summed in a three-limb accumulator and its low limb
+ * stored once.
  */
 #include "bignum/limb_products.h"
 
 #include "bignum/limb.h"
+#include "bignum/row_loops.h"
 
 namespace arkseal {
 
@@ -76,55 +75,6 @@ template <int N>
     z[2 * N - 1] = acc.Shift();
 }
 
-Limb MultiplyRow(Limb* z, const Limb* x, int n, Limb m) {
-    WideLimb c = 0;
-    for (int i = 0; i < n; ++i) {
-        c += static_cast<WideLimb>(x[i]) * m;
-        z[i] = static_cast<Limb>(c);
-        c >>= 64;
-    }
-    return static_cast<Limb>(c);
-}
-
-Limb MultiplyAddRow(Limb* z, const Limb* x, int n, Limb m) {
-    WideLimb c = 0;
-    for (int i = 0; i < n; ++i) {
-        c += static_cast<WideLimb>(x[i]) * m + z[i];
-        z[i] = static_cast<Limb>(c);
-        c >>= 64;
-    }
-    return static_cast<Limb>(c);
-}
-
-void MultiplyLimbs(Limb* z, const Limb* x, int n, const Limb* y, int m) {
-    z[m] = MultiplyRow(z, y, m, x[0]);
-    for (int i = 1; i < n; ++i) z[i + m] = MultiplyAddRow(z + i, y, m, x[i]);
-}
-
-void SquareLimbs(Limb* z, const Limb* x, int n) {
-    z[0] = 0;
-    z[2 * n - 1] = 0;
-    if (n > 1) {
-        z[n] = MultiplyRow(z + 1, x + 1, n - 1, x[0]);
-        for (int i = 1; i < n - 1; ++i) z[n + i] = MultiplyAddRow(z + 2 * i + 1, x + i + 1, n - i - 1, x[i]);
-    }
-    // One pass doubles the cross products (bit 63 of each limb moves up) and
-    // adds the diagonal squares.
-    WideLimb c = 0;
-    Limb shiftedOut = 0;
-    for (int i = 0; i < n; ++i) {
-        const Limb low = z[2 * i];
-        const Limb high = z[2 * i + 1];
-        c += static_cast<WideLimb>(x[i]) * x[i] + ((low << 1) | shiftedOut);
-        z[2 * i] = static_cast<Limb>(c);
-        c >>= 64;
-        c += (high << 1) | (low >> 63);
-        z[2 * i + 1] = static_cast<Limb>(c);
-        c >>= 64;
-        shiftedOut = high >> 63;
-    }
-}
-
 // Products in limb buffers of kLimbs limbs per operand: small operands get
 // small stack frames.
 template <int kLimbs>
@@ -134,7 +84,7 @@ void MultiplyInBuffers(std::uint32_t* z, const std::uint32_t* x, int n, const st
     Limb zs[2 * kLimbs];
     const int nl = PackLimbs(xs, x, n);
     const int ml = PackLimbs(ys, y, m);
-    MultiplyLimbs(zs, xs, nl, ys, ml);
+    rows::Multiply(zs, xs, nl, ys, ml);
     UnpackLimbs(z, n + m, zs, nl + ml);
 }
 
@@ -143,7 +93,7 @@ void SquareInBuffers(std::uint32_t* z, const std::uint32_t* x, int n) {
     Limb xs[kLimbs];
     Limb zs[2 * kLimbs];
     const int nl = PackLimbs(xs, x, n);
-    SquareLimbs(zs, xs, nl);
+    rows::Square(zs, xs, nl);
     UnpackLimbs(z, 2 * n, zs, 2 * nl);
 }
 

@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "bignum/limb.h"
+#include "bignum/row_loops.h"
 
 namespace arkseal {
 namespace {
@@ -18,9 +19,10 @@ namespace {
 constexpr int kMaxLimbs = kMontgomeryKernelMaxWords / 2;
 
 // t[0..k] = x y R^-1 (+ m), by rows; t has k + 2 entries.
-template <class W, class WW>
+template <class W>
 void ProductRows(int k, const W* x, const W* y, const W* m, W factor, W* t) {
-    constexpr int kShift = 8 * sizeof(W);
+    using WW = rows::Double<W>;
+    constexpr int kShift = rows::kBits<W>;
     for (int i = 0; i < k + 2; ++i) t[i] = 0;
     for (int i = 0; i < k; ++i) {
         const W xi = x[i];
@@ -48,9 +50,10 @@ void ProductRows(int k, const W* x, const W* y, const W* m, W factor, W* t) {
 }
 
 // t[0..k] -= m when t >= m (t[k] is the top bit).
-template <class W, class WW, class Count>
+template <class W, class Count>
 inline void SubtractOnce(Count count, const W* m, W* t) {
-    constexpr int kShift = 8 * sizeof(W);
+    using WW = rows::Double<W>;
+    constexpr int kShift = rows::kBits<W>;
     const int k = count;
     bool subtract = t[k] != 0;
     if (!subtract) {
@@ -78,8 +81,8 @@ __attribute__((noinline)) std::uint32_t LimbProduct(int k, const std::uint32_t* 
         yl[i] = LoadLimb(y + 2 * i);
         ml[i] = LoadLimb(m + 2 * i);
     }
-    ProductRows<Limb, WideLimb>(k, xl, yl, ml, factor, t);
-    SubtractOnce<Limb, WideLimb>(k, ml, t);
+    ProductRows<Limb>(k, xl, yl, ml, factor, t);
+    SubtractOnce<Limb>(k, ml, t);
     for (int i = 0; i < k; ++i) StoreLimb(z + 2 * i, t[i]);
     return std::uint32_t(t[k]);
 }
@@ -87,8 +90,8 @@ __attribute__((noinline)) std::uint32_t LimbProduct(int k, const std::uint32_t* 
 __attribute__((noinline)) std::uint32_t WordProduct(int words, const std::uint32_t* x, const std::uint32_t* y,
                                                     const std::uint32_t* m, std::uint32_t factor, std::uint32_t* z) {
     std::uint32_t t[kMontgomeryKernelMaxWords + 2];
-    ProductRows<std::uint32_t, std::uint64_t>(words, x, y, m, factor, t);
-    SubtractOnce<std::uint32_t, std::uint64_t>(words, m, t);
+    ProductRows<std::uint32_t>(words, x, y, m, factor, t);
+    SubtractOnce<std::uint32_t>(words, m, t);
     for (int i = 0; i < words; ++i) z[i] = t[i];
     return t[words];
 }
@@ -135,7 +138,7 @@ __attribute__((noinline)) std::uint32_t ColumnProduct(const std::uint32_t* xw, c
     }
     t[K - 1] = acc.Shift();
     t[K] = acc.c0;
-    SubtractOnce<Limb, WideLimb>(Fixed<K>{}, m, t);
+    SubtractOnce<Limb>(Fixed<K>{}, m, t);
 #pragma GCC unroll 8
     for (int i = 0; i < K; ++i) StoreLimb(zw + 2 * i, t[i]);
     return std::uint32_t(t[K]);
