@@ -37,8 +37,10 @@ using Element = Limb[4];
 
 struct Field {
     Limb p[4];
-    Limb factor;  // -p^-1 mod 2^64; must follow p (the product reads it at p + 4)
-    Limb one[4];  // R mod p, one in Montgomery form
+    Limb factor;     // -p^-1 mod 2^64; must follow p (the product reads it at p + 4)
+    Limb one[4];     // R mod p, one in Montgomery form
+    Limb cube[4];    // R^3 mod p, which takes a plain inverse into Montgomery form
+    Limb inverse62;  // p^-1 mod 2^62, for the inversion's exact divisions
 };
 
 // The field of the workspace's current modulus, or nullptr unless it has
@@ -160,6 +162,11 @@ struct PortableOps {
         SubtractPIfNotBelow(f, t, t[4], z);
     }
     static void Square(const Field& f, const Element x, Element z) { Multiply(f, x, x, z); }
+    static void Add(const Field& f, const Element x, const Element y, Element z) { field256::Add(f, x, y, z); }
+    static void Subtract(const Field& f, const Element x, const Element y, Element z) {
+        field256::Subtract(f, x, y, z);
+    }
+    static void Halve(const Field& f, const Element x, Element z) { field256::Halve(f, x, z); }
 };
 
 #if defined(__x86_64__)
@@ -346,6 +353,107 @@ struct MulxOps {
         z[2] = t6;
         z[3] = t7;
     }
+
+    // The sum, the difference and the half in registers with the carries in
+    // the flags; a compiler splits the portable versions over vector
+    // registers and loses the carry chain.
+    // z = x + y: the sum with its carry c, and the sum minus p, which is kept
+    // unless it borrows past c.
+    [[gnu::always_inline]] static void Add(const Field& f, const Element x, const Element y, Element z) {
+        Limb a0 = x[0], a1 = x[1], a2 = x[2], a3 = x[3], b0, b1, b2, b3, c;
+        asm("xorl %k[c], %k[c]\n\t"
+            "addq %[y0], %[a0]\n\t"
+            "adcq %[y1], %[a1]\n\t"
+            "adcq %[y2], %[a2]\n\t"
+            "adcq %[y3], %[a3]\n\t"
+            "adcl $0, %k[c]\n\t"
+            "movq %[a0], %[b0]\n\t"
+            "subq %[p0], %[b0]\n\t"
+            "movq %[a1], %[b1]\n\t"
+            "sbbq %[p1], %[b1]\n\t"
+            "movq %[a2], %[b2]\n\t"
+            "sbbq %[p2], %[b2]\n\t"
+            "movq %[a3], %[b3]\n\t"
+            "sbbq %[p3], %[b3]\n\t"
+            "sbbq $0, %[c]\n\t"
+            "cmovcq %[a0], %[b0]\n\t"
+            "cmovcq %[a1], %[b1]\n\t"
+            "cmovcq %[a2], %[b2]\n\t"
+            "cmovcq %[a3], %[b3]\n\t"
+            : [a0] "+&r"(a0), [a1] "+&r"(a1), [a2] "+&r"(a2), [a3] "+&r"(a3), [b0] "=&r"(b0), [b1] "=&r"(b1),
+              [b2] "=&r"(b2), [b3] "=&r"(b3), [c] "=&r"(c)
+            : [y0] "rm"(y[0]), [y1] "rm"(y[1]), [y2] "rm"(y[2]), [y3] "rm"(y[3]), [p0] "m"(f.p[0]), [p1] "m"(f.p[1]),
+              [p2] "m"(f.p[2]), [p3] "m"(f.p[3])
+            : "cc");
+        z[0] = b0;
+        z[1] = b1;
+        z[2] = b2;
+        z[3] = b3;
+    }
+    // z = x - y, with p added back under the mask of the borrow.
+    [[gnu::always_inline]] static void Subtract(const Field& f, const Element x, const Element y, Element z) {
+        Limb a0 = x[0], a1 = x[1], a2 = x[2], a3 = x[3], b0, b1, b2, b3, c;
+        asm("subq %[y0], %[a0]\n\t"
+            "sbbq %[y1], %[a1]\n\t"
+            "sbbq %[y2], %[a2]\n\t"
+            "sbbq %[y3], %[a3]\n\t"
+            "sbbq %[c], %[c]\n\t"
+            "movq %[p0], %[b0]\n\t"
+            "andq %[c], %[b0]\n\t"
+            "movq %[p1], %[b1]\n\t"
+            "andq %[c], %[b1]\n\t"
+            "movq %[p2], %[b2]\n\t"
+            "andq %[c], %[b2]\n\t"
+            "movq %[p3], %[b3]\n\t"
+            "andq %[c], %[b3]\n\t"
+            "addq %[b0], %[a0]\n\t"
+            "adcq %[b1], %[a1]\n\t"
+            "adcq %[b2], %[a2]\n\t"
+            "adcq %[b3], %[a3]\n\t"
+            : [a0] "+&r"(a0), [a1] "+&r"(a1), [a2] "+&r"(a2), [a3] "+&r"(a3), [b0] "=&r"(b0), [b1] "=&r"(b1),
+              [b2] "=&r"(b2), [b3] "=&r"(b3), [c] "=&r"(c)
+            : [y0] "rm"(y[0]), [y1] "rm"(y[1]), [y2] "rm"(y[2]), [y3] "rm"(y[3]), [p0] "m"(f.p[0]), [p1] "m"(f.p[1]),
+              [p2] "m"(f.p[2]), [p3] "m"(f.p[3])
+            : "cc");
+        z[0] = a0;
+        z[1] = a1;
+        z[2] = a2;
+        z[3] = a3;
+    }
+    // z = x / 2: p added under the mask of x's low bit, then the sum with its
+    // carry shifted right by one.
+    [[gnu::always_inline]] static void Halve(const Field& f, const Element x, Element z) {
+        Limb a0 = x[0], a1 = x[1], a2 = x[2], a3 = x[3], b0, b1, b2, b3, c;
+        asm("movq %[a0], %[c]\n\t"
+            "andl $1, %k[c]\n\t"
+            "negq %[c]\n\t"
+            "movq %[p0], %[b0]\n\t"
+            "andq %[c], %[b0]\n\t"
+            "movq %[p1], %[b1]\n\t"
+            "andq %[c], %[b1]\n\t"
+            "movq %[p2], %[b2]\n\t"
+            "andq %[c], %[b2]\n\t"
+            "movq %[p3], %[b3]\n\t"
+            "andq %[c], %[b3]\n\t"
+            "movl $0, %k[c]\n\t"
+            "addq %[b0], %[a0]\n\t"
+            "adcq %[b1], %[a1]\n\t"
+            "adcq %[b2], %[a2]\n\t"
+            "adcq %[b3], %[a3]\n\t"
+            "adcl $0, %k[c]\n\t"
+            "shrdq $1, %[a1], %[a0]\n\t"
+            "shrdq $1, %[a2], %[a1]\n\t"
+            "shrdq $1, %[a3], %[a2]\n\t"
+            "shrdq $1, %[c], %[a3]\n\t"
+            : [a0] "+&r"(a0), [a1] "+&r"(a1), [a2] "+&r"(a2), [a3] "+&r"(a3), [b0] "=&r"(b0), [b1] "=&r"(b1),
+              [b2] "=&r"(b2), [b3] "=&r"(b3), [c] "=&r"(c)
+            : [p0] "m"(f.p[0]), [p1] "m"(f.p[1]), [p2] "m"(f.p[2]), [p3] "m"(f.p[3])
+            : "cc");
+        z[0] = a0;
+        z[1] = a1;
+        z[2] = a2;
+        z[3] = a3;
+    }
 };
 
 #endif
@@ -368,13 +476,17 @@ void Power(const Field& f, const Element x, const Element e, Element z) {
     Copy(r, z);
 }
 
-// z = x^(p-2) = 1/x for prime p (0 for x = 0).
+// z = x^-1 mod p as a plain value (not in Montgomery form), 0 for x = 0,
+// for prime p; see field256.cpp.
+void InvertPlain(const Field& f, const Element x, Element z);
+
+// z = 1/x in Montgomery form (0 for x = 0): x R is inverted as a plain value,
+// (x R)^-1, and the product with R^3 gives x^-1 R.
 template <class Ops>
 void Invert(const Field& f, const Element x, Element z) {
-    Limb e[4];
-    Carry borrow = 0;
-    for (int i = 0; i < 4; ++i) e[i] = SubBorrow(f.p[i], i == 0 ? 2 : 0, borrow);
-    Power<Ops>(f, x, e, z);
+    Element plain;
+    InvertPlain(f, x, plain);
+    Ops::Multiply(f, plain, f.cube, z);
 }
 
 // z = a square root of x for p = 3 mod 4, x^((p+1)/4); returns false (z is

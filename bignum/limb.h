@@ -34,6 +34,7 @@ namespace arkseal {
 
 using Limb = std::uint64_t;
 using WideLimb = unsigned __int128;
+using SignedWideLimb = __int128;  // signed limb products, as in the field inversion
 using Carry = unsigned char;
 
 inline Limb LoadLimb(const std::uint32_t* p) {

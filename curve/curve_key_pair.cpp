@@ -7,6 +7,7 @@
 #include "bignum/field256.h"
 #include "crypto/wipe.h"
 #include "curve/constant_time.h"
+#include "curve/curve_domain.h"
 #include "curve/curve_internal.h"
 #include "curve/generator_comb.h"
 #include "curve/secret_multiply.h"
@@ -183,7 +184,14 @@ BigValue CurveKeyPair::SharedSecret(int parity, const BigValue& x, bool* finite)
     }
     Jacobian S;
     LoadPoint(*f, sharedPoint_, S);
-    MultiplySecret(*f, privateKey_, 4, S, S);
+    if (IsDomainCurve(*f) && !sharedPoint_.IsInfinity()) {
+        Affine P;
+        field256::Copy(S.X, P.x);
+        field256::Copy(S.Y, P.y);
+        MultiplySecretPrimeOrder(*f, privateKey_, P, S);
+    } else {
+        MultiplySecret(*f, privateKey_, 4, S, S);
+    }
     return ProductSecret(*f, S, sharedPoint_, finite);
 }
 

@@ -48,23 +48,23 @@ void Double(const Field& f, const Jacobian& P, Jacobian& R) {
     using namespace field256;
     Element z2, M, T, S, t, X, Y, Z;
     Ops::Square(f, P.Z, z2);
-    Subtract(f, P.X, z2, t);
-    Add(f, P.X, z2, M);
+    Ops::Subtract(f, P.X, z2, t);
+    Ops::Add(f, P.X, z2, M);
     Ops::Multiply(f, M, t, M);
-    Add(f, M, M, t);
-    Add(f, t, M, M);  // M = 3 (X - Z2)(X + Z2)
-    Add(f, P.Y, P.Y, t);
+    Ops::Add(f, M, M, t);
+    Ops::Add(f, t, M, M);  // M = 3 (X - Z2)(X + Z2)
+    Ops::Add(f, P.Y, P.Y, t);
     Ops::Multiply(f, t, P.Z, Z);
     Ops::Square(f, t, T);
     Ops::Multiply(f, P.X, T, S);
+    Ops::Add(f, S, S, t);
     Ops::Square(f, M, X);
-    Subtract(f, X, S, X);
-    Subtract(f, X, S, X);
+    Ops::Subtract(f, X, t, X);
     Ops::Square(f, T, T);
-    Halve(f, T, T);
-    Subtract(f, S, X, S);
+    Ops::Halve(f, T, T);
+    Ops::Subtract(f, S, X, S);
     Ops::Multiply(f, M, S, Y);
-    Subtract(f, Y, T, Y);
+    Ops::Subtract(f, Y, T, Y);
     Copy(X, R.X);
     Copy(Y, R.Y);
     Copy(Z, R.Z);
@@ -90,27 +90,27 @@ void AddFormulas(const Field& f, const Jacobian& P, const Jacobian& PA, Jacobian
         Ops::Multiply(f, t, P.Z, t);
         Ops::Multiply(f, PA.Y, t, S1);
     }
-    Subtract(f, U1, U2, H);
-    Subtract(f, S1, S2, R);
+    Ops::Subtract(f, U1, U2, H);
+    Ops::Subtract(f, S1, S2, R);
     hZero = ZeroMask(H);
     rZero = ZeroMask(R);
-    Add(f, U2, U2, U2);
-    Add(f, U2, H, U2);  // T
-    Add(f, S2, S2, S2);
-    Add(f, S2, R, S2);  // V
+    Ops::Add(f, U2, U2, U2);
+    Ops::Add(f, U2, H, U2);  // T
+    Ops::Add(f, S2, S2, S2);
+    Ops::Add(f, S2, R, S2);  // V
     Ops::Multiply(f, PA.Z, H, Z);
     if constexpr (!mixed) Ops::Multiply(f, Z, P.Z, Z);
     Ops::Square(f, H, U1);         // H^2
     Ops::Multiply(f, U1, U2, S1);  // H^2 T
     Ops::Multiply(f, U1, H, U1);   // H^3
     Ops::Square(f, R, out.X);
-    Subtract(f, out.X, S1, out.X);
-    Subtract(f, S1, out.X, S1);
-    Subtract(f, S1, out.X, S1);
+    Ops::Subtract(f, out.X, S1, out.X);
+    Ops::Subtract(f, S1, out.X, S1);
+    Ops::Subtract(f, S1, out.X, S1);
     Ops::Multiply(f, R, S1, S1);
     Ops::Multiply(f, U1, S2, U1);
-    Subtract(f, S1, U1, S1);
-    Halve(f, S1, out.Y);
+    Ops::Subtract(f, S1, U1, S1);
+    Ops::Halve(f, S1, out.Y);
     Copy(Z, out.Z);
 }
 
@@ -122,6 +122,18 @@ void AddComplete(const Field& f, const Jacobian& P, const Jacobian& twice, Jacob
     Limb hZero, rZero;
     AddFormulas<Ops, false>(f, P, PA, sum, hZero, rZero);
     SelectPoint(hZero & rZero, twice, sum);
+    SelectPoint(field256::ZeroMask(PA.Z), P, sum);
+    SelectPoint(field256::ZeroMask(P.Z), PA, sum);
+    PA = sum;
+}
+
+// PA = PA + P for any P and PA, infinity included, except P = PA (the caller
+// rules that case out).
+template <class Ops>
+void AddUnlessEqual(const Field& f, const Jacobian& P, Jacobian& PA) {
+    Jacobian sum;
+    Limb hZero, rZero;
+    AddFormulas<Ops, false>(f, P, PA, sum, hZero, rZero);
     SelectPoint(field256::ZeroMask(PA.Z), P, sum);
     SelectPoint(field256::ZeroMask(P.Z), PA, sum);
     PA = sum;

@@ -11,12 +11,14 @@
 //
 // On a 256-bit field with A = -3, PointMultiply takes the four-limb route of
 // secret_multiply.h instead: the same point, in time that depends only on
-// the scalar's length.
+// the scalar's length (and on the key agreement's curve, for scalars of up
+// to 256 bits, the route for points of prime order).
 #include <vector>
 
 #include "bignum/big_arithmetic.h"
 #include "bignum/exponent_recoding.h"
 #include "crypto/wipe.h"
+#include "curve/curve_domain.h"
 #include "curve/curve_internal.h"
 #include "curve/curve_point.h"
 #include "curve/secret_multiply.h"
@@ -113,8 +115,14 @@ bool MultiplyOnField256(const std::uint32_t* e, CurvePoint* P, CurvePoint* R) {
     const int words = static_cast<int>(e[0] & kBigLengthMask);
     std::vector<Limb> k(static_cast<std::size_t>(words < 8 ? 4 : (words + 1) / 2), 0);
     for (int i = 0; i < words; ++i) k[i / 2] |= static_cast<Limb>(e[1 + i]) << (32 * (i % 2));
-    MultiplySecret(*f, k.data(), static_cast<int>(k.size()), J, J);
     Affine a;
+    if (k.size() == 4 && IsDomainCurve(*f)) {
+        field256::Copy(J.X, a.x);
+        field256::Copy(J.Y, a.y);
+        MultiplySecretPrimeOrder(*f, k.data(), a, J);
+    } else {
+        MultiplySecret(*f, k.data(), static_cast<int>(k.size()), J, J);
+    }
     if (AffineOf(*f, J, a) != 0) {
         SetInfinity(R);
     } else {

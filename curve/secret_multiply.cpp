@@ -72,21 +72,18 @@ Limb EqualMask(Limb a, Limb b) {
     return ((x | (0 - x)) >> 63) - 1;
 }
 
-// t = T[index], d = D[index] (infinity for index 0): every entry is read,
+// out = entries[index] (infinity for index 0): every entry 1..16 is read,
 // and the one whose mask is all ones is or-ed in. The coordinates of a point
 // are twelve consecutive limbs, which the compiler moves in vector registers.
-void Lookup(const Table& table, Limb index, Jacobian& t, Jacobian& d) {
+void Lookup(const Jacobian* entries, Limb index, Jacobian& out) {
     static_assert(sizeof(Jacobian) == 12 * sizeof(Limb));
-    Limb outT[12] = {}, outD[12] = {};
+    Limb limbs[12] = {};
     for (int j = 1; j <= kEntries; ++j) {
         const Limb mask = EqualMask(static_cast<Limb>(j), index);
-        const Limb* entryT = table.T[j].X;
-        const Limb* entryD = table.D[j].X;
-        for (int l = 0; l < 12; ++l) outT[l] |= mask & entryT[l];
-        for (int l = 0; l < 12; ++l) outD[l] |= mask & entryD[l];
+        const Limb* entry = entries[j].X;
+        for (int l = 0; l < 12; ++l) limbs[l] |= mask & entry[l];
     }
-    std::memcpy(&t, outT, sizeof t);
-    std::memcpy(&d, outD, sizeof d);
+    std::memcpy(&out, limbs, sizeof out);
 }
 
 template <class Ops>
@@ -95,11 +92,12 @@ void Multiply(const Field& f, const Limb* k, int limbs, const Jacobian& P, Jacob
     BuildTable<Ops>(f, P, table);
     const int windows = 64 * limbs / kWindowBits + 1;
     Jacobian t, d;
-    Lookup(table, BoothDigit(Bits(k, limbs, kWindowBits * (windows - 1) - 1, kWindowBits + 1)).magnitude, R, d);
+    Lookup(table.T, BoothDigit(Bits(k, limbs, kWindowBits * (windows - 1) - 1, kWindowBits + 1)).magnitude, R);
     for (int i = windows - 2; i >= 0; --i) {
         for (int j = 0; j < kWindowBits; ++j) Double<Ops>(f, R, R);
         const Digit digit = BoothDigit(Bits(k, limbs, kWindowBits * i - 1, kWindowBits + 1));
-        Lookup(table, digit.magnitude, t, d);
+        Lookup(table.T, digit.magnitude, t);
+        Lookup(table.D, digit.magnitude, d);
         field256::NegateIf(f, digit.negative, t.Y, t.Y);
         field256::NegateIf(f, digit.negative, d.Y, d.Y);
         AddComplete<Ops>(f, t, d, R);
@@ -107,10 +105,59 @@ void Multiply(const Field& f, const Limb* k, int limbs, const Jacobian& P, Jacob
     SecureWipe(&table, sizeof table);
 }
 
+// T[j] = j P for j = 1..16 from the affine P: doublings, and mixed additions
+// of P that never meet P or -P (j P = +-P would need n <= 17).
+template <class Ops>
+void BuildMultiples(const Field& f, const Affine& P, Jacobian* T) {
+    field256::Copy(P.x, T[1].X);
+    field256::Copy(P.y, T[1].Y);
+    field256::Copy(f.one, T[1].Z);
+    for (int j = 1; j <= kEntries / 2; ++j) {
+        Double<Ops>(f, T[j], T[2 * j]);
+        if (2 * j + 1 > kEntries) continue;
+        Limb hZero, rZero;
+        AddFormulas<Ops, true>(f, T[1], T[2 * j], T[2 * j + 1], hZero, rZero);
+    }
+}
+
+// Before window i the accumulator is 32 s P and the entry d P, where s is at
+// most k / 32^(i+1) + 1 and |d| <= 16. For i >= 1, 32 s -+ d lies between
+// -16 and 2^251 + 48, so it is a multiple of n only when it is zero, which
+// needs s = d = 0: both operands infinite, which the masks handle. Window 0
+// may meet k = n + 2d, and takes the complete addition with the entry
+// doubled.
+template <class Ops>
+void MultiplyPrimeOrder(const Field& f, const Limb k[4], const Affine& P, Jacobian& R) {
+    Jacobian T[kEntries + 1];
+    BuildMultiples<Ops>(f, P, T);
+    constexpr int windows = 64 * 4 / kWindowBits + 1;
+    Lookup(T, BoothDigit(Bits(k, 4, kWindowBits * (windows - 1) - 1, kWindowBits + 1)).magnitude, R);
+    Jacobian t, twice;
+    for (int i = windows - 2; i >= 0; --i) {
+        for (int j = 0; j < kWindowBits; ++j) Double<Ops>(f, R, R);
+        const Digit digit = BoothDigit(Bits(k, 4, kWindowBits * i - 1, kWindowBits + 1));
+        Lookup(T, digit.magnitude, t);
+        field256::NegateIf(f, digit.negative, t.Y, t.Y);
+        if (i > 0) {
+            AddUnlessEqual<Ops>(f, t, R);
+        } else {
+            Double<Ops>(f, t, twice);
+            AddComplete<Ops>(f, t, twice, R);
+        }
+    }
+    SecureWipe(T, sizeof T);
+    SecureWipe(&t, sizeof t);
+    SecureWipe(&twice, sizeof twice);
+}
+
 }  // namespace
 
 void MultiplySecret(const Field& f, const Limb* k, int limbs, const Jacobian& P, Jacobian& R) {
     field256::WithActiveRoute([&](auto ops) { Multiply<decltype(ops)>(f, k, limbs, P, R); });
+}
+
+void MultiplySecretPrimeOrder(const Field& f, const Limb k[4], const Affine& P, Jacobian& R) {
+    field256::WithActiveRoute([&](auto ops) { MultiplyPrimeOrder<decltype(ops)>(f, k, P, R); });
 }
 
 void AddSecret(const Field& f, const Jacobian& P, Jacobian& PA) {

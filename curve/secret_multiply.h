@@ -13,6 +13,12 @@ namespace arkseal::curve_detail {
 // infinity.
 void MultiplySecret(const Field& f, const Limb* k, int limbs, const Jacobian& P, Jacobian& R);
 
+// R = k P for the scalar k[0..3] and a finite affine P of prime order n
+// above 2^255 (a point of the key agreement's curve). Only the last window's
+// addition can meet the accumulator itself, so only that one is complete,
+// and the table holds no doubles.
+void MultiplySecretPrimeOrder(const Field& f, const Limb k[4], const Affine& P, Jacobian& R);
+
 // PA = PA + P for any two points.
 void AddSecret(const Field& f, const Jacobian& P, Jacobian& PA);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,84 @@ TEST_F(ConversionTest, LargeValueRoundTripsThroughDecimalText) {
     EXPECT_EQ(std::string(text.data()), GmpText(v, 10));
     EXPECT_EQ(BigFromString(back, text.data()), count);
     EXPECT_EQ(mpz_cmp(back.value(), v), 0);
+}
+
+// A positive value of exactly `words` random full words.
+Mpz RandomOfWords(int words, std::mt19937_64& rng) {
+    std::vector<std::uint32_t> w(static_cast<std::size_t>(words));
+    for (auto& d : w) d = static_cast<std::uint32_t>(rng());
+    w.back() |= 1u << (rng() % 32);
+    Mpz v;
+    mpz_import(v, w.size(), -1, sizeof(std::uint32_t), 0, 0, w.data());
+    return v;
+}
+
+// Long numbers are written by splitting them at powers of the text radix:
+// random values of every length around the first split (96 words) and near
+// the capacity, the largest value that fits, and the powers of the radix at
+// every whole digit word with their neighbours (remainders of zero and of
+// all top digits, quotients of one), in bases whose digit words differ.
+TEST_F(ConversionTest, LongTextSplitsAtPowersOfTheRadix) {
+    std::mt19937_64 rng(16);
+    std::vector<char> text(640 * 40 + 8);
+    for (int ioBase : {10, 7, 36, 3}) {
+        system_->ioBase = ioBase;
+        std::vector<Mpz> values;
+        for (int words = 90; words <= 104; ++words) values.push_back(RandomOfWords(words, rng));
+        for (int words = 630; words <= 640; ++words) values.push_back(RandomOfWords(words, rng));
+        Mpz largest;
+        mpz_ui_pow_ui(largest, 2, 640 * 32);
+        mpz_sub_ui(largest, largest, 1);
+        values.push_back(largest);
+        // Digits of one word of the working base that text in ioBase uses.
+        int digitsPerWord = 0;
+        for (std::uint64_t p = 1; p * static_cast<std::uint64_t>(ioBase) <= 0x80000000u; p *= ioBase) ++digitsPerWord;
+        const int stride = ioBase == 10 ? 1 : 5;
+        for (int e = digitsPerWord * 90;; e += digitsPerWord * stride) {
+            Mpz power;
+            mpz_ui_pow_ui(power, static_cast<unsigned long>(ioBase), static_cast<unsigned long>(e));
+            if (mpz_cmp(power, largest) > 0) break;
+            values.push_back(power);
+            mpz_sub_ui(power, power, 1);
+            values.push_back(power);
+            mpz_add_ui(power, power, 2);
+            values.push_back(power);
+        }
+        for (const Mpz& v : values) {
+            Big x(v), back;
+            const int count = BigToString(x, text.data());
+            const std::string want = GmpText(v, ioBase);
+            ASSERT_EQ(std::string(text.data()), want) << "base " << ioBase << ", " << mpz_sizeinbase(v, 2) << " bits";
+            ASSERT_EQ(count, static_cast<int>(want.size()));
+            ASSERT_EQ(BigFromString(back, text.data()), count);
+            ASSERT_EQ(mpz_cmp(back.value(), v), 0);
+        }
+    }
+    EXPECT_EQ(system_->errorCode, 0);
+}
+
+// A change of base that splits the number, into a working base other than
+// 2^32, holds the capacity: a value with as many digit words as the
+// capacity converts, one with a word more raises error 3 and leaves the
+// number clean.
+TEST_F(ConversionTest, SplitChangeOfBaseHoldsTheCapacity) {
+    DestroyNumberSystem();
+    constexpr int kWords = 200;
+    system_ = CreateNumberSystem(9 * kWords, 10);
+    system_->ioBase = 16;
+    Mpz fits, past;
+    mpz_ui_pow_ui(fits, 10, 9 * kWords);
+    mpz_sub_ui(fits, fits, 1);
+    mpz_add_ui(past, fits, 1);
+    Big x;
+    ASSERT_GT(BigFromString(x, GmpText(fits, 16).c_str()), 0);
+    EXPECT_EQ(mpz_cmp(x.value(), fits), 0);
+    EXPECT_EQ(ShapeProblem(x, kWords + 1), "");
+    Big y;
+    EXPECT_EQ(BigFromString(y, GmpText(past, 16).c_str()), 0);
+    EXPECT_EQ(system_->errorCode, kErrorOverflow);
+    EXPECT_EQ(ShapeProblem(y, kWords + 1), "");
+    EXPECT_EQ(y.get()[0], 0u);
 }
 
 TEST_F(ConversionTest, BytesEdgeCases) {

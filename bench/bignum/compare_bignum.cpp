@@ -1,0 +1,188 @@
+// The number layer against GMP's mpz on the same operands, as ratios from
+// one run:
+//
+//   mul/<words>     BigMultiply of two numbers           vs mpz_mul
+//   sqr/<words>     BigMultiply of a number by itself    vs mpz_mul (x, x)
+//   div/<words>     BigDivide of 2 words by words        vs mpz_tdiv_qr
+//   write/<words>   BigToString, decimal                 vs mpz_get_str
+//   read/<words>    BigFromString, decimal               vs mpz_set_str
+//
+// Word counts are 32-bit words (8 words = 256 bits). Each case runs in
+// alternating rounds (ours, GMP, ours, ...) and keeps each side's best time
+// per call, so that load changes on a shared machine hit both sides alike.
+// Results are checked against GMP's before timing.
+#include <gmp.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bignum/big_arithmetic.h"
+#include "bignum/conversions.h"
+#include "bignum/number_system.h"
+
+namespace {
+
+using arkseal::BigNumber;
+using Words = std::vector<std::uint32_t>;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRounds = 41;
+
+Words RandomWords(int n, std::mt19937& rng) {
+    Words w(static_cast<std::size_t>(n));
+    for (auto& d : w) d = static_cast<std::uint32_t>(rng());
+    w.back() |= 0x80000000u;
+    return w;
+}
+
+void Load(const Words& w, BigNumber x) {
+    arkseal::BigZero(x);
+    for (std::size_t i = 0; i < w.size(); ++i) x[i + 1] = w[i];
+    x[0] = static_cast<std::uint32_t>(w.size());
+}
+
+void ToMpz(mpz_t r, const Words& w) { mpz_import(r, w.size(), -1, sizeof(std::uint32_t), 0, 0, w.data()); }
+
+bool Same(const std::uint32_t* x, const mpz_t v) {
+    mpz_t ours;
+    mpz_init(ours);
+    mpz_import(ours, x[0] & 0xFFFFu, -1, sizeof(std::uint32_t), 0, 0, x + 1);
+    if (x[0] & arkseal::kBigSignBit) mpz_neg(ours, ours);
+    const bool same = mpz_cmp(ours, v) == 0;
+    mpz_clear(ours);
+    return same;
+}
+
+template <class F>
+double TimeRound(F& op, long calls) {
+    const auto start = Clock::now();
+    for (long i = 0; i < calls; ++i) op();
+    const std::chrono::duration<double, std::nano> elapsed = Clock::now() - start;
+    return elapsed.count() / static_cast<double>(calls);
+}
+
+// Calls that take about 1 ms: short rounds are more often untouched by the
+// other work of a shared machine.
+template <class F>
+long CallsFor(F& op) {
+    for (long calls = 1;; calls *= 2) {
+        if (TimeRound(op, calls) * static_cast<double>(calls) > 1e6) return calls;
+    }
+}
+
+template <class Ours, class Gmp>
+void Compare(const char* kind, int words, Ours ours, Gmp gmp, bool checked) {
+    double best[2] = {1e300, 1e300};
+    const long calls[2] = {CallsFor(ours), CallsFor(gmp)};
+    for (int round = 0; round < kRounds; ++round) {
+        best[0] = std::min(best[0], TimeRound(ours, calls[0]));
+        best[1] = std::min(best[1], TimeRound(gmp, calls[1]));
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "%s/%d", kind, words);
+    std::printf("%-10s ours %10.1f ns   gmp %10.1f ns   ours/gmp %5.2f%s\n", name, best[0], best[1], best[0] / best[1],
+                checked ? "" : "   RESULTS DIFFER");
+    std::fflush(stdout);
+}
+
+void CompareProduct(int words, bool square, std::mt19937& rng) {
+    const Words a = RandomWords(words, rng), b = square ? a : RandomWords(words, rng);
+    BigNumber x = arkseal::NewBig(0), y = arkseal::NewBig(0), z = arkseal::NewBig(0);
+    Load(a, x);
+    Load(b, y);
+    const BigNumber second = square ? x : y;
+    mpz_t gx, gy, gz;
+    mpz_inits(gx, gy, gz, nullptr);
+    ToMpz(gx, a);
+    ToMpz(gy, b);
+    mpz_mul(gz, gx, square ? gx : gy);
+    arkseal::BigMultiply(x, second, z);
+    const bool checked = Same(z, gz);
+    Compare(
+        square ? "sqr" : "mul", words, [&] { arkseal::BigMultiply(x, second, z); },
+        [&] { mpz_mul(gz, gx, square ? gx : gy); }, checked);
+    mpz_clears(gx, gy, gz, nullptr);
+    arkseal::FreeBig(x);
+    arkseal::FreeBig(y);
+    arkseal::FreeBig(z);
+}
+
+// Both sides copy the dividend back each time: our division leaves the
+// remainder in it.
+void CompareDivision(int words, std::mt19937& rng) {
+    const Words a = RandomWords(2 * words, rng), b = RandomWords(words, rng);
+    BigNumber dividend = arkseal::NewBig(0), x = arkseal::NewBig(0), y = arkseal::NewBig(0), q = arkseal::NewBig(0);
+    Load(a, dividend);
+    Load(b, y);
+    mpz_t gd, gx, gy, gq, gr;
+    mpz_inits(gd, gx, gy, gq, gr, nullptr);
+    ToMpz(gd, a);
+    ToMpz(gy, b);
+    mpz_tdiv_qr(gq, gr, gd, gy);
+    arkseal::BigCopy(dividend, x);
+    arkseal::BigDivide(x, y, q);
+    const bool checked = Same(q, gq) && Same(x, gr);
+    Compare(
+        "div", words,
+        [&] {
+            arkseal::BigCopy(dividend, x);
+            arkseal::BigDivide(x, y, q);
+        },
+        [&] {
+            mpz_set(gx, gd);
+            mpz_tdiv_qr(gq, gr, gx, gy);
+        },
+        checked);
+    mpz_clears(gd, gx, gy, gq, gr, nullptr);
+    arkseal::FreeBig(dividend);
+    arkseal::FreeBig(x);
+    arkseal::FreeBig(y);
+    arkseal::FreeBig(q);
+}
+
+void CompareDecimal(int words, std::mt19937& rng) {
+    const Words a = RandomWords(words, rng);
+    BigNumber x = arkseal::NewBig(0), back = arkseal::NewBig(0);
+    Load(a, x);
+    mpz_t gx;
+    mpz_init(gx);
+    ToMpz(gx, a);
+    std::vector<char> ours(static_cast<std::size_t>(words) * 10 + 8), theirs(ours.size());
+    arkseal::BigToString(x, ours.data());
+    mpz_get_str(theirs.data(), 10, gx);
+    const bool written = std::string(ours.data()) == theirs.data();
+    arkseal::BigFromString(back, theirs.data());
+    const bool read = Same(back, gx);
+    Compare(
+        "write", words, [&] { arkseal::BigToString(x, ours.data()); }, [&] { mpz_get_str(theirs.data(), 10, gx); },
+        written);
+    Compare(
+        "read", words, [&] { arkseal::BigFromString(back, theirs.data()); },
+        [&] { mpz_set_str(gx, theirs.data(), 10); }, read);
+    mpz_clear(gx);
+    arkseal::FreeBig(x);
+    arkseal::FreeBig(back);
+}
+
+}  // namespace
+
+int main() {
+    // The program's workspace shape: 640 words in base 2^32, decimal text.
+    arkseal::CreateNumberSystem(640, 0);
+    arkseal::CurrentNumberSystem()->ioBase = 10;
+    std::mt19937 rng(16);
+    for (int words : {8, 64, 320}) CompareProduct(words, false, rng);
+    for (int words : {8, 64, 320}) CompareProduct(words, true, rng);
+    for (int words : {8, 64, 320}) CompareDivision(words, rng);
+    for (int words : {64, 640}) CompareDecimal(words, rng);
+    const int error = arkseal::CurrentNumberSystem()->errorCode;
+    arkseal::DestroyNumberSystem();
+    if (error != 0) std::printf("error %d\n", error);
+    return error == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+}
