@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,17 +36,49 @@ std::string OneLine(std::string text) {
 
 int StoppedStatus() { return 128 + StopSignal(); }
 
-void ReportStop(const std::vector<std::string>& files, std::size_t next) {
-    std::string text = std::string("stopped (") + strsignal(StopSignal()) + "); not started:";
-    for (std::size_t i = next; i < files.size(); ++i) text += " " + files[i];
+std::string Listed(const std::vector<std::string>& files) {
+    std::string text;
+    for (const std::string& file : files) text += " " + file;
+    return text;
+}
+
+void ReportStop(const std::vector<std::string>& notStarted) {
+    std::string text = std::string("stopped (") + strsignal(StopSignal()) + ")";
+    if (!notStarted.empty()) text += "; not started:" + Listed(notStarted);
     Complain(text);
 }
 
-void ReportNotStarted(const std::vector<std::string>& files, std::size_t next) {
-    if (next >= files.size()) return;
-    std::string text = "not started, left unchanged:";
-    for (std::size_t i = next; i < files.size(); ++i) text += " " + files[i];
-    Complain(text);
+void ReportNotStarted(const std::vector<std::string>& notStarted) {
+    if (!notStarted.empty()) Complain("not started, left unchanged:" + Listed(notStarted));
+}
+
+// The worst outcome decides: a stop signal that kept a file from being
+// finished, then an I/O failure, then a refusal.
+int ExitStatus(const std::vector<std::string>& files, const std::vector<std::optional<JobResult>>& results) {
+    std::vector<std::string> notStarted;
+    bool stopped = false;
+    bool failed = false;
+    bool refused = false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!results[i]) {
+            notStarted.push_back(files[i]);
+            continue;
+        }
+        switch (OutcomeOf(*results[i])) {
+            case JobOutcome::kDone: break;
+            case JobOutcome::kStopped: stopped = true; break;
+            case JobOutcome::kRefused: refused = true; break;
+            case JobOutcome::kFailed: failed = true; break;
+        }
+    }
+    if (StopSignal() != 0 && (stopped || !notStarted.empty())) {
+        ReportStop(notStarted);
+        return StoppedStatus();
+    }
+    ReportNotStarted(notStarted);
+    if (failed) return kExitJobFailed;
+    if (refused) return kExitRefused;
+    return kExitDone;
 }
 
 bool FilesUsable(const CliOptions& options, ClaimedFiles* claims) {
@@ -109,11 +142,6 @@ JobMode Mode(const CliOptions& options) {
     return options.encrypt ? JobMode::kEncrypt : JobMode::kDecrypt;
 }
 
-std::string Label(const std::vector<std::string>& files, std::size_t index) {
-    if (files.size() == 1) return files[index];
-    return "[" + std::to_string(index + 1) + "/" + std::to_string(files.size()) + "] " + files[index];
-}
-
 }  // namespace
 
 int RunCli(int argc, char** argv) {
@@ -146,32 +174,20 @@ int RunCli(int argc, char** argv) {
     switch (GetPassphrase(options, &passphrase, &error)) {
         case PassphraseResult::kRead: break;
         case PassphraseResult::kRefused: Complain(error); return kExitRefused;
-        case PassphraseResult::kInterrupted: ReportStop(options.files, 0); return StoppedStatus();
+        case PassphraseResult::kInterrupted: ReportStop(options.files); return StoppedStatus();
     }
     if (!FilesUsable(options, &claims)) return kExitRefused;
     if (!PassphraseFitsJob(options, passphrase.View())) return kExitRefused;
     if (!ContentFitsJob(options, passphrase.View())) return kExitRefused;
 
     ProgressBar progress(stderr, !options.quiet && IsTerminal(stderr));
-    FileJobRunner runner(Mode(options), progress);
+    FileJobRunner runner(Mode(options), options.jobs != 0 ? options.jobs : UsableProcessors(), progress);
     const std::vector<std::string>& files = options.files;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (StopSignal() != 0) {
-            ReportStop(files, i);
-            return StoppedStatus();
-        }
-        claims.Release(i);
-        const JobResult result = runner.Run(files[i], Label(files, i), passphrase, i + 1 == files.size());
-        const std::string text = JobResultText(result, files[i]);
-        if (!text.empty()) Complain(files[i] + ": " + OneLine(text));
-        switch (OutcomeOf(result)) {
-            case JobOutcome::kDone: break;
-            case JobOutcome::kStopped: ReportStop(files, i + 1); return StoppedStatus();
-            case JobOutcome::kRefused: ReportNotStarted(files, i + 1); return kExitRefused;
-            case JobOutcome::kFailed: ReportNotStarted(files, i + 1); return kExitJobFailed;
-        }
-    }
-    return kExitDone;
+    const auto results = runner.Run(files, passphrase, claims, [&](std::size_t index, const JobResult& result) {
+        const std::string text = JobResultText(result, files[index]);
+        if (!text.empty()) Complain(files[index] + ": " + OneLine(text));
+    });
+    return ExitStatus(files, results);
 }
 
 }  // namespace arkseal

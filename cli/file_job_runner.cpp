@@ -1,15 +1,20 @@
 #include "cli/file_job_runner.h"
 
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <climits>
 #include <initializer_list>
+#include <memory>
 
+#include "cli/file_checks.h"
 #include "cli/passphrase_input.h"
 #include "cli/progress_bar.h"
 #include "cli/stop_signals.h"
+#include "job/crypt_job.h"
 #include "job/transform_file_thread.h"
 #include "ui/core/message_box.h"
 #include "ui/core/worker_thread.h"
@@ -25,7 +30,8 @@ constexpr std::size_t kMaxJobPassphrase = 256;
 constexpr int kRedrawMilliseconds = 100;
 
 // The worker starts with the stop signals blocked, so that they always
-// reach this thread, which asks the job to stop at its next chunk boundary.
+// reach this thread, which asks the jobs to stop at their next chunk
+// boundary.
 ThreadId StartWorker(CryptJob* job) {
     sigset_t stops;
     sigset_t previous;
@@ -35,6 +41,42 @@ ThreadId StartWorker(CryptJob* job) {
     const ThreadId worker = BeginThread(TransformFileThread, job);
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return worker;
+}
+
+// A file's job while it runs.
+struct RunningFile {
+    std::size_t index = 0;
+    std::unique_ptr<CryptJob> job;
+    ThreadId worker = 0;
+};
+
+// What the combined bar counts of one file: the bytes this run transforms.
+// A resumed file starts where its job was cut short; a file not started
+// counts with its size on disk until its job has measured it.
+struct FileShare {
+    std::int64_t start = 0;
+    std::int64_t length = 0;
+    std::int64_t position = 0;
+    bool measured = false;
+};
+
+std::int64_t SizeOnDisk(const std::string& file) {
+    struct stat status {};
+    return stat(file.c_str(), &status) == 0 ? status.st_size : 0;
+}
+
+// One file: its name. Several: the numbers of those running, and the name
+// when only one does; once none runs, how many there are.
+std::string Label(const std::vector<std::string>& files, const std::vector<RunningFile>& running) {
+    if (files.size() == 1) return files[0];
+    if (running.empty()) return std::to_string(files.size()) + " files";
+    std::string numbers;
+    for (const RunningFile& file : running) {
+        numbers += (numbers.empty() ? "" : ",") + std::to_string(file.index + 1);
+    }
+    std::string label = "[" + numbers + "/" + std::to_string(files.size()) + "]";
+    if (running.size() == 1) label += " " + files[running.front().index];
+    return label;
 }
 
 }  // namespace
@@ -57,53 +99,120 @@ void JobWindow::WaitForPost(int milliseconds) {
     pending_ = false;
 }
 
-FileJobRunner::FileJobRunner(JobMode mode, ProgressBar& progress)
-    : mode_(mode), progress_(progress), job_(kMaxPath, kMaxJobPassphrase) {}
+std::size_t UsableProcessors() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+    const int count = CPU_COUNT(&set);
+    return count > 0 ? static_cast<std::size_t>(count) : 1;
+}
 
-// Filled as the dialog fills it before starting the worker; the worker
-// then alone writes the block until it sets done.
-JobResult FileJobRunner::Run(const std::string& file, const std::string& label, Passphrase& passphrase, bool lastFile) {
-    // The name and passphrase were checked up front; a file name longer than
-    // the system takes cannot be opened.
-    const bool copied = job_.SetFileName(file) && job_.SetPassphrase(passphrase.View());
-    if (lastFile) passphrase.Clear();
-    if (!copied) {
-        JobResult refused;
-        refused.step = JobStep::kOpen;
-        return refused;
-    }
-    job_.position = 0;
-    job_.fileLength = 0;
-    job_.started = 0;
-    job_.done = 0;
-    job_.stopRequested = false;
-    job_.owner = &window_;
-    job_.encryptFlag = mode_ == JobMode::kEncrypt ? 1 : 0;
-    job_.resumeFlag = mode_ == JobMode::kResume ? 1 : 0;
+FileJobRunner::FileJobRunner(JobMode mode, std::size_t parallel, ProgressBar& progress)
+    : mode_(mode), parallel_(parallel > 0 ? parallel : 1), progress_(progress) {}
 
-    const ThreadId worker = StartWorker(&job_);
-    bool startedBar = false;
-    while (job_.done.load() == 0) {
-        window_.WaitForPost(kRedrawMilliseconds);
-        if (StopSignal() != 0) job_.stopRequested = true;
-        if (job_.started.load() == 0) continue;
-        const auto now = ProgressBar::Clock::now();
-        if (!startedBar) {
-            progress_.Start(label, job_.fileLength.load(), now);
-            startedBar = true;
+std::vector<std::optional<JobResult>> FileJobRunner::Run(
+    const std::vector<std::string>& files, Passphrase& passphrase, ClaimedFiles& claims,
+    const std::function<void(std::size_t, const JobResult&)>& ended) {
+    std::vector<std::optional<JobResult>> results(files.size());
+    std::vector<FileShare> shares(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) shares[i].length = SizeOnDisk(files[i]);
+    std::vector<RunningFile> running;
+    std::size_t next = 0;
+    bool halted = false;  // a file failed or was refused
+    bool barStarted = false;
+
+    const auto finish = [&](std::size_t index, const JobResult& result) {
+        results[index] = result;
+        FileShare& share = shares[index];
+        share.position = result.step == JobStep::kDone ? result.length : std::max(share.start, result.processed);
+        share.length = share.position;  // nothing more of it is done in this run
+        if (OutcomeOf(result) != JobOutcome::kDone) halted = true;
+        if (result.step != JobStep::kDone) progress_.Clear();
+        ended(index, result);
+    };
+    // Filled as the dialog fills it before starting the worker; the worker
+    // then alone writes the block until it sets done.
+    const auto start = [&](std::size_t index) {
+        claims.Release(index);
+        auto job = std::make_unique<CryptJob>(kMaxPath, kMaxJobPassphrase);
+        // The name and passphrase were checked up front; a file name longer
+        // than the system takes cannot be opened.
+        const bool copied = job->SetFileName(files[index]) && job->SetPassphrase(passphrase.View());
+        if (index + 1 == files.size()) passphrase.Clear();
+        if (!copied) {
+            JobResult refused;
+            refused.step = JobStep::kOpen;
+            finish(index, refused);
+            return;
         }
-        progress_.Update(job_.position.load(), now);
-    }
-    WaitForThread(worker);
-    job_.ClearPassphrase();
+        job->owner = &window_;
+        job->encryptFlag = mode_ == JobMode::kEncrypt ? 1 : 0;
+        job->resumeFlag = mode_ == JobMode::kResume ? 1 : 0;
+        RunningFile file;
+        file.index = index;
+        file.worker = StartWorker(job.get());
+        file.job = std::move(job);
+        running.push_back(std::move(file));
+    };
 
-    if (job_.result.step != JobStep::kDone) {
-        progress_.Clear();
-        return job_.result;
+    for (;;) {
+        while (!halted && StopSignal() == 0 && next < files.size() && running.size() < parallel_) start(next++);
+        if (running.empty()) break;
+        window_.WaitForPost(kRedrawMilliseconds);
+        if (StopSignal() != 0) {
+            for (RunningFile& file : running) file.job->stopRequested = true;
+        }
+        for (auto file = running.begin(); file != running.end();) {
+            FileShare& share = shares[file->index];
+            CryptJob& job = *file->job;
+            if (!share.measured && job.started.load() != 0) {
+                share.measured = true;
+                share.length = job.fileLength.load();
+                share.start = mode_ == JobMode::kResume ? job.position.load() : 0;
+            }
+            if (share.measured) share.position = job.position.load();
+            if (job.done.load() == 0) {
+                ++file;
+                continue;
+            }
+            WaitForThread(file->worker);
+            job.ClearPassphrase();
+            const std::size_t index = file->index;
+            const JobResult result = job.result;
+            file = running.erase(file);
+            finish(index, result);
+        }
+        std::int64_t total = 0;
+        std::int64_t done = 0;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            // Files that will not be started count for nothing.
+            if (halted && i >= next) continue;
+            total += shares[i].length - shares[i].start;
+            done += shares[i].position - shares[i].start;
+        }
+        const auto now = ProgressBar::Clock::now();
+        if (!barStarted) {
+            progress_.Start(Label(files, running), total, now);
+            barStarted = true;
+        }
+        progress_.Describe(Label(files, running), total);
+        progress_.Update(done, now);
     }
-    if (!startedBar) progress_.Start(label, job_.fileLength.load(), ProgressBar::Clock::now());
-    progress_.Finish(job_.position.load(), ProgressBar::Clock::now());
-    return job_.result;
+    bool allDone = true;
+    std::int64_t total = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        allDone = allDone && results[i] && results[i]->step == JobStep::kDone;
+        total += shares[i].length - shares[i].start;
+    }
+    if (allDone) {
+        const auto now = ProgressBar::Clock::now();
+        if (!barStarted) progress_.Start(Label(files, running), total, now);
+        progress_.Describe(Label(files, running), total);
+        progress_.Finish(total, now);
+    } else {
+        progress_.Clear();
+    }
+    return results;
 }
 
 }  // namespace arkseal

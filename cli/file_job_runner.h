@@ -1,19 +1,24 @@
-// Runs the desktop program's job on one file after another: the same job
-// block and the same worker thread, with a window that is not on screen in
-// the dialog's place. It takes the worker's progress posts and its message
-// boxes; the job block's result tells how the job ended.
+// Runs the desktop program's job on the named files, up to a given number
+// at once: each file gets the dialog's job block and worker thread, with a
+// window that is not on screen in the dialog's place. The window takes the
+// workers' progress posts and their message boxes; each job block's result
+// tells how its job ended.
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "job/crypt_job.h"
 #include "job/in_place_job.h"
 #include "ui/core/window.h"
 
 namespace arkseal {
 
+class ClaimedFiles;
 class Passphrase;
 class ProgressBar;
 
@@ -34,22 +39,33 @@ private:
     bool pending_ = false;
 };
 
+// The number of processors this process may run on (at least 1).
+std::size_t UsableProcessors();
+
 class FileJobRunner {
 public:
-    FileJobRunner(JobMode mode, ProgressBar& progress);
+    // parallel: the most files worked on at once (at least 1).
+    FileJobRunner(JobMode mode, std::size_t parallel, ProgressBar& progress);
 
-    // Transforms one file in place with the passphrase (or finishes its
-    // unfinished job). The job's copy of the passphrase is cleared once the
-    // cipher is keyed; for the last file the caller's is cleared as soon as
-    // the job has its copy. A stop signal stops the job at the next chunk
-    // boundary, with its journal durable.
-    JobResult Run(const std::string& file, const std::string& label, Passphrase& passphrase, bool lastFile);
+    // Transforms the files in place with the passphrase (or finishes their
+    // unfinished jobs), in the order named, starting the next one as soon as
+    // fewer than `parallel` run. Each file's claim is released just before
+    // its own job opens it. Once a file fails or is refused, or a stop signal
+    // arrives, no further file is started: those running finish (a stop
+    // signal stops them at their next chunk boundary, their journals
+    // durable). `ended` is called on this thread as each job ends, with the
+    // progress bar cleared. The jobs' copies of the passphrase are cleared as
+    // soon as they are keyed, the caller's once the last file has its copy.
+    // Returns each file's result; none for a file not started.
+    std::vector<std::optional<JobResult>> Run(const std::vector<std::string>& files, Passphrase& passphrase,
+                                              ClaimedFiles& claims,
+                                              const std::function<void(std::size_t, const JobResult&)>& ended);
 
 private:
     JobMode mode_;
+    std::size_t parallel_;
     ProgressBar& progress_;
     JobWindow window_;
-    CryptJob job_;
 };
 
 }  // namespace arkseal

@@ -17,18 +17,19 @@ const option kLongOptions[] = {
     {"help", no_argument, nullptr, 'h'},
     {"force", no_argument, nullptr, kForce},
     {"quiet", no_argument, nullptr, 'q'},
+    {"jobs", required_argument, nullptr, 'j'},
     {"passphrase-fd", required_argument, nullptr, kPassphraseFd},
     {"passphrase-file", required_argument, nullptr, kPassphraseFile},
     {"version", no_argument, nullptr, kVersion},
     {nullptr, 0, nullptr, 0},
 };
 
-bool ParseFd(const char* text, int* fd) {
+bool ParseNumber(const char* text, long lowest, int* number) {
     char* end = nullptr;
     errno = 0;
     const long value = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || value < 0 || value > INT_MAX) return false;
-    *fd = static_cast<int>(value);
+    if (errno != 0 || end == text || *end != '\0' || value < lowest || value > INT_MAX) return false;
+    *number = static_cast<int>(value);
     return true;
 }
 
@@ -40,16 +41,25 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
     opterr = 0;
     for (;;) {
         const int previous = optind;
-        const int c = getopt_long(argc, argv, ":hq", kLongOptions, nullptr);
+        const int c = getopt_long(argc, argv, ":hqj:", kLongOptions, nullptr);
         if (c == -1) break;
         switch (c) {
             case 'h': options->help = true; break;
             case 'q': options->quiet = true; break;
             case kVersion: options->version = true; break;
             case kForce: options->force = true; break;
+            case 'j': {
+                int jobs = 0;
+                if (!ParseNumber(optarg, 1, &jobs)) {
+                    *error = std::string("--jobs needs a number of files of at least 1, not '") + optarg + "'";
+                    return false;
+                }
+                options->jobs = static_cast<std::size_t>(jobs);
+                break;
+            }
             case kPassphraseFd: {
                 int fd = 0;
-                if (!ParseFd(optarg, &fd)) {
+                if (!ParseNumber(optarg, 0, &fd)) {
                     *error = std::string("--passphrase-fd needs a file descriptor number, not '") + optarg + "'";
                     return false;
                 }
@@ -96,11 +106,11 @@ const char* CliUsage() {
            "       arkseal-cli [OPTION]... decrypt FILE...\n"
            "       arkseal-cli [OPTION]... resume FILE...\n"
            "       arkseal-cli [--passphrase-fd N | --passphrase-file PATH] inspect FILE...\n"
-           "Encrypt or decrypt each FILE in place with a passphrase, one after the other,\n"
-           "exactly as the Arkseal desktop program does; inspect shows what each FILE\n"
-           "looks like to the checks below, and changes nothing. resume finishes the\n"
-           "unfinished job of each FILE (one cut short by a crash, a kill, a power cut,\n"
-           "a stop or an I/O failure) in the direction it was started, with the same\n"
+           "Encrypt or decrypt each FILE in place with a passphrase, exactly as the\n"
+           "Arkseal desktop program does, several files at once (-j); inspect shows what\n"
+           "each FILE looks like to the checks below, and changes nothing. resume finishes\n"
+           "the unfinished job of each FILE (one cut short by a crash, a kill, a power\n"
+           "cut, a stop or an I/O failure) in the direction it was started, with the same\n"
            "passphrase; a wrong one is refused before anything changes.\n"
            "\n"
            "Without a passphrase option the passphrase is asked for twice on the terminal\n"
@@ -110,6 +120,8 @@ const char* CliUsage() {
            "                          (the first line, without its newline)\n"
            "      --force             go ahead where the content checks or an empty\n"
            "                          passphrase would refuse\n"
+           "  -j, --jobs N            work on up to N files at once, each in its own thread\n"
+           "                          (default: one per processor this program may use)\n"
            "  -q, --quiet             show no progress bar and no passphrase warning\n"
            "  -h, --help              show this help and exit\n"
            "      --version           show the version and exit\n"
@@ -121,14 +133,17 @@ const char* CliUsage() {
            "does not decrypt to anything recognisable with the passphrase (it may be\n"
            "wrong), or when encrypt meets a file that looks encrypted already. Encrypt\n"
            "refuses an empty passphrase and warns of one that is guessed within a year.\n"
-           "A progress bar is shown on standard error when it is a terminal.\n"
-           "SIGINT, SIGTERM or SIGHUP stop the file in progress at its next chunk, with\n"
-           "its journal saved: 'arkseal-cli resume FILE' finishes it later.\n"
+           "Files are started in the order named; one progress bar for all of them is\n"
+           "shown on standard error when it is a terminal.\n"
+           "SIGINT, SIGTERM or SIGHUP stop every file in progress at its next chunk, with\n"
+           "its journal saved, and start no other: 'arkseal-cli resume FILE' finishes it\n"
+           "later.\n"
            "\n"
            "Exit status: 0 all files done; 1 usage or input refused (also a wrong\n"
            "passphrase on resume), nothing changed; 2 a file could not be read or written\n"
-           "(the message names the file and how much was done, and how to resume it;\n"
-           "later files are left alone); 128+N stopped by signal N.\n"
+           "(the message names the file and how much was done, and how to resume it).\n"
+           "Once a file fails or is refused, the files in progress finish and no other\n"
+           "is started; each file's outcome is reported. 128+N stopped by signal N.\n"
            "\n"
            "There is no integrity check: decrypting with a wrong passphrase silently gives\n"
            "garbage. See arkseal-cli(1).\n";

@@ -4,6 +4,7 @@
 // other users can read; only from the terminal, a file descriptor or a file.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ struct CliOptions {
     bool inspect = false;  // look at the files and change nothing
     bool force = false;    // go ahead where the looks before a job would refuse
     bool quiet = false;
+    std::size_t jobs = 0;  // files worked on at once; 0: one per usable processor
     std::optional<int> passphraseFd;
     std::optional<std::string> passphraseFile;
     std::vector<std::string> files;

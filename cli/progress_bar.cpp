@@ -95,6 +95,11 @@ void ProgressBar::Start(const std::string& label, std::int64_t length, Clock::ti
     Draw();
 }
 
+void ProgressBar::Describe(const std::string& label, std::int64_t length) {
+    label_ = label;
+    state_.length = length;
+}
+
 // At most ten redraws a second; the speed is measured over the same steps.
 void ProgressBar::Update(std::int64_t position, Clock::time_point now) {
     const double seconds = std::chrono::duration<double>(now - last_).count();

@@ -29,6 +29,8 @@ public:
     ProgressBar(std::FILE* out, bool enabled);
 
     void Start(const std::string& label, std::int64_t length, Clock::time_point now);
+    // A new label and length, shown from the next draw on.
+    void Describe(const std::string& label, std::int64_t length);
     void Update(std::int64_t position, Clock::time_point now);
     // Draws the last state and ends the line.
     void Finish(std::int64_t position, Clock::time_point now);

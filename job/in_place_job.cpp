@@ -51,8 +51,10 @@ InPlaceJob::InPlaceJob(FileIo& io, const JobTuning& tuning, JobObserver& observe
 
 InPlaceJob::~InPlaceJob() {
     if (fd_ >= 0) io_.Close(fd_);
-    if (!window_.empty()) SecureWipe(window_.data(), window_.size());
-    SecureWipe(registerAtWindow_, sizeof registerAtWindow_);
+    for (WindowSlot& slot : slots_) {
+        if (!slot.data.empty()) SecureWipe(slot.data.data(), slot.data.size());
+        SecureWipe(slot.registerAtBegin, sizeof slot.registerAtBegin);
+    }
 }
 
 JobResult InPlaceJob::Run(const std::string& path, JobMode mode, const std::uint8_t key[64]) {
@@ -208,81 +210,161 @@ std::optional<std::size_t> InPlaceJob::NewBytesIn(std::uint8_t* sector, std::siz
 }
 
 // Windows start at one chunk and double up to the full window, so that the
-// first bytes are durable soon and a small file needs little memory.
+// first bytes are durable soon and a small file needs little memory. Two
+// windows are in flight: while this thread transforms one, the I/O thread
+// commits the one before and then reads the one after next into its slot.
 JobResult InPlaceJob::Windows() {
-    std::int64_t windowBytes = std::min(kChunk, tuning_.windowBytes);
-    // One buffer for the largest window, not a new one as windows grow.
-    window_.reserve(static_cast<std::size_t>(std::min(length_ - position_, tuning_.windowBytes)));
-    for (; position_ < length_; windowBytes = std::min(2 * windowBytes, tuning_.windowBytes)) {
-        const std::int64_t begin = position_;
-        const std::int64_t end = std::min(length_, begin + windowBytes);
-        cipher_->GetRegister(registerAtWindow_);
-        JobResult result = TransformWindow(begin, end);
-        if (result.step != JobStep::kDone) return result;
-        result = WriteWindow(begin, end);
-        if (result.step != JobStep::kDone) return result;
+    nextBegin_ = position_;
+    nextSize_ = std::min(kChunk, tuning_.windowBytes);
+    // One buffer per slot for the largest window, not a new one as windows grow.
+    for (WindowSlot& slot : slots_) {
+        slot.data.reserve(static_cast<std::size_t>(std::min(length_ - position_, tuning_.windowBytes)));
+    }
+    // Where a stop before the first window finds its register.
+    slots_[0].begin = position_;
+    cipher_->GetRegister(slots_[0].registerAtBegin);
+    slots_[1].begin = -1;
+    JobStep readFailure = JobStep::kDone;
+    int readError = 0;
+    {
+        IoThread thread;
+        bool planned[2] = {};
+        std::int64_t begins[2] = {};
+        IoThread::Ticket ready[2] = {};
+        // The slot takes its place on the I/O thread: the commit before it
+        // in the queue still reads the old one.
+        const auto postRead = [&](int i) {
+            planned[i] = nextBegin_ < length_;
+            if (!planned[i]) return;
+            const std::int64_t begin = nextBegin_;
+            const std::int64_t end = std::min(length_, begin + nextSize_);
+            begins[i] = begin;
+            nextBegin_ = end;
+            nextSize_ = std::min(2 * nextSize_, tuning_.windowBytes);
+            WindowSlot& slot = slots_[i];
+            ready[i] = thread.Post([this, &slot, begin, end] { ReadWindow(slot, begin, end); });
+        };
+        postRead(0);
+        postRead(1);
+        for (int i = 0; planned[i]; i ^= 1) {
+            WindowSlot& slot = slots_[i];
+            thread.WaitFor(ready[i]);
+            // A read skipped for a stop leaves the slot's window in place:
+            // it may be the first one not committed, whose register a stop
+            // records.
+            if (slot.begin != begins[i]) break;
+            cipher_->GetRegister(slot.registerAtBegin);
+            if (ShouldStop()) break;
+            if (slot.read != JobStep::kDone) {
+                readFailure = slot.read;
+                readError = slot.readError;
+                break;
+            }
+            if (!TransformWindow(slot)) break;
+            thread.Post([this, &slot] { CommitWindow(slot); });
+            postRead(i);
+        }
+        thread.WaitIdle();
+    }
+    // In the order one thread would have met them: a failed commit comes
+    // before the reading of any later window.
+    if (ioFailure_ != JobStep::kDone) {
+        errno = ioError_;
+        return Fail(ioFailure_);
+    }
+    if (stopping_) return Stop();
+    if (readFailure != JobStep::kDone) {
+        errno = readError;
+        return Fail(readFailure);
     }
     return Finish();
 }
 
-// Reads and transforms [begin, end) into the window buffer, sector by
-// sector, noting each sector's tag; nothing is written yet.
-JobResult InPlaceJob::TransformWindow(std::int64_t begin, std::int64_t end) {
-    window_.resize(static_cast<std::size_t>(end - begin));
-    tags_.clear();
-    for (std::int64_t chunk = begin; chunk < end;) {
-        const std::int64_t chunkEnd = ChunkEnd(chunk, end);
-        if (observer_.StopRequested()) {
-            cipher_->SetRegister(registerAtWindow_);
-            return Stop();
-        }
-        std::uint8_t* data = window_.data() + (chunk - begin);
-        const auto size = static_cast<std::size_t>(chunkEnd - chunk);
-        const std::int64_t got = ReadAt(io_, fd_, data, size, chunk);
-        if (got < 0) return Fail(JobStep::kRead);
-        if (got < static_cast<std::int64_t>(size)) return Fail(JobStep::kShrunk);
+// On the I/O thread. A failure is kept with the window, for the job's thread
+// to report when it comes to it, after the windows before it are committed.
+void InPlaceJob::ReadWindow(WindowSlot& slot, std::int64_t begin, std::int64_t end) {
+    if (stopping_ || halted_) return;
+    slot.begin = begin;
+    slot.end = end;
+    slot.read = JobStep::kDone;
+    const auto size = static_cast<std::size_t>(slot.end - slot.begin);
+    slot.data.resize(size);
+    const std::int64_t got = ReadAt(io_, fd_, slot.data.data(), size, slot.begin);
+    if (got < 0) {
+        slot.read = JobStep::kRead;
+        slot.readError = errno;
+    } else if (got < static_cast<std::int64_t>(size)) {
+        slot.read = JobStep::kShrunk;
+        slot.readError = 0;
+    }
+}
+
+// True once a stop was asked for or the I/O thread failed: nothing more is
+// transformed or committed.
+bool InPlaceJob::ShouldStop() {
+    if (observer_.StopRequested()) stopping_ = true;
+    return stopping_ || halted_;
+}
+
+// Transforms the window in its slot, chunk by chunk, noting each sector's
+// tag; false when the job is to stop first.
+bool InPlaceJob::TransformWindow(WindowSlot& slot) {
+    slot.tags.clear();
+    for (std::int64_t chunk = slot.begin; chunk < slot.end;) {
+        const std::int64_t chunkEnd = ChunkEnd(chunk, slot.end);
+        if (ShouldStop()) return false;
         for (std::int64_t at = chunk; at < chunkEnd; at = SectorEnd(at, chunkEnd)) {
-            Forward(window_.data() + (at - begin), static_cast<std::size_t>(SectorEnd(at, chunkEnd) - at));
+            Forward(slot.data.data() + (at - slot.begin), static_cast<std::size_t>(SectorEnd(at, chunkEnd) - at));
             std::uint8_t reg[16];
             cipher_->GetRegister(reg);
-            tags_.push_back((*secrets_)->Tag(reg));
+            slot.tags.push_back((*secrets_)->Tag(reg));
             SecureWipe(reg, sizeof reg);
         }
         chunk = chunkEnd;
     }
-    return Result(JobStep::kDone);
+    return true;
 }
 
-JobResult InPlaceJob::WriteWindow(std::int64_t begin, std::int64_t end) {
+// On the I/O thread: the window is committed unless the job is stopping.
+void InPlaceJob::CommitWindow(WindowSlot& slot) {
+    if (ShouldStop()) return;
+    const JobStep step = WriteWindow(slot);
+    if (step == JobStep::kDone) return;
+    ioError_ = errno;
+    ioFailure_ = step;
+    halted_ = true;
+}
+
+JobStep InPlaceJob::WriteWindow(const WindowSlot& slot) {
     struct stat status {};
     if (io_.Stat(path_.c_str(), &status) != 0 || status.st_dev != device_ || status.st_ino != inode_) {
-        return Fail(JobStep::kReplaced);
+        return JobStep::kReplaced;
     }
-    if (io_.Fstat(fd_, &status) != 0) return Fail(JobStep::kMeasure);
-    if (status.st_size < end) return Fail(JobStep::kShrunk);
-    if (pending_ && !SyncData(io_, fd_)) return Fail(JobStep::kSync);
+    if (io_.Fstat(fd_, &status) != 0) return JobStep::kMeasure;
+    if (status.st_size < slot.end) return JobStep::kShrunk;
+    if (pending_ && !SyncData(io_, fd_)) return JobStep::kSync;
     pending_ = false;
-    if (!WriteRecord(begin, end)) return Fail(JobStep::kJournal);
+    if (!WriteRecord(slot.begin, slot.end, slot.registerAtBegin, slot.tags)) return JobStep::kJournal;
     touched_ = true;
-    for (std::int64_t chunk = begin; chunk < end;) {
-        const std::int64_t chunkEnd = ChunkEnd(chunk, end);
+    for (std::int64_t chunk = slot.begin; chunk < slot.end;) {
+        const std::int64_t chunkEnd = ChunkEnd(chunk, slot.end);
         const auto size = static_cast<std::size_t>(chunkEnd - chunk);
         pending_ = true;
-        const std::size_t written = WriteAt(io_, fd_, window_.data() + (chunk - begin), size, chunk);
+        const std::size_t written = WriteAt(io_, fd_, slot.data.data() + (chunk - slot.begin), size, chunk);
         if (written != size) {
             position_ = chunk + static_cast<std::int64_t>(written);
-            return Fail(JobStep::kWrite);
+            return JobStep::kWrite;
         }
         io_.StartWriteback(fd_, chunk, chunkEnd - chunk);
         position_ = chunkEnd;
         if (chunkEnd % kChunk == 0) observer_.Progress(chunkEnd);
         chunk = chunkEnd;
     }
-    return Result(JobStep::kDone);
+    return JobStep::kDone;
 }
 
-// At a window's start: everything before it made durable, and a record
-// with an empty window that says so.
+// At a window's start, once the I/O thread is idle: everything before it
+// made durable, and a record with an empty window that says so.
 JobResult InPlaceJob::Stop() {
     if (!touched_) {
         journal_.Remove();
@@ -291,8 +373,10 @@ JobResult InPlaceJob::Stop() {
     }
     if (pending_ && !SyncData(io_, fd_)) return Fail(JobStep::kSync);
     pending_ = false;
-    tags_.clear();
-    if (!WriteRecord(position_, position_)) return Fail(JobStep::kJournal);
+    // The first window not committed starts here; its slot holds the
+    // register there.
+    const WindowSlot& next = slots_[0].begin == position_ ? slots_[0] : slots_[1];
+    if (!WriteRecord(position_, position_, next.registerAtBegin, {})) return Fail(JobStep::kJournal);
     return Result(JobStep::kStopped);
 }
 
@@ -311,13 +395,14 @@ JobResult InPlaceJob::Finish() {
     return result;
 }
 
-bool InPlaceJob::WriteRecord(std::int64_t committed, std::int64_t windowEnd) {
+bool InPlaceJob::WriteRecord(std::int64_t committed, std::int64_t windowEnd, const std::uint8_t reg[16],
+                             const std::vector<std::uint64_t>& tags) {
     JournalRecord record;
     record.sequence = ++sequence_;
     record.committed = committed;
     record.windowEnd = windowEnd;
-    (*secrets_)->SealRegister(record.sequence, registerAtWindow_, record.sealedRegister);
-    record.tags = tags_;
+    (*secrets_)->SealRegister(record.sequence, reg, record.sealedRegister);
+    record.tags = tags;
     return journal_.Write(record);
 }
 

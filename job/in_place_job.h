@@ -10,6 +10,10 @@
 //   3. writes and syncs a record: committed offset = the window's start,
 //      the sealed cipher register there, and the window's sector tags;
 //   4. writes the window.
+// Steps 2-4 of a window, and the reading of the window after next, run on
+// a second thread (job/io_thread.h) while the job's own thread transforms
+// the next window: two windows are in memory at once, and the order of the
+// writes and syncs on disk is the one above.
 // After a crash, the record tells where the durable part ends, and the tags
 // tell, sector by sector, which of the window's sectors reached the disk;
 // the others are transformed again from their old content. The journal is
@@ -20,6 +24,7 @@
 // path comes to name another file, stops the job.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -28,6 +33,7 @@
 
 #include "crypto/stream_cipher.h"
 #include "job/file_io.h"
+#include "job/io_thread.h"
 #include "job/job_result.h"
 #include "job/journal.h"
 #include "job/journal_secrets.h"
@@ -75,12 +81,28 @@ private:
     JobResult Resume(const std::uint8_t key[64]);
     JobResult RedoWindow();
     std::optional<std::size_t> NewBytesIn(std::uint8_t* sector, std::size_t size, std::uint64_t tag);
+    // One window on its way through the job: read on the I/O thread,
+    // transformed on the job's thread, committed on the I/O thread.
+    struct WindowSlot {
+        std::int64_t begin = 0;
+        std::int64_t end = 0;
+        std::vector<std::uint8_t> data;
+        std::vector<std::uint64_t> tags;
+        std::uint8_t registerAtBegin[16] = {};
+        JobStep read = JobStep::kDone;  // kRead or kShrunk when its reading failed
+        int readError = 0;
+    };
+
     JobResult Windows();
-    JobResult TransformWindow(std::int64_t begin, std::int64_t end);
-    JobResult WriteWindow(std::int64_t begin, std::int64_t end);
+    void ReadWindow(WindowSlot& slot, std::int64_t begin, std::int64_t end);
+    bool TransformWindow(WindowSlot& slot);
+    void CommitWindow(WindowSlot& slot);
+    JobStep WriteWindow(const WindowSlot& slot);
+    bool ShouldStop();
     JobResult Stop();
     JobResult Finish();
-    bool WriteRecord(std::int64_t committed, std::int64_t windowEnd);
+    bool WriteRecord(std::int64_t committed, std::int64_t windowEnd, const std::uint8_t reg[16],
+                     const std::vector<std::uint64_t>& tags);
 
     void Forward(std::uint8_t* data, std::size_t size);
     void Backward(std::uint8_t* data, std::size_t size);
@@ -106,9 +128,15 @@ private:
     bool pending_ = false;  // writes made since the file was last synced
     std::uint64_t sequence_ = 0;
     std::int64_t position_ = 0;  // bytes transformed, durable or written
-    std::uint8_t registerAtWindow_[16] = {};
-    std::vector<std::uint8_t> window_;
-    std::vector<std::uint64_t> tags_;
+    WindowSlot slots_[2];
+    std::int64_t nextBegin_ = 0;  // where the next window to read begins
+    std::int64_t nextSize_ = 0;   // and its size
+    // Set by either thread: a stop was asked for, or the I/O thread failed;
+    // no further window is committed.
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> halted_{false};
+    JobStep ioFailure_ = JobStep::kDone;  // written by the I/O thread before halted_
+    int ioError_ = 0;
 };
 
 }  // namespace arkseal

@@ -353,7 +353,7 @@ TEST_F(ArksealCliTest, HelpNamesTheCommandsAndOptions) {
 
 // Writes past a file size limit fail (EFBIG), as a full device's would: the
 // job fails with exit 2, the message names the file, the operation and how
-// much was done, and the files after it are not started.
+// much was done, and, one file at a time, the files after it are not started.
 TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
     const Bytes firstPlain = PatternBytes(700, 1);
     const Bytes bigPlain = PatternBytes(3 * kJobChunkSize, 2);
@@ -367,7 +367,7 @@ TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
     CliResult result;
     {
         FileSizeLimit writesStopAt(limit);
-        CliProcess process({"--passphrase-file", passphrase, "encrypt", first, big, last});
+        CliProcess process({"-j", "1", "--passphrase-file", passphrase, "encrypt", first, big, last});
         writesStopAt.Lift();
         result = process.Wait();
     }
@@ -398,8 +398,8 @@ std::string ReadText(const std::string& path) {
 }
 
 // A full disk part-way through a file: exit 2, the message names the file,
-// the failure and how to finish the job; the files after it are not
-// started. Once there is room, resume finishes the file exactly.
+// the failure and how to finish the job; one file at a time, the files after
+// it are not started. Once there is room, resume finishes the file exactly.
 TEST_F(ArksealCliTest, AFullDiskStopsTheRunWithExitTwoAndResumeFinishesOnceThereIsRoom) {
     const Bytes firstPlain = PatternBytes(700, 1);
     const Bytes lastPlain = PatternBytes(800, 2);
@@ -413,7 +413,7 @@ TEST_F(ArksealCliTest, AFullDiskStopsTheRunWithExitTwoAndResumeFinishesOnceThere
         "set -u; m=$1; out=$2; cli=$3; pw=$4;"
         "mount -t tmpfs -o size=1536k tmpfs $m || exit 1;"
         "cp $out/first $out/last $m/ && truncate -s 2M $m/sparse || exit 1;"
-        "$cli --passphrase-file $pw encrypt $m/first $m/sparse $m/last 2>$out/err1; echo $? >$out/status1;"
+        "$cli -j 1 --passphrase-file $pw encrypt $m/first $m/sparse $m/last 2>$out/err1; echo $? >$out/status1;"
         "cp $m/first $out/first.after; cp $m/last $out/last.after;"
         "mount -o remount,size=8m $m;"
         "$cli --passphrase-file $pw resume $m/sparse 2>$out/err2; echo $? >$out/status2;"
@@ -464,7 +464,7 @@ TEST_F(ArksealCliTest, AStopSignalStopsTheFileAndResumeFinishesIt) {
         SCOPED_TRACE(strsignal(signal));
         const std::string big = File("big", bigPlain);
         const std::string small = File("small", smallPlain);
-        CliProcess process({"--passphrase-file", passphrase, "encrypt", big, small});
+        CliProcess process({"-j", "1", "--passphrase-file", passphrase, "encrypt", big, small});
         WaitUntilChanged(big, bigPlain);
         ASSERT_EQ(kill(process.Pid(), signal), 0);
         const CliResult result = process.Wait();
@@ -527,6 +527,103 @@ TEST_F(ArksealCliTest, AFileCutShortMidJobIsNotReportedAsDone) {
     EXPECT_EQ(result.status, 2) << result.err;
     EXPECT_TRUE(Contains(result.err, "cut short by another program")) << result.err;
     EXPECT_EQ(std::filesystem::file_size(path), kBigSize / 2) << "the job grew the file again";
+}
+
+// Several files at once give byte for byte what one at a time gives: files
+// of sizes around the chunk and the first windows, one, two and three at a
+// time, encrypted and back.
+TEST_F(ArksealCliTest, FilesAtOnceGiveWhatOneAtATimeGives) {
+    const std::string passphrase = PassphraseFile("many at once\n");
+    std::vector<Bytes> plains;
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{700}, kJobChunkSize + 1, 3 * kJobChunkSize + 5, 7 * kJobChunkSize + 3}) {
+        plains.push_back(PatternBytes(size, static_cast<unsigned>(size) + 1));
+    }
+    std::vector<Bytes> oneAtATime;
+    for (const char* jobs : {"1", "2", "3"}) {
+        SCOPED_TRACE(std::string("-j ") + jobs);
+        std::vector<std::string> args = {"-j", jobs, "--passphrase-file", passphrase, "encrypt"};
+        for (std::size_t i = 0; i < plains.size(); ++i) args.push_back(File("file" + std::to_string(i), plains[i]));
+        CliResult result = RunCli(args);
+        ASSERT_EQ(result.status, 0) << result.err;
+        std::vector<Bytes> encrypted;
+        for (std::size_t i = 0; i < plains.size(); ++i) encrypted.push_back(ReadFile(args[5 + i]));
+        if (oneAtATime.empty()) {
+            for (std::size_t i = 0; i < plains.size(); ++i) {
+                EXPECT_EQ(encrypted[i], ReferenceFileCipher(plains[i], "many at once", true)) << i;
+            }
+            oneAtATime = encrypted;
+        }
+        EXPECT_EQ(encrypted, oneAtATime);
+        args[4] = "decrypt";
+        result = RunCli(args);
+        ASSERT_EQ(result.status, 0) << result.err;
+        for (std::size_t i = 0; i < plains.size(); ++i) EXPECT_EQ(ReadFile(args[5 + i]), plains[i]) << i;
+    }
+}
+
+// Files at once: one failing (its writes pass a file size limit) leaves the
+// files beside it to finish; each file's outcome is reported, exit 2.
+TEST_F(ArksealCliTest, OneFileFailingLeavesTheFilesBesideItDone) {
+    const Bytes firstPlain = PatternBytes(700, 1);
+    const Bytes bigPlain = PatternBytes(3 * kJobChunkSize, 2);
+    const Bytes lastPlain = PatternBytes(800, 3);
+    const std::string first = File("first", firstPlain);
+    const std::string big = File("big", bigPlain);
+    const std::string last = File("last", lastPlain);
+    const std::string passphrase = PassphraseFile("pw\n");
+    const rlim_t limit = kJobChunkSize + 40000;
+    CliResult result;
+    {
+        FileSizeLimit writesStopAt(limit);
+        CliProcess process({"-j", "3", "--passphrase-file", passphrase, "encrypt", first, big, last});
+        writesStopAt.Lift();
+        result = process.Wait();
+    }
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(Contains(result.err, big + ": Could not write the file (File too large)")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "arkseal-cli resume " + big)) << result.err;
+    EXPECT_FALSE(Contains(result.err, "not started")) << result.err;
+    EXPECT_EQ(ReadFile(first), ReferenceFileCipher(firstPlain, "pw", true));
+    EXPECT_EQ(ReadFile(last), ReferenceFileCipher(lastPlain, "pw", true));
+    Bytes expected = ReferenceFileCipher(bigPlain, "pw", true);
+    std::copy(bigPlain.begin() + static_cast<std::ptrdiff_t>(limit), bigPlain.end(),
+              expected.begin() + static_cast<std::ptrdiff_t>(limit));
+    EXPECT_EQ(ReadFile(big), expected);
+    const CliResult resumed = RunCli({"--passphrase-file", passphrase, "resume", big});
+    EXPECT_EQ(resumed.status, 0) << resumed.err;
+    EXPECT_EQ(ReadFile(big), ReferenceFileCipher(bigPlain, "pw", true));
+}
+
+// A stop signal with files at once: every file in flight stops at its next
+// chunk with its journal on disk, no other is started, exit 128+N; resume
+// finishes each exactly.
+TEST_F(ArksealCliTest, AStopSignalStopsEveryFileInFlightAndStartsNoOther) {
+    const Bytes onePlain = PatternBytes(kBigSize, 31);
+    const Bytes twoPlain = PatternBytes(kBigSize, 32);
+    const Bytes smallPlain = PatternBytes(1000, 33);
+    const std::string one = File("one", onePlain);
+    const std::string two = File("two", twoPlain);
+    const std::string small = File("small", smallPlain);
+    const std::string passphrase = PassphraseFile("halt\n");
+    CliProcess process({"-j", "2", "--passphrase-file", passphrase, "encrypt", one, two, small});
+    WaitUntilChanged(one, onePlain);
+    WaitUntilChanged(two, twoPlain);
+    ASSERT_EQ(kill(process.Pid(), SIGTERM), 0);
+    const CliResult result = process.Wait();
+    EXPECT_EQ(result.status, 128 + SIGTERM) << result.err;
+    for (const std::string& big : {one, two}) {
+        EXPECT_TRUE(Contains(result.err, big + ": Stopped after ")) << result.err;
+        EXPECT_TRUE(Contains(result.err, "arkseal-cli resume " + big)) << result.err;
+    }
+    EXPECT_TRUE(Contains(result.err, "not started: " + small)) << result.err;
+    EXPECT_EQ(ReadFile(small), smallPlain);
+    EXPECT_NE(ReadFile(one), ReferenceFileCipher(onePlain, "halt", true)) << "the signal came too late";
+
+    const CliResult resumed = RunCli({"-j", "2", "--passphrase-file", passphrase, "resume", one, two});
+    EXPECT_EQ(resumed.status, 0) << resumed.err;
+    EXPECT_EQ(ReadFile(one), ReferenceFileCipher(onePlain, "halt", true));
+    EXPECT_EQ(ReadFile(two), ReferenceFileCipher(twoPlain, "halt", true));
 }
 
 TEST_F(ArksealCliTest, AsksTwiceOnTheTerminalWithEchoOff) {
