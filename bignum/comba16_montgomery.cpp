@@ -18,12 +18,12 @@ void Comba16MontgomeryReduce(const std::uint32_t* x, const std::uint32_t* m, con
                              std::uint32_t* w) {
     // Each operand is loaded only when it is needed, to keep register
     // pressure (and spills) down.
-    const comba::Limbs low = comba::LoadLimbs(x);
-    const comba::Limbs q = comba::LowHalf(low, comba::LoadLimbs(inv));
-    const comba::Limbs modulus = comba::LoadLimbs(m);
-    const comba::Limbs u = comba::HighHalf(q, modulus, low.l[6], low.l[7]);
+    const comba::Limbs<8> low = comba::LoadLimbs<8>(x);
+    const comba::Limbs<8> q = comba::LowHalf(low, comba::LoadLimbs<8>(inv));
+    const comba::Limbs<8> modulus = comba::LoadLimbs<8>(m);
+    const comba::Limbs<8> u = comba::HighHalf(q, modulus, low.l[6], low.l[7]);
     // x_hi - u; a borrow adds m back, selected by a mask rather than a branch.
-    comba::Limbs d;
+    comba::Limbs<8> d;
     Carry borrow = 0;
 #pragma GCC unroll 8
     for (int i = 0; i < 8; ++i) d.l[i] = SubBorrow(LoadLimb(x + 16 + 2 * i), u.l[i], borrow);

@@ -1,8 +1,18 @@
-// Column machinery of the 16-word Comba kernels (comba16.cpp,
-// comba16_montgomery.cpp): operands as 8 limbs of 64 bits, column k of
-// x * y = sum_{i+j=k} x_i y_j added into a three-limb ColumnSum (limb.h).
-// Every loop has constant bounds and, with everything force-inlined, unrolls
-// into straight-line code with the limbs in registers.
+// Column-wise (Comba) products of operands of exactly N limbs, for any N: the
+// 16-word kernels (comba16.cpp, comba16_montgomery.cpp) at N = 8 and the
+// limb products of 4 and 8 words (limb_products.cpp) at N = 2 and 4.
+//
+// With x = sum x_i B^i and y = sum y_j B^j, B = 2^64, the product is
+// sum_k C_k B^k with the column sums C_k = sum_{i+j=k} x_i y_j. The columns
+// are produced from the lowest upward in one three-limb ColumnSum (limb.h):
+// add every product of column k, take the low limb as result limb k and move
+// the accumulator down one limb, which carries the rest into column k + 1.
+// A column holds at most N products below 2^128 each plus a carry below
+// 2^(128 + log2 N), so three limbs never overflow for any N below 2^64.
+//
+// Every loop has bounds fixed at compile time and, with everything
+// force-inlined, unrolls into straight-line code with the limbs in
+// registers.
 #pragma once
 
 #include <cstdint>
@@ -12,73 +22,126 @@
 
 namespace arkseal::comba {
 
+template <int N>
 struct Limbs {
-    Limb l[8];
+    Limb l[N];
 };
 
-[[gnu::always_inline]] inline Limbs LoadLimbs(const std::uint32_t* p) {
-    return {{LoadLimb(p + 0), LoadLimb(p + 2), LoadLimb(p + 4), LoadLimb(p + 6), LoadLimb(p + 8), LoadLimb(p + 10),
-             LoadLimb(p + 12), LoadLimb(p + 14)}};
+template <int N, int... i>
+[[gnu::always_inline]] inline Limbs<N> LoadLimbs(const std::uint32_t* p, std::integer_sequence<int, i...>) {
+    return {{LoadLimb(p + 2 * i)...}};
 }
 
-[[gnu::always_inline]] inline void StoreLimbs(std::uint32_t* p, const Limbs& x) {
-#pragma GCC unroll 8
-    for (int i = 0; i < 8; ++i) StoreLimb(p + 2 * i, x.l[i]);
+template <int N>
+[[gnu::always_inline]] inline Limbs<N> LoadLimbs(const std::uint32_t* p) {
+    return LoadLimbs<N>(p, std::make_integer_sequence<int, N>{});
+}
+
+template <int N>
+[[gnu::always_inline]] inline void StoreLimbs(std::uint32_t* p, const Limbs<N>& x) {
+#pragma GCC unroll 16
+    for (int i = 0; i < N; ++i) StoreLimb(p + 2 * i, x.l[i]);
 }
 
 // Adds the products x_i y_(k-i) of column k.
-template <int k>
-[[gnu::always_inline]] inline void AddColumn(ColumnSum& s, const Limbs& x, const Limbs& y) {
-#pragma GCC unroll 8
-    for (int i = k < 8 ? 0 : k - 7; i <= (k < 8 ? k : 7); ++i) s.MulAdd(x.l[i], y.l[k - i]);
+template <int k, int N>
+[[gnu::always_inline]] inline void AddColumn(ColumnSum& s, const Limbs<N>& x, const Limbs<N>& y) {
+#pragma GCC unroll 16
+    for (int i = k < N ? 0 : k - N + 1; i <= (k < N ? k : N - 1); ++i) s.MulAdd(x.l[i], y.l[k - i]);
 }
 
 // Columns first, first + 1, ...: each is added, its finished low limb handed
 // to sink(std::integral_constant<int, column>, limb) and shifted out.
-template <int first, typename Sink, int... k>
-[[gnu::always_inline]] inline void ForColumns(ColumnSum& s, const Limbs& x, const Limbs& y, Sink&& sink,
+template <int first, int N, typename Sink, int... k>
+[[gnu::always_inline]] inline void ForColumns(ColumnSum& s, const Limbs<N>& x, const Limbs<N>& y, Sink&& sink,
                                               std::integer_sequence<int, k...>) {
     ((AddColumn<first + k>(s, x, y), sink(std::integral_constant<int, first + k>{}, s.Shift())), ...);
 }
 
-template <int first, int last, typename Sink>
-[[gnu::always_inline]] inline void ForColumns(ColumnSum& s, const Limbs& x, const Limbs& y, Sink&& sink) {
+template <int first, int last, int N, typename Sink>
+[[gnu::always_inline]] inline void ForColumns(ColumnSum& s, const Limbs<N>& x, const Limbs<N>& y, Sink&& sink) {
     ForColumns<first>(s, x, y, sink, std::make_integer_sequence<int, last - first + 1>{});
 }
 
-// x y mod B^8 (B = 2^64). Of column 7 only the low limb counts, so it uses
-// wrapping products.
-[[gnu::always_inline]] inline Limbs LowHalf(const Limbs& x, const Limbs& y) {
-    Limbs low;
+// z[0..4N) = x y, stored limb by limb as the columns finish.
+template <int N>
+[[gnu::always_inline]] inline void StoreProduct(std::uint32_t* z, const Limbs<N>& x, const Limbs<N>& y) {
     ColumnSum s;
-    ForColumns<0, 6>(s, x, y, [&](auto k, Limb v) { low.l[k] = v; });
+    ForColumns<0, 2 * N - 2>(s, x, y, [&](auto k, Limb v) { StoreLimb(z + 2 * k, v); });
+    StoreLimb(z + 4 * N - 2, s.c0);
+}
+
+// Adds the products x_i x_(k-i), i < k - i, of column k of the off-diagonal
+// triangle.
+template <int k, int N>
+[[gnu::always_inline]] inline void AddTriangleColumn(ColumnSum& s, const Limbs<N>& x) {
+#pragma GCC unroll 16
+    for (int i = k < N ? 0 : k - N + 1; 2 * i < k; ++i) s.MulAdd(x.l[i], x.l[k - i]);
+}
+
+template <int N, int... k>
+[[gnu::always_inline]] inline void ForTriangleColumns(ColumnSum& s, const Limbs<N>& x, Limbs<2 * N>& t,
+                                                      std::integer_sequence<int, k...>) {
+    ((AddTriangleColumn<k + 1>(s, x), t.l[k + 1] = s.Shift()), ...);
+}
+
+// z[0..4N) = x^2: the off-diagonal triangle t = sum_{i<j} x_i x_j B^(i+j)
+// column-wise (N (N - 1) / 2 products), then x^2 = 2 t + sum x_i^2 B^(2i) in
+// one pass that shifts t left by one bit, adds the diagonal squares and
+// stores. t < B^(2N) / 2, so the doubling loses nothing.
+template <int N>
+[[gnu::always_inline]] inline void StoreSquare(std::uint32_t* z, const Limbs<N>& x) {
+    Limbs<2 * N> t;
+    ColumnSum s;
+    t.l[0] = 0;
+    ForTriangleColumns(s, x, t, std::make_integer_sequence<int, 2 * N - 3>{});
+    t.l[2 * N - 2] = s.c0;
+    t.l[2 * N - 1] = s.c1;
+    Carry c = 0;
+#pragma GCC unroll 16
+    for (int i = 0; i < 2 * N; ++i) {
+        const WideLimb d = WideLimb(x.l[i / 2]) * x.l[i / 2];
+        const Limb below = i == 0 ? 0 : t.l[i - 1] >> 63;
+        StoreLimb(z + 2 * i, AddCarry(t.l[i] << 1 | below, Limb(d >> (64 * (i % 2))), c));
+    }
+}
+
+// x y mod B^N. Of column N - 1 only the low limb counts, so it uses wrapping
+// products.
+template <int N>
+[[gnu::always_inline]] inline Limbs<N> LowHalf(const Limbs<N>& x, const Limbs<N>& y) {
+    Limbs<N> low;
+    ColumnSum s;
+    ForColumns<0, N - 2>(s, x, y, [&](auto k, Limb v) { low.l[k] = v; });
     Limb top = s.c0;
-#pragma GCC unroll 8
-    for (int i = 0; i < 8; ++i) top += x.l[i] * y.l[7 - i];
-    low.l[7] = top;
+#pragma GCC unroll 16
+    for (int i = 0; i < N; ++i) top += x.l[i] * y.l[N - 1 - i];
+    low.l[N - 1] = top;
     return low;
 }
 
-// floor(x y / B^8), given the limbs 6 and 7 of the known low half L of x y,
-// without forming the columns 0 to 5. Write x y = S + T with S the columns
-// 6 to 14 and T the columns 0 to 5. T < sum_{k<6} (k+1) B^(k+2) < B^8, so T
-// is the unique number below B^8 with T = L - S (mod B^8), and the high half
-// is floor(S / B^8) plus the carry of (S mod B^8) + T, which is 1 exactly
-// when L < S mod B^8. S mod B^8 has only the limbs 6 and 7, so the carry is
-// the borrow of a two-limb subtraction.
-[[gnu::always_inline]] inline Limbs HighHalf(const Limbs& x, const Limbs& y, Limb low6, Limb low7) {
+// floor(x y / B^N), given the limbs N - 2 and N - 1 of the known low half L
+// of x y, without forming the columns 0 to N - 3. Write x y = S + T with S
+// the columns N - 2 to 2N - 2 and T the columns 0 to N - 3.
+// T < sum_{k<N-2} (k+1) B^(k+2) < B^N, so T is the unique number below B^N
+// with T = L - S (mod B^N), and the high half is floor(S / B^N) plus the
+// carry of (S mod B^N) + T, which is 1 exactly when L < S mod B^N. S mod B^N
+// has only the limbs N - 2 and N - 1, so the carry is the borrow of a
+// two-limb subtraction.
+template <int N>
+[[gnu::always_inline]] inline Limbs<N> HighHalf(const Limbs<N>& x, const Limbs<N>& y, Limb lowBelowTop, Limb lowTop) {
     ColumnSum s;
-    AddColumn<6>(s, x, y);
-    const Limb s6 = s.Shift();
-    AddColumn<7>(s, x, y);
-    const Limb s7 = s.Shift();
+    AddColumn<N - 2>(s, x, y);
+    const Limb belowTop = s.Shift();
+    AddColumn<N - 1>(s, x, y);
+    const Limb top = s.Shift();
     Carry lowCarry = 0;
-    SubBorrow(low6, s6, lowCarry);
-    SubBorrow(low7, s7, lowCarry);
+    SubBorrow(lowBelowTop, belowTop, lowCarry);
+    SubBorrow(lowTop, top, lowCarry);
     s.Add(lowCarry);
-    Limbs high;
-    ForColumns<8, 14>(s, x, y, [&](auto k, Limb v) { high.l[k - 8] = v; });
-    high.l[7] = s.c0;
+    Limbs<N> high;
+    ForColumns<N, 2 * N - 2>(s, x, y, [&](auto k, Limb v) { high.l[k - N] = v; });
+    high.l[N - 1] = s.c0;
     return high;
 }
 

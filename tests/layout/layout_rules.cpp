@@ -93,7 +93,11 @@ std::string LayerOf(const std::string& path) {
 
 std::vector<std::string> QtOutside(const fs::path& root, const std::set<std::string>& allowedLayers,
                                    const std::set<std::string>& allowedFiles) {
-    static const std::regex qtName(R"(\b(Q[A-Z]\w+|Qt::|Q_[A-Z]\w*))");
+    // Qt's classes, namespace and macros, and its common global functions and
+    // types (a bare q[A-Z] would also catch a division's qHat).
+    static const std::regex qtName(
+        R"(\b(Q[A-Z]\w+|Qt::|Q_[A-Z]\w*|q(Debug|Info|Warning|Critical|Fatal|App|RegisterMetaType)|qEnvironmentVariable\w*|)"
+        R"(qobject_cast|qsizetype|q[gs]etenv|qputenv|qreal|qu?int\d+)\b)");
     std::vector<std::string> findings;
     for (const std::string& file : SourceFiles(root)) {
         if (allowedLayers.count(LayerOf(file)) || allowedFiles.count(file)) continue;

@@ -28,7 +28,7 @@ struct Layering {
     std::set<std::string> above;
 };
 
-// Qt headers and Qt names (QWidget, Qt::, Q_OBJECT) outside the allowed
+// Qt headers and Qt names (QWidget, Qt::, Q_OBJECT, qobject_cast) outside the allowed
 // layers and files. Comments and string literals do not count.
 std::vector<std::string> QtOutside(const std::filesystem::path& root, const std::set<std::string>& allowedLayers,
                                    const std::set<std::string>& allowedFiles);

@@ -82,6 +82,8 @@ TEST_F(PlantedTree, QtHeadersAndNamesAreFoundOutsideTheQtSideOnly) {
     Plant("cli/names.cpp", "int a;\nQString text;\n");
     Plant("job/flags.cpp", "\n\nauto align = Qt::AlignLeft;\n");
     Plant("job/macro.h", "class A {\n    Q_OBJECT\n};\n");
+    Plant("cli/globals.cpp",
+          "auto b = qobject_cast<B*>(a);\nquint64 n;\nqint8 m;\nint quintet, qHat;\nqDebug() << qHat;\n");
     Plant("app/separators.cpp", "int n = 1'000; char c = 'Q'; QObject* o;\n");
     Plant("job/prose.cpp", "// a QWidget in a comment\n/* QLabel */ const char* s = \"QWidget\";\n");
     Plant("ui/qt/dialog.cpp", "#include <QDialog>\nQDialog* d;\n");
@@ -89,7 +91,9 @@ TEST_F(PlantedTree, QtHeadersAndNamesAreFoundOutsideTheQtSideOnly) {
 
     const std::vector<std::string> findings = QtOutside(Root(), {"ui/qt"}, {"tests/app/allowed_test.cpp"});
     const std::vector<std::string> expected{
-        "app/separators.cpp:1: names QObject", "cli/names.cpp:2: names QString",
+        "app/separators.cpp:1: names QObject", "cli/globals.cpp:1: names qobject_cast",
+        "cli/globals.cpp:2: names quint64",    "cli/globals.cpp:3: names qint8",
+        "cli/globals.cpp:5: names qDebug",     "cli/names.cpp:2: names QString",
         "job/flags.cpp:3: names Qt::",         "job/header.h:2: includes the Qt header <QWidget>",
         "job/macro.h:2: names Q_OBJECT",
     };
