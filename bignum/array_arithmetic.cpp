@@ -13,7 +13,7 @@
 namespace arkseal {
 namespace {
 
-void AddStep(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z, Carry& c) {
+void AddStep(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, Carry& c) {
     StoreLimb(z + 0, AddCarry(LoadLimb(x + 0), LoadLimb(y + 0), c));
     StoreLimb(z + 2, AddCarry(LoadLimb(x + 2), LoadLimb(y + 2), c));
     StoreLimb(z + 4, AddCarry(LoadLimb(x + 4), LoadLimb(y + 4), c));
@@ -24,7 +24,7 @@ void AddStep(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z, C
     StoreLimb(z + 14, AddCarry(LoadLimb(x + 14), LoadLimb(y + 14), c));
 }
 
-void SubtractStep(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z, Carry& b) {
+void SubtractStep(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, Carry& b) {
     StoreLimb(z + 0, SubBorrow(LoadLimb(x + 0), LoadLimb(y + 0), b));
     StoreLimb(z + 2, SubBorrow(LoadLimb(x + 2), LoadLimb(y + 2), b));
     StoreLimb(z + 4, SubBorrow(LoadLimb(x + 4), LoadLimb(y + 4), b));
@@ -37,24 +37,18 @@ void SubtractStep(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t*
 
 }  // namespace
 
-std::uint32_t ArrayAdd(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+std::uint32_t AddMultipleOf16Words(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n) {
     assert(n % 16 == 0);
     Carry c = 0;
-    for (int i = 0; i < n; i += 16) AddStep(x + i, y + i, z + i, c);
+    for (int i = 0; i < n; i += 16) AddStep(z + i, x + i, y + i, c);
     return c;
 }
 
-std::uint32_t ArrayAddInPlace(int n, const std::uint32_t* x, std::uint32_t* y) { return ArrayAdd(n, y, x, y); }
-
-std::uint32_t ArraySubtract(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+std::uint32_t SubtractMultipleOf16Words(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n) {
     assert(n % 16 == 0);
     Carry b = 0;
-    for (int i = 0; i < n; i += 16) SubtractStep(x + i, y + i, z + i, b);
+    for (int i = 0; i < n; i += 16) SubtractStep(z + i, x + i, y + i, b);
     return b;
-}
-
-std::uint32_t ArraySubtractInPlace(int n, const std::uint32_t* x, std::uint32_t* y) {
-    return ArraySubtract(n, y, x, y);
 }
 
 }  // namespace arkseal

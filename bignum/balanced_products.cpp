@@ -51,7 +51,7 @@ bool MultiplyBalanced(std::uint32_t* z, const std::uint32_t* x, int n, const std
     if (size == 0) return false;
     std::uint32_t xs[kLongest], ys[kLongest], product[2 * kLongest], t[2 * kLongest];
     const bool direct = n + m == 2 * size;
-    KaratsubaMultiply(size, t, Padded(x, n, size, xs), Padded(y, m, size, ys), direct ? z : product);
+    KaratsubaMultiply(direct ? z : product, Padded(x, n, size, xs), Padded(y, m, size, ys), size, t);
     if (!direct) std::copy(product, product + n + m, z);
     return true;
 }
@@ -59,7 +59,7 @@ bool MultiplyBalanced(std::uint32_t* z, const std::uint32_t* x, int n, const std
 bool SquareBalanced(std::uint32_t* z, const std::uint32_t* x, int n) {
     if (n < 64 || n > kLongest || !IsFastMultiplySize(n)) return false;
     std::uint32_t t[2 * kLongest];
-    KaratsubaSquare(n, t, x, z);
+    KaratsubaSquare(z, x, n, t);
     return true;
 }
 

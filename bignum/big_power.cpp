@@ -17,10 +17,6 @@ int TopBitIndex(unsigned n) {
     return i;
 }
 
-void ReportProgress(const NumberSystem& s) {
-    if (s.progressCallback != nullptr) s.progressCallback();
-}
-
 }  // namespace
 
 void BigIntPower(int b, int n, BigNumber x) {

@@ -17,18 +17,18 @@ namespace arkseal {
 using comba::LoadLimbs;
 using comba::StoreLimbs;
 
-void Comba16Multiply(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+void Comba16Multiply(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y) {
     const comba::Limbs<8> a = LoadLimbs<8>(x), b = LoadLimbs<8>(y);
     comba::StoreProduct(z, a, b);
 }
 
-void Comba16Square(const std::uint32_t* x, std::uint32_t* z) { comba::StoreSquare(z, LoadLimbs<8>(x)); }
+void Comba16Square(std::uint32_t* z, const std::uint32_t* x) { comba::StoreSquare(z, LoadLimbs<8>(x)); }
 
-void Comba16MultiplyLow(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+void Comba16MultiplyLow(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y) {
     StoreLimbs(z, comba::LowHalf(LoadLimbs<8>(x), LoadLimbs<8>(y)));
 }
 
-void Comba16MultiplyHigh(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+void Comba16MultiplyHigh(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y) {
     StoreLimbs(z + 16, comba::HighHalf(LoadLimbs<8>(x), LoadLimbs<8>(y), LoadLimb(z + 12), LoadLimb(z + 14)));
 }
 

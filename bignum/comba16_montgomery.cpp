@@ -14,8 +14,8 @@
 
 namespace arkseal {
 
-void Comba16MontgomeryReduce(const std::uint32_t* x, const std::uint32_t* m, const std::uint32_t* inv,
-                             std::uint32_t* w) {
+void Comba16MontgomeryReduce(std::uint32_t* w, const std::uint32_t* x, const std::uint32_t* m,
+                             const std::uint32_t* inv) {
     // Each operand is loaded only when it is needed, to keep register
     // pressure (and spills) down.
     const comba::Limbs<8> low = comba::LoadLimbs<8>(x);

@@ -24,7 +24,7 @@ namespace arkseal {
 namespace {
 
 // z[0..n-1] = (x y) mod 2^(32n) for an even n below 16, by rows.
-void LowProductSmall(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+void LowProductSmall(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n) {
     Limb r[8] = {};
     const int limbs = n / 2;
     for (int i = 0; i < limbs; ++i) {
@@ -40,37 +40,37 @@ void LowProductSmall(int n, const std::uint32_t* x, const std::uint32_t* y, std:
 }
 
 // z = (x y) mod 2^(32n) for n a power of two from 2 words up; t: 2n words.
-void LowProduct(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+void LowProduct(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n, std::uint32_t* t) {
     if (n < 16) {
-        LowProductSmall(n, x, y, z);
+        LowProductSmall(z, x, y, n);
     } else {
-        LowerHalfMultiply(n, t, x, y, z);
+        LowerHalfMultiply(z, x, y, n, t);
     }
 }
 
 }  // namespace
 
-void FastMontgomeryReduce(int n, std::uint32_t* t, std::uint32_t* q, std::uint32_t* x, const std::uint32_t* m,
-                          const std::uint32_t* inv, std::uint32_t* w) {
+void FastMontgomeryReduce(std::uint32_t* w, std::uint32_t* x, const std::uint32_t* m, const std::uint32_t* inv, int n,
+                          std::uint32_t* q, std::uint32_t* t) {
     assert(IsFastMultiplySize(n));
     if (n == 16) {
-        Comba16MontgomeryReduce(x, m, inv, w);
+        Comba16MontgomeryReduce(w, x, m, inv);
         return;
     }
     std::copy(x + n, x + 2 * n, w);
-    LowerHalfMultiply(n, t, x, inv, q);
-    UpperHalfMultiply(n, t, q, m, x);
-    if (ArraySubtractInPlace(n, x + n, w)) ArrayAddInPlace(n, m, w);
+    LowerHalfMultiply(q, x, inv, n, t);
+    UpperHalfMultiply(x, q, m, n, t);
+    if (SubtractMultipleOf16Words(w, w, x + n, n)) AddMultipleOf16Words(w, w, m, n);
 }
 
-void FastMontgomeryInverse(int n, std::uint32_t* t, const std::uint32_t* m, std::uint32_t* inv) {
+void FastMontgomeryInverse(std::uint32_t* inv, const std::uint32_t* m, int n, std::uint32_t* t) {
     assert(IsFastMultiplySize(n) && m[0] % 2 == 1);
     std::fill(inv, inv + n, 0);
     StoreLimb(inv, InverseOfLimb(LoadLimb(m)));
     // inv[0..k-1] is the inverse mod 2^(32k) and inv[k..] is zero.
     for (int k = 2; k < n; k *= 2) {
-        LowProduct(2 * k, t + 2 * k, m, inv, t);
-        LowProduct(k, t + 2 * k, inv, t + k, t);
+        LowProduct(t, m, inv, 2 * k, t + 2 * k);
+        LowProduct(t, inv, t + k, k, t + 2 * k);
         Carry borrow = 0;
         for (int i = 0; i < k; i += 2) StoreLimb(inv + k + i, SubBorrow(0, LoadLimb(t + i), borrow));
     }

@@ -6,6 +6,8 @@
 // significant first, with exactly the number of words stated; n is always a
 // multiple of 16. Nothing allocates: the caller hands in the temporary space
 // t (in the workspace, the digit words of a double-length scratch number).
+// Arguments run destination first, then the operands, the word count and
+// the temporary space.
 //
 // Aliasing: outputs must not overlap inputs or temporary space, except where
 // a routine says otherwise.
@@ -18,46 +20,44 @@ namespace arkseal {
 constexpr bool IsFastMultiplySize(int words) { return words >= 16 && (words & (words - 1)) == 0; }
 
 // z[0..31] = x[0..15] * y[0..15].
-void Comba16Multiply(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
+void Comba16Multiply(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y);
 // z[0..31] = x[0..15]^2.
-void Comba16Square(const std::uint32_t* x, std::uint32_t* z);
+void Comba16Square(std::uint32_t* z, const std::uint32_t* x);
 // z[0..15] = the low 16 words of x[0..15] * y[0..15].
-void Comba16MultiplyLow(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
+void Comba16MultiplyLow(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y);
 // z[16..31] = the high 16 words of x[0..15] * y[0..15], given that z[0..15]
 // already holds the low 16 words of that product (which it reads).
-void Comba16MultiplyHigh(const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
+void Comba16MultiplyHigh(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y);
 
 // w[0..15] = x[0..31] * 2^-512 mod m[0..15], below m, for x below m * 2^512, m
 // odd and inv = m^-1 mod 2^512. w may overlap x.
-void Comba16MontgomeryReduce(const std::uint32_t* x, const std::uint32_t* m, const std::uint32_t* inv,
-                             std::uint32_t* w);
+void Comba16MontgomeryReduce(std::uint32_t* w, const std::uint32_t* x, const std::uint32_t* m,
+                             const std::uint32_t* inv);
 
-// z = x + y over n words; returns the carry (0 or 1). z may be x or y.
-std::uint32_t ArrayAdd(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
-// y = y + x over n words; returns the carry.
-std::uint32_t ArrayAddInPlace(int n, const std::uint32_t* x, std::uint32_t* y);
-// z = x - y over n words; returns the borrow (0 or 1). z may be x or y.
-std::uint32_t ArraySubtract(int n, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
-// y = y - x over n words; returns the borrow.
-std::uint32_t ArraySubtractInPlace(int n, const std::uint32_t* x, std::uint32_t* y);
+// z = x + y over n words, n a multiple of 16 (the name says so); returns the
+// carry (0 or 1). z may be x or y.
+std::uint32_t AddMultipleOf16Words(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n);
+// z = x - y over n words, n a multiple of 16; returns the borrow (0 or 1). z
+// may be x or y.
+std::uint32_t SubtractMultipleOf16Words(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n);
 
 // z[0..2n-1] = x * y; t: 2n words of temporary space.
-void KaratsubaMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
+void KaratsubaMultiply(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n, std::uint32_t* t);
 // z[0..2n-1] = x^2; t: 2n words.
-void KaratsubaSquare(int n, std::uint32_t* t, const std::uint32_t* x, std::uint32_t* z);
+void KaratsubaSquare(std::uint32_t* z, const std::uint32_t* x, int n, std::uint32_t* t);
 // z[0..n-1] = (x * y) mod 2^(32n); t: 2n words.
-void LowerHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
+void LowerHalfMultiply(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n, std::uint32_t* t);
 // z[n..2n-1] = the upper n words of x * y, where z[0..n-1] already holds the
 // lower n words of that product and is left unchanged; t: 2n words.
-void UpperHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z);
+void UpperHalfMultiply(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n, std::uint32_t* t);
 
 // Montgomery reduction with R = 2^(32n): w[0..n-1] = x * R^-1 mod m, below m,
 // for x[0..2n-1] below m * R. m is odd, inv = m^-1 mod R. On return x[0..n-1]
 // is unchanged and x[n..2n-1] may be overwritten. q: n words and t: 2n words
 // of temporary space. w must not overlap x, q or t.
-void FastMontgomeryReduce(int n, std::uint32_t* t, std::uint32_t* q, std::uint32_t* x, const std::uint32_t* m,
-                          const std::uint32_t* inv, std::uint32_t* w);
+void FastMontgomeryReduce(std::uint32_t* w, std::uint32_t* x, const std::uint32_t* m, const std::uint32_t* inv, int n,
+                          std::uint32_t* q, std::uint32_t* t);
 // inv[0..n-1] = m^-1 mod 2^(32n) for an odd m[0..n-1]; t: 2n words.
-void FastMontgomeryInverse(int n, std::uint32_t* t, const std::uint32_t* m, std::uint32_t* inv);
+void FastMontgomeryInverse(std::uint32_t* inv, const std::uint32_t* m, int n, std::uint32_t* t);
 
 }  // namespace arkseal

@@ -180,7 +180,9 @@ std::atomic<Route>& Active() {
 const Field* CurrentField() {
     const NumberSystem& s = *CurrentNumberSystem();
     const BigNumber m = s.modulus;
-    if (m == nullptr || (m[0] & kBigLengthMask) != 8 || (m[0] >> 16) != 0 || s.base != 0) return nullptr;
+    if (m == nullptr || detail::NumeratorLength(m) != 8 || detail::IsFraction(m) || detail::IsNegative(m) ||
+        s.base != 0)
+        return nullptr;
     bool same = cache.valid;
     for (int i = 0; i < 8 && same; ++i) same = cache.modulus[i] == m[1 + i];
     if (!same) {
@@ -196,7 +198,7 @@ void LoadLimbs(const std::uint32_t* x, Element out) {
 }
 
 void StoreLimbs(const Element x, BigNumber out) {
-    const int oldLength = static_cast<int>(out[0] & kBigLengthMask);
+    const int oldLength = detail::NumeratorLength(out);
     std::uint32_t length = 0;
     for (int i = 0; i < 4; ++i) {
         StoreLimb(out + 1 + 2 * i, x[i]);

@@ -31,34 +31,34 @@ namespace arkseal {
 namespace {
 
 // z[0..n-1] += v modulo 2^(32n), v a small signed value held modulo 2^64.
-void AddSmallModulo(int n, std::uint32_t* z, Limb v) {
+void AddSmallModulo(std::uint32_t* z, int n, Limb v) {
     if (static_cast<std::int64_t>(v) >= 0) {
-        AddToArray(n, z, v);
+        AddLimbToEvenWords(z, n, v);
     } else {
-        SubtractFromArray(n, z, -v);
+        SubtractLimbFromEvenWords(z, n, -v);
     }
 }
 
 }  // namespace
 
-void LowerHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+void LowerHalfMultiply(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n, std::uint32_t* t) {
     assert(IsFastMultiplySize(n));
     if (n == 16) {
-        Comba16MultiplyLow(x, y, z);
+        Comba16MultiplyLow(z, x, y);
         return;
     }
     const int h = n / 2;
-    KaratsubaMultiply(h, t, x, y, z);
-    LowerHalfMultiply(h, t + h, x + h, y, t);
-    ArrayAddInPlace(h, t, z + h);
-    LowerHalfMultiply(h, t + h, x, y + h, t);
-    ArrayAddInPlace(h, t, z + h);
+    KaratsubaMultiply(z, x, y, h, t);
+    LowerHalfMultiply(t, x + h, y, h, t + h);
+    AddMultipleOf16Words(z + h, z + h, t, h);
+    LowerHalfMultiply(t, x, y + h, h, t + h);
+    AddMultipleOf16Words(z + h, z + h, t, h);
 }
 
-void UpperHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+void UpperHalfMultiply(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n, std::uint32_t* t) {
     assert(IsFastMultiplySize(n));
     if (n == 16) {
-        Comba16MultiplyHigh(x, y, z);
+        Comba16MultiplyHigh(z, x, y);
         return;
     }
     const int h = n / 2;
@@ -69,23 +69,23 @@ void UpperHalfMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const st
     std::uint32_t* const middle0 = t;        // M0, then E_lo, then A1
     std::uint32_t* const middle1 = t + h;    // M1, then M1 - Z1 - A1
 
-    const std::uint32_t cx = ArrayAdd(h, x, x + h, high0);
-    const std::uint32_t cy = ArrayAdd(h, y, y + h, high1);
-    KaratsubaMultiply(h, t + n, high0, high1, t);
+    const std::uint32_t cx = AddMultipleOf16Words(high0, x, x + h, h);
+    const std::uint32_t cy = AddMultipleOf16Words(high1, y, y + h, h);
+    KaratsubaMultiply(t, high0, high1, h, t + n);
     Limb m2 = cx & cy;
-    if (cx) m2 += ArrayAddInPlace(h, high1, middle1);
-    if (cy) m2 += ArrayAddInPlace(h, high0, middle1);
-    KaratsubaMultiply(h, t + n, x + h, y + h, high0);
+    if (cx) m2 += AddMultipleOf16Words(middle1, middle1, high1, h);
+    if (cy) m2 += AddMultipleOf16Words(middle1, middle1, high0, h);
+    KaratsubaMultiply(high0, x + h, y + h, h, t + n);
 
-    Limb beta = ArraySubtractInPlace(h, high0, middle0);
-    beta += ArraySubtractInPlace(h, low0, middle0);
-    const Limb c = ArraySubtract(h, low1, middle0, middle0);
-    Limb borrows = ArraySubtractInPlace(h, high1, middle1);
-    borrows += ArraySubtractInPlace(h, middle0, middle1);
+    Limb beta = SubtractMultipleOf16Words(middle0, middle0, high0, h);
+    beta += SubtractMultipleOf16Words(middle0, middle0, low0, h);
+    const Limb c = SubtractMultipleOf16Words(middle0, low1, middle0, h);
+    Limb borrows = SubtractMultipleOf16Words(middle1, middle1, high1, h);
+    borrows += SubtractMultipleOf16Words(middle1, middle1, middle0, h);
 
-    const Limb carry = ArrayAddInPlace(h, middle1, high0);
-    AddSmallModulo(h, high1, carry + m2 - borrows);
-    AddSmallModulo(n, high0, c - beta);
+    const Limb carry = AddMultipleOf16Words(high0, high0, middle1, h);
+    AddSmallModulo(high1, h, carry + m2 - borrows);
+    AddSmallModulo(high0, n, c - beta);
 }
 
 }  // namespace arkseal

@@ -21,50 +21,50 @@
 
 namespace arkseal {
 
-void KaratsubaMultiply(int n, std::uint32_t* t, const std::uint32_t* x, const std::uint32_t* y, std::uint32_t* z) {
+void KaratsubaMultiply(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n, std::uint32_t* t) {
     assert(IsFastMultiplySize(n));
     if (n == 16) {
-        Comba16Multiply(x, y, z);
+        Comba16Multiply(z, x, y);
         return;
     }
     const int h = n / 2;
-    const std::uint32_t cx = ArrayAdd(h, x, x + h, z);
-    const std::uint32_t cy = ArrayAdd(h, y, y + h, z + h);
-    KaratsubaMultiply(h, t + n, z, z + h, t);
+    const std::uint32_t cx = AddMultipleOf16Words(z, x, x + h, h);
+    const std::uint32_t cy = AddMultipleOf16Words(z + h, y, y + h, h);
+    KaratsubaMultiply(t, z, z + h, h, t + n);
     // top: the multiple of B^2 that the middle term holds beyond t[0..n-1]
     // (computed modulo 2^64: it may dip below zero before it is complete).
     Limb top = cx & cy;
-    if (cx) top += ArrayAddInPlace(h, z + h, t + h);
-    if (cy) top += ArrayAddInPlace(h, z, t + h);
-    KaratsubaMultiply(h, t + n, x, y, z);
-    top -= ArraySubtractInPlace(n, z, t);
-    KaratsubaMultiply(h, t + n, x + h, y + h, z + n);
-    top -= ArraySubtractInPlace(n, z + n, t);
-    top += ArrayAddInPlace(n, t, z + h);
-    AddToArray(h, z + h + n, top);
+    if (cx) top += AddMultipleOf16Words(t + h, t + h, z + h, h);
+    if (cy) top += AddMultipleOf16Words(t + h, t + h, z, h);
+    KaratsubaMultiply(z, x, y, h, t + n);
+    top -= SubtractMultipleOf16Words(t, t, z, n);
+    KaratsubaMultiply(z + n, x + h, y + h, h, t + n);
+    top -= SubtractMultipleOf16Words(t, t, z + n, n);
+    top += AddMultipleOf16Words(z + h, z + h, t, n);
+    AddLimbToEvenWords(z + h + n, h, top);
 }
 
-void KaratsubaSquare(int n, std::uint32_t* t, const std::uint32_t* x, std::uint32_t* z) {
+void KaratsubaSquare(std::uint32_t* z, const std::uint32_t* x, int n, std::uint32_t* t) {
     assert(IsFastMultiplySize(n));
     if (n == 16) {
-        Comba16Square(x, z);
+        Comba16Square(z, x);
         return;
     }
     const int h = n / 2;
-    if (CompareArrays(h, x, x + h) >= 0) {
-        ArraySubtract(h, x, x + h, z);
+    if (CompareEvenWords(x, x + h, h) >= 0) {
+        SubtractMultipleOf16Words(z, x, x + h, h);
     } else {
-        ArraySubtract(h, x + h, x, z);
+        SubtractMultipleOf16Words(z, x + h, x, h);
     }
-    KaratsubaSquare(h, t + n, z, t);
-    KaratsubaSquare(h, t + n, x, z);
-    KaratsubaSquare(h, t + n, x + h, z + n);
+    KaratsubaSquare(t, z, h, t + n);
+    KaratsubaSquare(z, x, h, t + n);
+    KaratsubaSquare(z + n, x + h, h, t + n);
     // t = x0^2 + x1^2 - d^2, with top as in the product.
     Limb top = 0;
-    top -= ArraySubtract(n, z, t, t);
-    top += ArrayAddInPlace(n, z + n, t);
-    top += ArrayAddInPlace(n, t, z + h);
-    AddToArray(h, z + h + n, top);
+    top -= SubtractMultipleOf16Words(t, z, t, n);
+    top += AddMultipleOf16Words(t, t, z + n, n);
+    top += AddMultipleOf16Words(z + h, z + h, t, n);
+    AddLimbToEvenWords(z + h + n, h, top);
 }
 
 }  // namespace arkseal

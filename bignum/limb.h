@@ -145,7 +145,7 @@ struct ColumnSum {
 };
 
 // z[0..n-1] += v for an even word count n; returns what carries out of the top.
-inline Limb AddToArray(int n, std::uint32_t* z, Limb v) {
+inline Limb AddLimbToEvenWords(std::uint32_t* z, int n, Limb v) {
     for (int i = 0; i < n && v != 0; i += 2) {
         Carry k = 0;
         StoreLimb(z + i, AddCarry(LoadLimb(z + i), v, k));
@@ -155,7 +155,7 @@ inline Limb AddToArray(int n, std::uint32_t* z, Limb v) {
 }
 
 // z[0..n-1] -= v for an even word count n; returns what borrows out of the top.
-inline Limb SubtractFromArray(int n, std::uint32_t* z, Limb v) {
+inline Limb SubtractLimbFromEvenWords(std::uint32_t* z, int n, Limb v) {
     for (int i = 0; i < n && v != 0; i += 2) {
         Carry k = 0;
         StoreLimb(z + i, SubBorrow(LoadLimb(z + i), v, k));
@@ -165,7 +165,7 @@ inline Limb SubtractFromArray(int n, std::uint32_t* z, Limb v) {
 }
 
 // Compares two arrays of an even word count n: negative, zero or positive.
-inline int CompareArrays(int n, const std::uint32_t* x, const std::uint32_t* y) {
+inline int CompareEvenWords(const std::uint32_t* x, const std::uint32_t* y, int n) {
     for (int i = n - 2; i >= 0; i -= 2) {
         const Limb a = LoadLimb(x + i), b = LoadLimb(y + i);
         if (a != b) return a < b ? -1 : 1;

@@ -2,20 +2,23 @@
  *
  * The divisor is shifted left until its top limb has its top bit set, and
  * the dividend by the same amount into one extra limb. Each quotient limb is
- * estimated from the top two remainder limbs divided by the top divisor limb
- * (a 128-by-64-bit division whose quotient fits 64 bits because the top
- * remainder limb is below the top divisor limb, or is taken as 2^64 - 1 when
- * they are equal), corrected at most twice against the second divisor limb,
- * and then at most once more by adding the divisor back after the
- * multiply-subtract. The remainder is shifted back at the end. Operands are
- * packed into stack buffers, so the caller's words are written only once the
- * result is complete.
+ * the top three remainder limbs divided by the top two divisor limbs, from
+ * the reciprocal of those two limbs (limb_reciprocal.h): Knuth's estimate
+ * with both of its corrections against the second divisor limb already
+ * made. It is taken as 2^64 - 1 when the top two remainder limbs equal the
+ * divisor's (the quotient limb is then exactly that). Either way it is at
+ * most one too large, which one addition of the divisor after the
+ * multiply-subtract corrects. A one-limb divisor takes the two-by-one
+ * division by its reciprocal. The remainder is shifted back at the end.
+ * Operands are packed into stack buffers, so the caller's words are written
+ * only once the result is complete.
  */
 #include "bignum/limb_division.h"
 
 #include <bit>
 
 #include "bignum/limb.h"
+#include "bignum/limb_reciprocal.h"
 #include "bignum/row_loops.h"
 
 namespace arkseal {
@@ -29,22 +32,11 @@ constexpr int kLargeLimbs = 704;  // 1408 words: twice the program's capacity an
 void DivideNormalised(Limb* u, int m, const Limb* v, int n, Limb* q) {
     const Limb v1 = v[n - 1];
     const Limb v2 = v[n - 2];
+    const Limb reciprocal = ReciprocalOf(v1, v2);
     for (int j = m - n; j >= 0; --j) {
         const Limb top = u[j + n];
-        Limb qhat;
-        WideLimb rhat;
-        if (top >= v1) {
-            qhat = ~Limb{0};
-            rhat = static_cast<WideLimb>(u[j + n - 1]) + v1;
-        } else {
-            const WideLimb numerator = static_cast<WideLimb>(top) << 64 | u[j + n - 1];
-            qhat = static_cast<Limb>(numerator / v1);
-            rhat = numerator - static_cast<WideLimb>(qhat) * v1;
-        }
-        while ((rhat >> 64) == 0 && static_cast<WideLimb>(qhat) * v2 > (rhat << 64 | u[j + n - 2])) {
-            --qhat;
-            rhat += v1;
-        }
+        const Limb next = u[j + n - 1];
+        Limb qhat = top == v1 && next == v2 ? ~Limb{0} : DivideThreeByTwo(top, next, u[j + n - 2], v1, v2, reciprocal);
         const Limb borrow = rows::MultiplySubtractDigit(u + j, v, n, qhat);
         if (borrow > top) {
             rows::Add(u + j, u + j, v, n);
@@ -55,6 +47,19 @@ void DivideNormalised(Limb* u, int m, const Limb* v, int n, Limb* q) {
     }
 }
 
+// u (m + 1 limbs, normalised with d) by the normalised limb d: the remainder
+// in u[0], zeros above it.
+void DivideByLimb(Limb* u, int m, Limb d, Limb* q) {
+    const Limb reciprocal = ReciprocalOf(d);
+    Limb r = u[m];
+    u[m] = 0;
+    for (int i = m - 1; i >= 0; --i) {
+        q[i] = DivideTwoByOne(r, u[i], d, reciprocal);
+        u[i] = 0;
+    }
+    u[0] = r;
+}
+
 template <int kLimbs>
 void DivideInBuffers(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, std::uint32_t* q, int quotientWords) {
     Limb us[kLimbs + 1];
@@ -63,24 +68,17 @@ void DivideInBuffers(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, s
     const int m = PackLimbs(us, u, lx);
     const int n = PackLimbs(vs, v, ly);
     us[m] = 0;
-    if (n == 1) {
-        WideLimb r = 0;
-        for (int i = m - 1; i >= 0; --i) {
-            const WideLimb t = r << 64 | us[i];
-            qs[i] = static_cast<Limb>(t / vs[0]);
-            r = t % vs[0];
-            us[i] = 0;
-        }
-        us[0] = static_cast<Limb>(r);
-    } else {
-        const int s = std::countl_zero(vs[n - 1]);
-        if (s > 0) {
-            rows::ShiftLeft(vs, vs, n, s);
-            us[m] = rows::ShiftLeft(us, us, m, s);
-        }
-        DivideNormalised(us, m, vs, n, qs);
-        if (s > 0) rows::ShiftRight(us, us, n, s);
+    const int s = std::countl_zero(vs[n - 1]);
+    if (s > 0) {
+        rows::ShiftLeft(vs, vs, n, s);
+        us[m] = rows::ShiftLeft(us, us, m, s);
     }
+    if (n == 1) {
+        DivideByLimb(us, m, vs[0], qs);
+    } else {
+        DivideNormalised(us, m, vs, n, qs);
+    }
+    if (s > 0) rows::ShiftRight(us, us, n, s);
     UnpackLimbs(u, lx + 1, us, n);
     if (q != nullptr) UnpackLimbs(q, quotientWords, qs, m - n + 1);
 }

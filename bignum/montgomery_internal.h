@@ -15,11 +15,6 @@ inline bool ModulusSet(const NumberSystem& s) {
     return false;
 }
 
-// Calls the progress callback when one is set; its answer is ignored here.
-inline void ReportProgress(const NumberSystem& s) {
-    if (s.progressCallback != nullptr) s.progressCallback();
-}
-
 // t = t R^-1 mod n in place, for a non-negative t below n R held in a
 // double-length scratch number.
 void ReduceInPlace(NumberSystem& s, BigNumber t);

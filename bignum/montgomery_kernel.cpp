@@ -20,7 +20,7 @@ constexpr int kMaxLimbs = kMontgomeryKernelMaxWords / 2;
 
 // t[0..k] = x y R^-1 (+ m), by rows; t has k + 2 entries.
 template <class W>
-void ProductRows(int k, const W* x, const W* y, const W* m, W factor, W* t) {
+void ProductRows(W* t, const W* x, const W* y, const W* m, W factor, int k) {
     using WW = rows::Double<W>;
     constexpr int kShift = rows::kBits<W>;
     for (int i = 0; i < k + 2; ++i) t[i] = 0;
@@ -51,7 +51,7 @@ void ProductRows(int k, const W* x, const W* y, const W* m, W factor, W* t) {
 
 // t[0..k] -= m when t >= m (t[k] is the top bit).
 template <class W, class Count>
-inline void SubtractOnce(Count count, const W* m, W* t) {
+inline void SubtractOnce(W* t, const W* m, Count count) {
     using WW = rows::Double<W>;
     constexpr int kShift = rows::kBits<W>;
     const int k = count;
@@ -73,25 +73,25 @@ inline void SubtractOnce(Count count, const W* m, W* t) {
 }
 
 // Rows on limbs for the longer moduli.
-__attribute__((noinline)) std::uint32_t LimbProduct(int k, const std::uint32_t* x, const std::uint32_t* y,
-                                                    const std::uint32_t* m, Limb factor, std::uint32_t* z) {
+__attribute__((noinline)) std::uint32_t LimbProduct(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y,
+                                                    const std::uint32_t* m, Limb factor, int k) {
     Limb xl[kMaxLimbs], yl[kMaxLimbs], ml[kMaxLimbs], t[kMaxLimbs + 2];
     for (int i = 0; i < k; ++i) {
         xl[i] = LoadLimb(x + 2 * i);
         yl[i] = LoadLimb(y + 2 * i);
         ml[i] = LoadLimb(m + 2 * i);
     }
-    ProductRows<Limb>(k, xl, yl, ml, factor, t);
-    SubtractOnce<Limb>(k, ml, t);
+    ProductRows<Limb>(t, xl, yl, ml, factor, k);
+    SubtractOnce<Limb>(t, ml, k);
     for (int i = 0; i < k; ++i) StoreLimb(z + 2 * i, t[i]);
     return std::uint32_t(t[k]);
 }
 
-__attribute__((noinline)) std::uint32_t WordProduct(int words, const std::uint32_t* x, const std::uint32_t* y,
-                                                    const std::uint32_t* m, std::uint32_t factor, std::uint32_t* z) {
+__attribute__((noinline)) std::uint32_t WordProduct(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y,
+                                                    const std::uint32_t* m, std::uint32_t factor, int words) {
     std::uint32_t t[kMontgomeryKernelMaxWords + 2];
-    ProductRows<std::uint32_t>(words, x, y, m, factor, t);
-    SubtractOnce<std::uint32_t>(words, m, t);
+    ProductRows<std::uint32_t>(t, x, y, m, factor, words);
+    SubtractOnce<std::uint32_t>(t, m, words);
     for (int i = 0; i < words; ++i) z[i] = t[i];
     return t[words];
 }
@@ -107,8 +107,8 @@ using Fixed = std::integral_constant<int, K>;
 // form, summing each cross product once and doubling, costs more than it
 // saves at these sizes.)
 template <int K>
-__attribute__((noinline)) std::uint32_t ColumnProduct(const std::uint32_t* xw, const std::uint32_t* yw,
-                                                      const std::uint32_t* mw, Limb factor, std::uint32_t* zw) {
+__attribute__((noinline)) std::uint32_t ColumnProduct(std::uint32_t* zw, const std::uint32_t* xw,
+                                                      const std::uint32_t* yw, const std::uint32_t* mw, Limb factor) {
     Limb x[K], y[K], m[K], q[K], t[K + 1];
 #pragma GCC unroll 8
     for (int i = 0; i < K; ++i) {
@@ -138,7 +138,7 @@ __attribute__((noinline)) std::uint32_t ColumnProduct(const std::uint32_t* xw, c
     }
     t[K - 1] = acc.Shift();
     t[K] = acc.c0;
-    SubtractOnce<Limb>(Fixed<K>{}, m, t);
+    SubtractOnce<Limb>(t, m, Fixed<K>{});
 #pragma GCC unroll 8
     for (int i = 0; i < K; ++i) StoreLimb(zw + 2 * i, t[i]);
     return std::uint32_t(t[K]);
@@ -146,22 +146,22 @@ __attribute__((noinline)) std::uint32_t ColumnProduct(const std::uint32_t* xw, c
 
 }  // namespace
 
-std::uint32_t MontgomeryProductWords(int words, const std::uint32_t* x, const std::uint32_t* y, const std::uint32_t* m,
-                                     std::uint32_t factor, std::uint32_t* z) {
-    if (words % 2 != 0) return WordProduct(words, x, y, m, factor, z);
+std::uint32_t MontgomeryProductWords(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y,
+                                     const std::uint32_t* m, std::uint32_t factor, int words) {
+    if (words % 2 != 0) return WordProduct(z, x, y, m, factor, words);
     // -m^-1 mod 2^64 from -m^-1 mod 2^32 by one Newton step on the inverse.
     const Limb m0 = LoadLimb(m);
     const Limb limbFactor = 0 - RefineInverse(m0, Limb(0u - factor));
     switch (words / 2) {
-        case 1: return ColumnProduct<1>(x, y, m, limbFactor, z);
-        case 2: return ColumnProduct<2>(x, y, m, limbFactor, z);
-        case 3: return ColumnProduct<3>(x, y, m, limbFactor, z);
-        case 4: return ColumnProduct<4>(x, y, m, limbFactor, z);
-        case 5: return ColumnProduct<5>(x, y, m, limbFactor, z);
-        case 6: return ColumnProduct<6>(x, y, m, limbFactor, z);
-        case 7: return ColumnProduct<7>(x, y, m, limbFactor, z);
-        case 8: return ColumnProduct<8>(x, y, m, limbFactor, z);
-        default: return LimbProduct(words / 2, x, y, m, limbFactor, z);
+        case 1: return ColumnProduct<1>(z, x, y, m, limbFactor);
+        case 2: return ColumnProduct<2>(z, x, y, m, limbFactor);
+        case 3: return ColumnProduct<3>(z, x, y, m, limbFactor);
+        case 4: return ColumnProduct<4>(z, x, y, m, limbFactor);
+        case 5: return ColumnProduct<5>(z, x, y, m, limbFactor);
+        case 6: return ColumnProduct<6>(z, x, y, m, limbFactor);
+        case 7: return ColumnProduct<7>(z, x, y, m, limbFactor);
+        case 8: return ColumnProduct<8>(z, x, y, m, limbFactor);
+        default: return LimbProduct(z, x, y, m, limbFactor, words / 2);
     }
 }
 

@@ -20,7 +20,7 @@ namespace arkseal {
 constexpr int kMontgomeryKernelMaxWords = 1024;
 
 // factor = -m^-1 mod 2^32; 1 <= words <= kMontgomeryKernelMaxWords.
-std::uint32_t MontgomeryProductWords(int words, const std::uint32_t* x, const std::uint32_t* y, const std::uint32_t* m,
-                                     std::uint32_t factor, std::uint32_t* z);
+std::uint32_t MontgomeryProductWords(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y,
+                                     const std::uint32_t* m, std::uint32_t factor, int words);
 
 }  // namespace arkseal

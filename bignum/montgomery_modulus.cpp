@@ -52,7 +52,7 @@ bool ComputeInverse(NumberSystem& s, const std::uint32_t* n, int words, bool fix
     if (fixedSize) {
         BigNumber t = s.scratch[0];
         BigZero(t);
-        FastMontgomeryInverse(words, Digits(t), Digits(n), Digits(inverse));
+        FastMontgomeryInverse(Digits(inverse), Digits(n), words, Digits(t));
         ClearWordsAbove(t, 1, 2 * words);
         FinishInteger(inverse, words, words, false);
         return true;

@@ -32,9 +32,9 @@ void FastProduct(NumberSystem& s, const std::uint32_t* x, const std::uint32_t* y
     // above them needs clearing.
     ClearWordsAbove(product, 2 * n + 1, TotalLength(product));
     if (x == y) {
-        KaratsubaSquare(n, Digits(temporary), Digits(x), Digits(product));
+        KaratsubaSquare(Digits(product), Digits(x), n, Digits(temporary));
     } else {
-        KaratsubaMultiply(n, Digits(temporary), Digits(x), Digits(y), Digits(product));
+        KaratsubaMultiply(Digits(product), Digits(x), Digits(y), n, Digits(temporary));
     }
     temporary[0] = static_cast<std::uint32_t>(2 * n);
     product[0] = static_cast<std::uint32_t>(2 * n);
@@ -43,8 +43,8 @@ void FastProduct(NumberSystem& s, const std::uint32_t* x, const std::uint32_t* y
 // w = scratch 0 R^-1 mod n by the half-product reduction.
 void FastReduce(NumberSystem& s, int n, BigNumber w) {
     const int oldTotal = TotalLength(w);
-    FastMontgomeryReduce(n, Digits(s.scratch[7]), Digits(s.fastScratch), Digits(s.scratch[0]), Digits(s.modulus),
-                         Digits(s.montgomeryInverse), Digits(w));
+    FastMontgomeryReduce(Digits(w), Digits(s.scratch[0]), Digits(s.modulus), Digits(s.montgomeryInverse), n,
+                         Digits(s.fastScratch), Digits(s.scratch[7]));
     s.fastScratch[0] = static_cast<std::uint32_t>(n);
     FinishInteger(w, oldTotal > n ? oldTotal : n, n, false);
     // Working space of 2n words reaches into the upper-half view of scratch 7
@@ -55,7 +55,7 @@ void FastReduce(NumberSystem& s, int n, BigNumber w) {
 void KernelProduct(NumberSystem& s, const std::uint32_t* x, const std::uint32_t* y, int n, BigNumber w) {
     const int oldTotal = TotalLength(w);
     const std::uint32_t top =
-        MontgomeryProductWords(n, Digits(x), Digits(y), Digits(s.modulus), s.montgomeryFactor, Digits(w));
+        MontgomeryProductWords(Digits(w), Digits(x), Digits(y), Digits(s.modulus), s.montgomeryFactor, n);
     int length = n;
     if (top != 0) {
         // Only operands at or above n leave a result of n + 1 words.

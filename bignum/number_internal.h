@@ -1,22 +1,15 @@
-// Helpers shared by the implementation files of the number layer: reading
-// and writing the length word, finishing a result, the active limits.
+// Helpers shared by the implementation files of the number layer: writing
+// the length word, finishing a result, the active limits (reading the length
+// word and the workspace's state are in number_access.h).
 #pragma once
 
+#include "bignum/number_access.h"
 #include "bignum/number_system.h"
 
 namespace arkseal::detail {
 
-inline int NumeratorLength(const std::uint32_t* x) { return static_cast<int>(x[0] & kBigLengthMask); }
-inline int DenominatorLength(const std::uint32_t* x) { return static_cast<int>((x[0] >> 16) & 0x7FFFu); }
-inline int TotalLength(const std::uint32_t* x) { return NumeratorLength(x) + DenominatorLength(x); }
-inline bool IsNegative(const std::uint32_t* x) { return (x[0] & kBigSignBit) != 0; }
-inline bool IsFraction(const std::uint32_t* x) { return DenominatorLength(x) != 0; }
-inline bool IsZero(const std::uint32_t* x) { return NumeratorLength(x) == 0; }
 inline std::uint32_t* Digits(BigNumber x) { return x + 1; }
 inline const std::uint32_t* Digits(const std::uint32_t* x) { return x + 1; }
-
-inline NumberSystem& Workspace() { return *CurrentNumberSystem(); }
-inline bool ErrorPending() { return CurrentNumberSystem()->errorCode != 0; }
 
 // The longest result allowed now: the capacity, or twice it while overflow
 // checking is switched off around double-length intermediates.
@@ -67,8 +60,5 @@ void MultiplyToFit(const std::uint32_t* x, const std::uint32_t* y, BigNumber z);
 // apparent base b (65536, 256, 16, 4, 2 and 0 give full words; any other b
 // its largest power up to 2^31).
 void ApplyBaseRule(NumberSystem& s, std::uint32_t b);
-
-// Clears size bytes in a way the compiler keeps.
-void WipeMemory(void* p, std::size_t size);
 
 }  // namespace arkseal::detail

@@ -1,6 +1,7 @@
 #include "bignum/number_system.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "bignum/big_arithmetic.h"
 #include "bignum/number_internal.h"
@@ -226,8 +227,11 @@ void ApplyBaseRule(NumberSystem& s, std::uint32_t b) {
 }
 
 void WipeMemory(void* p, std::size_t size) {
-    volatile unsigned char* bytes = static_cast<volatile unsigned char*>(p);
-    for (std::size_t i = 0; i < size; ++i) bytes[i] = 0;
+    if (size == 0) return;
+    std::memset(p, 0, size);
+    // The barrier tells the compiler the zeroed memory may be read, so the
+    // stores cannot be dropped as dead.
+    __asm__ __volatile__("" : : "r"(p) : "memory");
 }
 
 }  // namespace detail

@@ -27,6 +27,7 @@
 
 #include "bignum/limb.h"
 #include "bignum/limb_division.h"
+#include "bignum/limb_reciprocal.h"
 #include "bignum/number_internal.h"
 
 namespace arkseal {
@@ -81,30 +82,6 @@ int WordsFromDigitsByPairs(Word* acc, int limit, const Word* source, int n, Word
     return words;
 }
 
-// floor((2^128 - 1) / d) - 2^64 for d with its top bit set: the reciprocal
-// that DivideByReciprocal needs.
-Limb Reciprocal(Limb d) { return static_cast<Limb>(~(static_cast<WideLimb>(d) << 64) / d); }
-
-// (high * 2^64 + low) / d for high < d, d's top bit set, from two products
-// with d's reciprocal instead of a 128-bit division (Moller and Granlund,
-// "Improved division by invariant integers", algorithm 4); the remainder
-// goes to high.
-Limb DivideByReciprocal(Limb& high, Limb low, Limb d, Limb reciprocal) {
-    const WideLimb estimate = static_cast<WideLimb>(reciprocal) * high + (static_cast<WideLimb>(high) << 64 | low);
-    Limb q = static_cast<Limb>(estimate >> 64) + 1;
-    Limb r = low - q * d;
-    if (r > static_cast<Limb>(estimate)) {
-        --q;
-        r += d;
-    }
-    if (r >= d) {
-        ++q;
-        r -= d;
-    }
-    high = r;
-    return q;
-}
-
 // Full words into the radix B two digits a division: the number, as 64-bit
 // limbs, is divided by B^2 again and again, and each remainder gives the
 // next two digits. The divisions run on B^2 (below 2^62) and the dividend
@@ -118,7 +95,7 @@ int DigitsFromWordsByPairs(Word* acc, int limit, const Word* source, int n, Word
     const Limb divisor = static_cast<Limb>(base) * base;
     const int shift = std::countl_zero(divisor);  // 2 at least
     const Limb d = divisor << shift;
-    const Limb reciprocal = Reciprocal(d);
+    const Limb reciprocal = ReciprocalOf(d);
     int length = 0;
     // Digits past the limit may only be leading zeros.
     auto put = [&](Word digit) {
@@ -134,7 +111,7 @@ int DigitsFromWordsByPairs(Word* acc, int limit, const Word* source, int n, Word
         Limb r = limbs[count - 1] >> (64 - shift);
         for (int j = count - 1; j >= 0; --j) {
             const Limb below = j > 0 ? limbs[j - 1] >> (64 - shift) : 0;
-            limbs[j] = DivideByReciprocal(r, limbs[j] << shift | below, d, reciprocal);
+            limbs[j] = DivideTwoByOne(r, limbs[j] << shift | below, d, reciprocal);
         }
         r >>= shift;
         if (!put(static_cast<Word>(r % base)) || !put(static_cast<Word>(r / base))) return -1;

@@ -1,15 +1,9 @@
 #include "crypto/wipe.h"
 
-#include <cstring>
+#include "bignum/number_access.h"
 
 namespace arkseal {
 
-void SecureWipe(void* p, std::size_t size) {
-    if (size == 0) return;
-    std::memset(p, 0, size);
-    // The barrier tells the compiler the zeroed memory may be read, so the
-    // stores cannot be dropped as dead.
-    __asm__ __volatile__("" : : "r"(p) : "memory");
-}
+void SecureWipe(void* p, std::size_t size) { detail::WipeMemory(p, size); }
 
 }  // namespace arkseal

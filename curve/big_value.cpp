@@ -10,16 +10,14 @@
 
 #include "bignum/big_arithmetic.h"
 #include "bignum/conversions.h"
+#include "bignum/number_access.h"
+#include "curve/big_value_result.h"
 
 namespace arkseal {
-namespace {
 
-template <typename Op>
-BigValue Result(Op op) {
-    BigValue r;
-    if (r.Handle() != nullptr) op(r.Handle());
-    return r;
-}
+using curve_detail::Result;
+
+namespace {
 
 bool Present(const BigValue& a, const BigValue& b) { return a.Handle() != nullptr && b.Handle() != nullptr; }
 
@@ -50,7 +48,7 @@ BigValue::operator int() const { return number_ != nullptr ? BigToInt(number_) :
 std::string BigValue::ToString() const {
     if (number_ == nullptr) return "0";
     // At most 32 digits per word (base 2), a sign and the terminator.
-    std::string text(32 * static_cast<std::size_t>((number_[0] & kBigLengthMask) + 1) + 2, '\0');
+    std::string text(32 * static_cast<std::size_t>(detail::NumeratorLength(number_) + 1) + 2, '\0');
     const int length = BigToString(number_, text.data());
     text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
     return text.empty() ? "0" : text;
@@ -145,7 +143,7 @@ BigValue MultiplyMod(const BigValue& x, const BigValue& y, const BigValue& m) {
 }
 BigValue NormalisingFactor(const BigValue& x) {
     const BigNumber n = x.Handle();
-    const int length = n != nullptr ? static_cast<int>(n[0] & kBigLengthMask) : 0;
+    const int length = n != nullptr ? detail::NumeratorLength(n) : 0;
     if (length == 0) return x;
     const std::uint32_t base = CurrentNumberSystem()->base;
     const std::uint64_t radix = base == 0 ? std::uint64_t{1} << 32 : base;

@@ -7,18 +7,11 @@
 #include "bignum/primes.h"
 #include "bignum/random_numbers.h"
 #include "curve/big_value.h"
+#include "curve/big_value_result.h"
 
 namespace arkseal {
-namespace {
 
-template <typename Op>
-BigValue Result(Op op) {
-    BigValue r;
-    if (r.Handle() != nullptr) op(r.Handle());
-    return r;
-}
-
-}  // namespace
+using curve_detail::Result;
 
 BigValue PowerMod(const BigValue& x, const BigValue& e, const BigValue& m) {
     return Result([&](BigNumber r) { PowerMod(x.Handle(), e.Handle(), m.Handle(), r); });

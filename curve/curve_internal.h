@@ -1,14 +1,17 @@
 // Field helpers shared by the curve implementation files. Internal to curve/.
 #pragma once
 
-#include "bignum/number_system.h"
+#include "bignum/number_access.h"
 #include "curve/curve_point.h"
 
 namespace arkseal::curve_detail {
 
-inline NumberSystem& Workspace() { return *CurrentNumberSystem(); }
-inline bool ErrorPending() { return CurrentNumberSystem()->errorCode != 0; }
-inline bool IsZero(const std::uint32_t* x) { return x[0] == 0; }  // zero has the length word 0
+using detail::DenominatorLength;
+using detail::ErrorPending;
+using detail::IsFraction;
+using detail::IsZero;
+using detail::NumeratorLength;
+using detail::Workspace;
 inline bool IsAffine() { return Workspace().coordinateMode == kAffineCoordinates; }
 
 // The formula temporaries: scratch numbers 11 to 16, which none of the

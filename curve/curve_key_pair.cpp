@@ -42,7 +42,7 @@ BigValue PrivateKeyValue(const std::uint64_t k[4]) {
 // count; its digits are read, never branched on.
 std::vector<std::uint64_t> ScalarLimbs(const BigValue& w, int extra) {
     const std::uint32_t* n = w.Handle();
-    const int words = static_cast<int>(n[0] & kBigLengthMask);
+    const int words = detail::NumeratorLength(n);
     const int limbs = (words > 16 ? (words + 1) / 2 : 8) + extra;
     std::vector<std::uint64_t> out(static_cast<std::size_t>(limbs), 0);
     for (int i = 0; i < words; ++i) out[i / 2] |= static_cast<std::uint64_t>(n[1 + i]) << (32 * (i % 2));

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "bignum/big_arithmetic.h"
+#include "bignum/number_access.h"
 #include "crypto/wipe.h"
 
 namespace arkseal {
@@ -14,7 +15,7 @@ namespace {
 // successive quotients, read straight from its digit words.
 void WriteBigEndian(const BigValue& value, int count, std::uint8_t* bytes) {
     const std::uint32_t* n = value.Handle();
-    const int words = static_cast<int>(n[0] & kBigLengthMask);
+    const int words = detail::NumeratorLength(n);
     for (int i = 0; i < count; ++i) {
         const std::uint32_t word = i / 4 < words ? n[1 + i / 4] : 0;
         bytes[count - 1 - i] = static_cast<std::uint8_t>(word >> (8 * (i % 4)));

@@ -36,10 +36,7 @@ bool PowerOfTwoBase() {
     return s.base == s.powerOfTwo;
 }
 
-void ReportProgress() {
-    const NumberSystem& s = Workspace();
-    if (s.progressCallback != nullptr) s.progressCallback();
-}
+void ReportProgress() { detail::ReportProgress(Workspace()); }
 
 void DoubleTimes(CurvePoint* R, int n) {
     for (int j = 0; j < n; ++j) PointDouble(R);
@@ -101,7 +98,7 @@ void MultiplyByComparison(BigNumber k, BigNumber h, CurvePoint* Q, CurvePoint* R
 // apply.
 bool MultiplyOnField256(const std::uint32_t* e, CurvePoint* P, CurvePoint* R) {
     const field256::Field* f = field256::CurrentField();
-    if (f == nullptr || Workspace().curveASmall != -3 || (e[0] >> 16 & 0x7FFF) != 0) return false;
+    if (f == nullptr || Workspace().curveASmall != -3 || IsFraction(e)) return false;
     PointNormalise(P);
     if (P->marker == kPointInfinity || ErrorPending()) {
         SetInfinity(R);
@@ -112,7 +109,7 @@ bool MultiplyOnField256(const std::uint32_t* e, CurvePoint* P, CurvePoint* R) {
     field256::LoadLimbs(P->Y, J.Y);
     field256::Copy(f->one, J.Z);
     field256::NegateIf(*f, BigSign(e) < 0 ? ~Limb{0} : 0, J.Y, J.Y);
-    const int words = static_cast<int>(e[0] & kBigLengthMask);
+    const int words = NumeratorLength(e);
     std::vector<Limb> k(static_cast<std::size_t>(words < 8 ? 4 : (words + 1) / 2), 0);
     for (int i = 0; i < words; ++i) k[i / 2] |= static_cast<Limb>(e[1 + i]) << (32 * (i % 2));
     Affine a;

@@ -67,15 +67,15 @@ struct Montgomery {
 
     Montgomery(int words, std::mt19937& rng)
         : n(words), m(RandomModulus(words, rng)), inv(words), t(2 * words), q(words), z(2 * words) {
-        FastMontgomeryInverse(n, t.data(), m.data(), inv.data());
+        FastMontgomeryInverse(inv.data(), m.data(), n, t.data());
     }
     void Multiply(const std::uint32_t* a, const std::uint32_t* b, std::uint32_t* w) {
-        KaratsubaMultiply(n, t.data(), a, b, z.data());
-        FastMontgomeryReduce(n, t.data(), q.data(), z.data(), m.data(), inv.data(), w);
+        KaratsubaMultiply(z.data(), a, b, n, t.data());
+        FastMontgomeryReduce(w, z.data(), m.data(), inv.data(), n, q.data(), t.data());
     }
     void Square(const std::uint32_t* a, std::uint32_t* w) {
-        KaratsubaSquare(n, t.data(), a, z.data());
-        FastMontgomeryReduce(n, t.data(), q.data(), z.data(), m.data(), inv.data(), w);
+        KaratsubaSquare(z.data(), a, n, t.data());
+        FastMontgomeryReduce(w, z.data(), m.data(), inv.data(), n, q.data(), t.data());
     }
     // w = the Montgomery form of a, a * R mod m (set-up only, through GMP).
     Words ToForm(const Words& a) const {
@@ -97,7 +97,7 @@ void OursProduct(benchmark::State& state) {
     const Words x = RandomWords(n, rng), y = RandomWords(n, rng);
     Words t(2 * n), z(2 * n);
     for (auto _ : state) {
-        KaratsubaMultiply(n, t.data(), x.data(), y.data(), z.data());
+        KaratsubaMultiply(z.data(), x.data(), y.data(), n, t.data());
         benchmark::DoNotOptimize(z.data());
     }
 }
@@ -119,7 +119,7 @@ void OursSquare(benchmark::State& state) {
     const Words x = RandomWords(n, rng);
     Words t(2 * n), z(2 * n);
     for (auto _ : state) {
-        KaratsubaSquare(n, t.data(), x.data(), z.data());
+        KaratsubaSquare(z.data(), x.data(), n, t.data());
         benchmark::DoNotOptimize(z.data());
     }
 }
@@ -144,7 +144,7 @@ void OursReduce(benchmark::State& state) {
     Words x = RandomWords(2 * n, rng), w(n);
     x[2 * n - 1] = 0;
     for (auto _ : state) {
-        FastMontgomeryReduce(n, mont.t.data(), mont.q.data(), x.data(), mont.m.data(), mont.inv.data(), w.data());
+        FastMontgomeryReduce(w.data(), x.data(), mont.m.data(), mont.inv.data(), n, mont.q.data(), mont.t.data());
         benchmark::DoNotOptimize(w.data());
     }
 }
@@ -222,7 +222,7 @@ void OursPowMod(benchmark::State& state) {
         }
         std::fill(x.begin(), x.end(), 0);
         std::copy(w.begin(), w.end(), x.begin());
-        FastMontgomeryReduce(n, mont.t.data(), mont.q.data(), x.data(), mont.m.data(), mont.inv.data(), w.data());
+        FastMontgomeryReduce(w.data(), x.data(), mont.m.data(), mont.inv.data(), n, mont.q.data(), mont.t.data());
         benchmark::DoNotOptimize(w.data());
     }
     // The result is checked against GMP once, so that the figure is of a correct computation.

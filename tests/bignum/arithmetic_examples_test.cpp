@@ -3,6 +3,8 @@
 // outputs, small-int conversion markers, roots and inverses.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <vector>
 
 #include "bignum/big_arithmetic.h"
@@ -82,6 +84,51 @@ TEST_F(ArithmeticExamplesTest, DivisionAddsTheDivisorBackWhenTheEstimateIsHigh) 
         BigDivide(x, y, z);
         EXPECT_EQ(mpz_cmp(z.value(), q), 0) << i;
         EXPECT_EQ(mpz_cmp(x.value(), r), 0) << i;
+    }
+}
+
+// Quotient limbs at their edges: divisors of one to five 64-bit limbs and
+// quotients made of limbs that sit where the estimate from the top limbs
+// needs its corrections (all ones, the top bit alone, zero, one), with
+// remainders of zero, one and one less than the divisor, so that partial
+// remainders often start with the divisor's own top limbs.
+TEST_F(ArithmeticExamplesTest, DivisionQuotientLimbsAtTheirEdges) {
+    constexpr std::uint64_t kEdges[] = {
+        0, 1, 0x8000000000000000u, ~std::uint64_t{0}, ~std::uint64_t{1}, 0x7FFFFFFFFFFFFFFFu};
+    std::mt19937_64 rng(16);
+    auto limbs = [&](int count, bool topNonZero) {
+        std::vector<std::uint64_t> v(static_cast<std::size_t>(count));
+        for (auto& limb : v) limb = rng() % 4 == 0 ? rng() : kEdges[rng() % std::size(kEdges)];
+        if (topNonZero && v.back() == 0) v.back() = kEdges[2 + rng() % 3];
+        Mpz m;
+        mpz_import(m, v.size(), -1, sizeof(std::uint64_t), 0, 0, v.data());
+        return m;
+    };
+    for (int divisorLimbs = 1; divisorLimbs <= 5; ++divisorLimbs) {
+        for (int round = 0; round < 400; ++round) {
+            const Mpz b = limbs(divisorLimbs, true);
+            const Mpz quotient = limbs(1 + static_cast<int>(rng() % 5), false);
+            Mpz a, r = limbs(divisorLimbs, false);
+            mpz_mul(a, quotient, b);
+            switch (round % 4) {
+                case 0: break;
+                case 1: mpz_add_ui(a, a, 1); break;
+                case 2:
+                    mpz_add(a, a, b);
+                    mpz_sub_ui(a, a, 1);
+                    break;
+                default:
+                    mpz_mod(r, r, b);
+                    mpz_add(a, a, r);
+                    break;
+            }
+            Mpz q;
+            mpz_tdiv_qr(q, r, a, b);
+            Big x(a), y(b), z;
+            BigDivide(x, y, z);
+            ASSERT_EQ(mpz_cmp(z.value(), q), 0) << MpzText(a) << " / " << MpzText(b);
+            ASSERT_EQ(mpz_cmp(x.value(), r), 0) << MpzText(a) << " % " << MpzText(b);
+        }
     }
 }
 

@@ -103,27 +103,27 @@ TEST(Comba16, ProductSquareAndHalvesMatchGmp) {
             SCOPED_TRACE(testing::Message() << "shapes " << int(sx) << ", " << int(sy));
             const Words expected = GmpProduct(x, y);
             Words z(32);
-            Comba16Multiply(x.data(), y.data(), z.data());
+            Comba16Multiply(z.data(), x.data(), y.data());
             EXPECT_EQ(z, expected);
             Words low(16);
-            Comba16MultiplyLow(x.data(), y.data(), low.data());
+            Comba16MultiplyLow(low.data(), x.data(), y.data());
             EXPECT_EQ(low, Low(expected, 16));
             Words high = Low(expected, 16);
             high.resize(32, 0xA5A5A5A5);
-            Comba16MultiplyHigh(x.data(), y.data(), high.data());
+            Comba16MultiplyHigh(high.data(), x.data(), y.data());
             EXPECT_EQ(high, expected);
         }
         const Words x = MakeOperand(sx, 16, rng);
         Words z(32);
-        Comba16Square(x.data(), z.data());
+        Comba16Square(z.data(), x.data());
         EXPECT_EQ(z, GmpProduct(x, x)) << "shape " << int(sx);
     }
     for (int i = 0; i < 200; ++i) {
         const Words x = MakeOperand(Shape::kRandom, 16, rng), y = MakeOperand(Shape::kRandom, 16, rng);
         Words z(32), s(32);
-        Comba16Multiply(x.data(), y.data(), z.data());
+        Comba16Multiply(z.data(), x.data(), y.data());
         ASSERT_EQ(z, GmpProduct(x, y));
-        Comba16Square(x.data(), s.data());
+        Comba16Square(s.data(), x.data());
         ASSERT_EQ(s, GmpProduct(x, x));
     }
 }
@@ -141,22 +141,22 @@ TEST(ArrayArithmetic, AddAndSubtractMatchGmpInEveryForm) {
                 const std::uint32_t borrow = mpn_sub_n(difference.data(), a.data(), b.data(), a.size());
 
                 Words z(n);
-                EXPECT_EQ(ArrayAdd(n, x.data(), y.data(), z.data()), carry);
+                EXPECT_EQ(AddMultipleOf16Words(z.data(), x.data(), y.data(), n), carry);
                 EXPECT_EQ(z, FromLimbs(sum));
                 Words inPlace = y;
-                EXPECT_EQ(ArrayAddInPlace(n, x.data(), inPlace.data()), carry);
+                EXPECT_EQ(AddMultipleOf16Words(inPlace.data(), inPlace.data(), x.data(), n), carry);
                 EXPECT_EQ(inPlace, FromLimbs(sum));
                 Words overFirst = x;
-                EXPECT_EQ(ArrayAdd(n, overFirst.data(), y.data(), overFirst.data()), carry);
+                EXPECT_EQ(AddMultipleOf16Words(overFirst.data(), overFirst.data(), y.data(), n), carry);
                 EXPECT_EQ(overFirst, FromLimbs(sum));
 
-                EXPECT_EQ(ArraySubtract(n, x.data(), y.data(), z.data()), borrow);
+                EXPECT_EQ(SubtractMultipleOf16Words(z.data(), x.data(), y.data(), n), borrow);
                 EXPECT_EQ(z, FromLimbs(difference));
                 inPlace = x;
-                EXPECT_EQ(ArraySubtractInPlace(n, y.data(), inPlace.data()), borrow);
+                EXPECT_EQ(SubtractMultipleOf16Words(inPlace.data(), inPlace.data(), y.data(), n), borrow);
                 EXPECT_EQ(inPlace, FromLimbs(difference));
                 Words overSecond = y;
-                EXPECT_EQ(ArraySubtract(n, x.data(), overSecond.data(), overSecond.data()), borrow);
+                EXPECT_EQ(SubtractMultipleOf16Words(overSecond.data(), x.data(), overSecond.data(), n), borrow);
                 EXPECT_EQ(overSecond, FromLimbs(difference));
             }
         }
@@ -173,18 +173,18 @@ TEST(Karatsuba, ProductAndSquareMatchGmp) {
             for (Shape sy : kShapes) {
                 SCOPED_TRACE(testing::Message() << "n " << n << " shapes " << int(sx) << ", " << int(sy));
                 const Words x = MakeOperand(sx, n, rng), y = MakeOperand(sy, n, rng);
-                KaratsubaMultiply(n, t.data(), x.data(), y.data(), z.data());
+                KaratsubaMultiply(z.data(), x.data(), y.data(), n, t.data());
                 EXPECT_EQ(z, GmpProduct(x, y));
             }
             const Words x = MakeOperand(sx, n, rng);
-            KaratsubaSquare(n, t.data(), x.data(), z.data());
+            KaratsubaSquare(z.data(), x.data(), n, t.data());
             EXPECT_EQ(z, GmpProduct(x, x)) << "n " << n << " shape " << int(sx);
         }
         for (int i = 0; i < 20; ++i) {
             const Words x = MakeOperand(Shape::kRandom, n, rng), y = MakeOperand(Shape::kRandom, n, rng);
-            KaratsubaMultiply(n, t.data(), x.data(), y.data(), z.data());
+            KaratsubaMultiply(z.data(), x.data(), y.data(), n, t.data());
             ASSERT_EQ(z, GmpProduct(x, y)) << "n " << n;
-            KaratsubaSquare(n, t.data(), x.data(), z.data());
+            KaratsubaSquare(z.data(), x.data(), n, t.data());
             ASSERT_EQ(z, GmpProduct(x, x)) << "n " << n;
         }
     }
@@ -197,11 +197,11 @@ TEST(HalfProducts, LowerAndUpperHalvesMatchTheFullProduct) {
         auto check = [&](const Words& x, const Words& y) {
             const Words full = GmpProduct(x, y);
             Words low(n);
-            LowerHalfMultiply(n, t.data(), x.data(), y.data(), low.data());
+            LowerHalfMultiply(low.data(), x.data(), y.data(), n, t.data());
             EXPECT_EQ(low, Low(full, n));
             Words z = Low(full, n);
             z.resize(2 * n, 0x5A5A5A5A);
-            UpperHalfMultiply(n, t.data(), x.data(), y.data(), z.data());
+            UpperHalfMultiply(z.data(), x.data(), y.data(), n, t.data());
             EXPECT_EQ(z, full);
         };
         for (Shape sx : kShapes) {
@@ -242,7 +242,7 @@ TEST(FastMontgomery, InverseMatchesGmp) {
         for (ModulusKind kind : kModulusKinds) {
             const Words m = MakeModulus(kind, n, rng);
             Words t(2 * n), inv(n);
-            FastMontgomeryInverse(n, t.data(), m.data(), inv.data());
+            FastMontgomeryInverse(inv.data(), m.data(), n, t.data());
             Mpz modulus(m), r, expected;
             mpz_setbit(r.v, 32 * n);
             ASSERT_NE(mpz_invert(expected.v, modulus.v, r.v), 0);
@@ -260,13 +260,13 @@ void CheckReduction(int n, const Words& m, const Words& inv, const Mpz& x) {
     mpz_mod(expected.v, expected.v, modulus.v);
 
     Words input = x.ToWords(2 * n), t(2 * n), q(n), w(n);
-    FastMontgomeryReduce(n, t.data(), q.data(), input.data(), m.data(), inv.data(), w.data());
+    FastMontgomeryReduce(w.data(), input.data(), m.data(), inv.data(), n, q.data(), t.data());
     EXPECT_EQ(w, expected.ToWords(n));
     EXPECT_EQ(Low(input, n), Low(x.ToWords(2 * n), n)) << "the low half of x is kept";
     if (n == 16) {
         for (int offset : {0, 16}) {
             Words inPlace = x.ToWords(32);
-            Comba16MontgomeryReduce(inPlace.data(), m.data(), inv.data(), inPlace.data() + offset);
+            Comba16MontgomeryReduce(inPlace.data() + offset, inPlace.data(), m.data(), inv.data());
             EXPECT_EQ(Words(inPlace.begin() + offset, inPlace.begin() + offset + 16), expected.ToWords(16))
                 << "result written over x at word " << offset;
         }
@@ -280,7 +280,7 @@ TEST(FastMontgomery, ReductionMatchesGmp) {
             SCOPED_TRACE(testing::Message() << "n " << n << " modulus kind " << int(kind));
             const Words m = MakeModulus(kind, n, rng);
             Words t(2 * n), inv(n);
-            FastMontgomeryInverse(n, t.data(), m.data(), inv.data());
+            FastMontgomeryInverse(inv.data(), m.data(), n, t.data());
             Mpz modulus(m), bound, x;
             mpz_mul_2exp(bound.v, modulus.v, 32 * n);  // m R
 
@@ -318,7 +318,7 @@ TEST(FastMontgomery, ProductThenReductionGivesTheMontgomeryProduct) {
     for (int n : {16, 32, 64}) {
         const Words m = MakeModulus(ModulusKind::kFull, n, rng);
         Words t(2 * n), q(n), inv(n), z(2 * n), w(n);
-        FastMontgomeryInverse(n, t.data(), m.data(), inv.data());
+        FastMontgomeryInverse(inv.data(), m.data(), n, t.data());
         Mpz modulus(m), r, rInverse;
         mpz_setbit(r.v, 32 * n);
         mpz_invert(rInverse.v, r.v, modulus.v);
@@ -331,15 +331,15 @@ TEST(FastMontgomery, ProductThenReductionGivesTheMontgomeryProduct) {
             mpz_mul(expected.v, a.v, b.v);
             mpz_mul(expected.v, expected.v, rInverse.v);
             mpz_mod(expected.v, expected.v, modulus.v);
-            KaratsubaMultiply(n, t.data(), x.data(), y.data(), z.data());
-            FastMontgomeryReduce(n, t.data(), q.data(), z.data(), m.data(), inv.data(), w.data());
+            KaratsubaMultiply(z.data(), x.data(), y.data(), n, t.data());
+            FastMontgomeryReduce(w.data(), z.data(), m.data(), inv.data(), n, q.data(), t.data());
             EXPECT_EQ(w, expected.ToWords(n)) << "n " << n << " product " << i;
 
             mpz_mul(expected.v, a.v, a.v);
             mpz_mul(expected.v, expected.v, rInverse.v);
             mpz_mod(expected.v, expected.v, modulus.v);
-            KaratsubaSquare(n, t.data(), x.data(), z.data());
-            FastMontgomeryReduce(n, t.data(), q.data(), z.data(), m.data(), inv.data(), w.data());
+            KaratsubaSquare(z.data(), x.data(), n, t.data());
+            FastMontgomeryReduce(w.data(), z.data(), m.data(), inv.data(), n, q.data(), t.data());
             EXPECT_EQ(w, expected.ToWords(n)) << "n " << n << " square " << i;
         }
     }
