@@ -1,5 +1,6 @@
 // Sign, copy, small-integer conversion and comparison.
 #include <cstdlib>
+#include <cstring>
 
 #include "bignum/big_arithmetic.h"
 #include "bignum/digit_kernels.h"
@@ -52,7 +53,8 @@ void BigCopy(const std::uint32_t* x, BigNumber y) {
     }
     const int total = TotalLength(x);
     ClearWordsAbove(y, total + 1, TotalLength(y));
-    for (int i = 0; i <= total; ++i) y[i] = x[i];
+    // A scratch number's upper-half view lies inside it: the blocks may meet.
+    std::memmove(y, x, (static_cast<std::size_t>(total) + 1) * sizeof *y);
 }
 
 void BigNegate(const std::uint32_t* x, BigNumber y) {
