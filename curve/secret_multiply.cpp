@@ -12,7 +12,10 @@
 // picks T[|d|] and D[|d|] by masks (a zero digit picks nothing: Z = 0,
 // infinity), and both y are negated by a mask when d < 0. The accumulator is
 // doubled five times and T is added completely, with D as the answer should
-// the accumulator equal T. One inversion at the end.
+// the accumulator equal T. One inversion at the end. For a point of prime
+// order and a scalar of up to 256 bits (MultiplyPrimeOrder) the accumulator
+// can equal T only in the last window, so the table holds no D and that
+// window doubles its entry instead.
 #include "curve/secret_multiply.h"
 
 #include <cstring>

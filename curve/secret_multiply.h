@@ -22,7 +22,7 @@ void MultiplySecretPrimeOrder(const Field& f, const Limb k[4], const Affine& P, 
 // PA = PA + P for any two points.
 void AddSecret(const Field& f, const Jacobian& P, Jacobian& PA);
 
-// The affine coordinates of P (one inversion by a fixed exponent); returns
+// The affine coordinates of P (one inversion); returns
 // all ones, with (0, 0), for infinity.
 Limb AffineOf(const Field& f, const Jacobian& P, Affine& out);
 
