@@ -44,6 +44,14 @@ std::int64_t ChunkEnd(std::int64_t offset, std::int64_t limit) {
     return std::min(limit, (offset / kChunk + 1) * kChunk);
 }
 
+// The size of the next window: `size` as the windows grow, but at most half
+// of what is left (in whole chunks, at least `smallest`), so that the last
+// window, whose writing and sync nothing overlaps, is small.
+std::int64_t WindowSize(std::int64_t left, std::int64_t size, std::int64_t smallest) {
+    const std::int64_t half = (left / 2 + kChunk - 1) / kChunk * kChunk;
+    return std::min(left, std::min(size, std::max(smallest, half)));
+}
+
 }  // namespace
 
 InPlaceJob::InPlaceJob(FileIo& io, const JobTuning& tuning, JobObserver& observer)
@@ -210,12 +218,14 @@ std::optional<std::size_t> InPlaceJob::NewBytesIn(std::uint8_t* sector, std::siz
 }
 
 // Windows start at one chunk and double up to the full window, so that the
-// first bytes are durable soon and a small file needs little memory. Two
+// first bytes are durable soon and a small file needs little memory; toward
+// the end they halve again (see WindowSize). Two
 // windows are in flight: while this thread transforms one, the I/O thread
 // commits the one before and then reads the one after next into its slot.
 JobResult InPlaceJob::Windows() {
+    const std::int64_t firstSize = std::min(kChunk, tuning_.windowBytes);
     nextBegin_ = position_;
-    nextSize_ = std::min(kChunk, tuning_.windowBytes);
+    nextSize_ = firstSize;
     // One buffer per slot for the largest window, not a new one as windows grow.
     for (WindowSlot& slot : slots_) {
         slot.data.reserve(static_cast<std::size_t>(std::min(length_ - position_, tuning_.windowBytes)));
@@ -237,7 +247,7 @@ JobResult InPlaceJob::Windows() {
             planned[i] = nextBegin_ < length_;
             if (!planned[i]) return;
             const std::int64_t begin = nextBegin_;
-            const std::int64_t end = std::min(length_, begin + nextSize_);
+            const std::int64_t end = begin + WindowSize(length_ - begin, nextSize_, firstSize);
             begins[i] = begin;
             nextBegin_ = end;
             nextSize_ = std::min(2 * nextSize_, tuning_.windowBytes);
