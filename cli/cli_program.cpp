@@ -26,14 +26,6 @@ namespace {
 
 void Complain(const std::string& text) { std::fprintf(stderr, "arkseal-cli: %s\n", text.c_str()); }
 
-// The job's messages are written for a message box, on several lines.
-std::string OneLine(std::string text) {
-    for (char& c : text) {
-        if (c == '\n') c = ' ';
-    }
-    return text;
-}
-
 int StoppedStatus() { return 128 + StopSignal(); }
 
 std::string Listed(const std::vector<std::string>& files) {
@@ -184,8 +176,8 @@ int RunCli(int argc, char** argv) {
     FileJobRunner runner(Mode(options), options.jobs != 0 ? options.jobs : UsableProcessors(), progress);
     const std::vector<std::string>& files = options.files;
     const auto results = runner.Run(files, passphrase, claims, [&](std::size_t index, const JobResult& result) {
-        const std::string text = JobResultText(result, files[index]);
-        if (!text.empty()) Complain(files[index] + ": " + OneLine(text));
+        const std::string text = JobResultLine(result, files[index]);
+        if (!text.empty()) Complain(files[index] + ": " + text);
     });
     return ExitStatus(files, results);
 }

@@ -14,9 +14,7 @@
 #include "cli/passphrase_input.h"
 #include "cli/progress_bar.h"
 #include "cli/stop_signals.h"
-#include "job/crypt_job.h"
-#include "job/transform_file_thread.h"
-#include "ui/core/message_box.h"
+#include "job/block_job.h"
 #include "ui/core/worker_thread.h"
 
 namespace arkseal {
@@ -29,16 +27,42 @@ constexpr std::size_t kMaxPath = PATH_MAX;
 constexpr std::size_t kMaxJobPassphrase = 256;
 constexpr int kRedrawMilliseconds = 100;
 
+// Keeps a file's job block up to date and wakes the runner as it moves.
+class WakingObserver : public JobBlockObserver {
+public:
+    WakingObserver(CryptJob& job, JobWakeup& wakeup) : JobBlockObserver(job), wakeup_(wakeup) {}
+
+protected:
+    void Changed() override { wakeup_.Notify(); }
+
+private:
+    JobWakeup& wakeup_;
+};
+
+// A file's job block and its observer.
+struct FileJob {
+    explicit FileJob(JobWakeup& wakeup) : observer(block, wakeup) {}
+
+    CryptJob block{kMaxPath, kMaxJobPassphrase};
+    WakingObserver observer;
+};
+
+unsigned RunFileJob(void* parameter) {
+    FileJob& job = *static_cast<FileJob*>(parameter);
+    job.observer.Ended(RunBlockJob(job.block, job.observer));
+    return 0;
+}
+
 // The worker starts with the stop signals blocked, so that they always
 // reach this thread, which asks the jobs to stop at their next chunk
 // boundary.
-ThreadId StartWorker(CryptJob* job) {
+ThreadId StartWorker(FileJob* job) {
     sigset_t stops;
     sigset_t previous;
     sigemptyset(&stops);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
     pthread_sigmask(SIG_BLOCK, &stops, &previous);
-    const ThreadId worker = BeginThread(TransformFileThread, job);
+    const ThreadId worker = BeginThread(RunFileJob, job);
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return worker;
 }
@@ -46,7 +70,7 @@ ThreadId StartWorker(CryptJob* job) {
 // A file's job while it runs.
 struct RunningFile {
     std::size_t index = 0;
-    std::unique_ptr<CryptJob> job;
+    std::unique_ptr<FileJob> job;
     ThreadId worker = 0;
 };
 
@@ -81,21 +105,17 @@ std::string Label(const std::vector<std::string>& files, const std::vector<Runni
 
 }  // namespace
 
-bool JobWindow::Post(unsigned message, WPARAM, LPARAM) {
-    if (message != WM_JOB_PROGRESS) return false;
+void JobWakeup::Notify() {
     {
         std::lock_guard lock(lock_);
         pending_ = true;
     }
-    posted_.notify_one();
-    return true;
+    notified_.notify_one();
 }
 
-int JobWindow::ShowMessageBox(const std::string&, const std::string&, unsigned type) { return DefaultAnswer(type); }
-
-void JobWindow::WaitForPost(int milliseconds) {
+void JobWakeup::Wait(int milliseconds) {
     std::unique_lock lock(lock_);
-    posted_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return pending_; });
+    notified_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return pending_; });
     pending_ = false;
 }
 
@@ -134,7 +154,8 @@ std::vector<std::optional<JobResult>> FileJobRunner::Run(
     // then alone writes the block until it sets done.
     const auto start = [&](std::size_t index) {
         claims.Release(index);
-        auto job = std::make_unique<CryptJob>(kMaxPath, kMaxJobPassphrase);
+        auto fileJob = std::make_unique<FileJob>(wakeup_);
+        CryptJob* const job = &fileJob->block;
         // The name and passphrase were checked up front; a file name longer
         // than the system takes cannot be opened.
         const bool copied = job->SetFileName(files[index]) && job->SetPassphrase(passphrase.View());
@@ -145,26 +166,25 @@ std::vector<std::optional<JobResult>> FileJobRunner::Run(
             finish(index, refused);
             return;
         }
-        job->owner = &window_;
         job->encryptFlag = mode_ == JobMode::kEncrypt ? 1 : 0;
         job->resumeFlag = mode_ == JobMode::kResume ? 1 : 0;
         RunningFile file;
         file.index = index;
-        file.worker = StartWorker(job.get());
-        file.job = std::move(job);
+        file.worker = StartWorker(fileJob.get());
+        file.job = std::move(fileJob);
         running.push_back(std::move(file));
     };
 
     for (;;) {
         while (!halted && StopSignal() == 0 && next < files.size() && running.size() < parallel_) start(next++);
         if (running.empty()) break;
-        window_.WaitForPost(kRedrawMilliseconds);
+        wakeup_.Wait(kRedrawMilliseconds);
         if (StopSignal() != 0) {
-            for (RunningFile& file : running) file.job->stopRequested = true;
+            for (RunningFile& file : running) file.job->block.stopRequested = true;
         }
         for (auto file = running.begin(); file != running.end();) {
             FileShare& share = shares[file->index];
-            CryptJob& job = *file->job;
+            CryptJob& job = file->job->block;
             if (!share.measured && job.started.load() != 0) {
                 share.measured = true;
                 share.length = job.fileLength.load();

@@ -1,8 +1,7 @@
 // Runs the desktop program's job on the named files, up to a given number
-// at once: each file gets the dialog's job block and worker thread, with a
-// window that is not on screen in the dialog's place. The window takes the
-// workers' progress posts and their message boxes; each job block's result
-// tells how its job ended.
+// at once: each file gets the dialog's job block, run on a thread of its own
+// by the worker's body (RunBlockJob); each block's result tells how its job
+// ended.
 #pragma once
 
 #include <condition_variable>
@@ -14,7 +13,6 @@
 #include <vector>
 
 #include "job/in_place_job.h"
-#include "ui/core/window.h"
 
 namespace arkseal {
 
@@ -22,20 +20,16 @@ class ClaimedFiles;
 class Passphrase;
 class ProgressBar;
 
-// The dialog's stand-in: wakes the waiting thread on every post and keeps the
-// text of the worker's message box.
-class JobWindow : public Window {
+// Wakes the runner's thread whenever a job moves on.
+class JobWakeup {
 public:
-    bool Post(unsigned message, WPARAM wParam, LPARAM lParam) override;
-    // The worker's box: its text is built again from the job's result.
-    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
-
-    // Waits for the next post, at most the given milliseconds.
-    void WaitForPost(int milliseconds);
+    void Notify();
+    // Waits for the next notification, at most the given milliseconds.
+    void Wait(int milliseconds);
 
 private:
     std::mutex lock_;
-    std::condition_variable posted_;
+    std::condition_variable notified_;
     bool pending_ = false;
 };
 
@@ -65,7 +59,7 @@ private:
     JobMode mode_;
     std::size_t parallel_;
     ProgressBar& progress_;
-    JobWindow window_;
+    JobWakeup wakeup_;
 };
 
 }  // namespace arkseal

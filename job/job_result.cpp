@@ -31,10 +31,12 @@ std::string HowFar(const JobResult& result) {
            " bytes were processed; the rest of the file is unchanged.";
 }
 
-std::string Hint(const JobResult& result, const std::string& file) {
+std::string Hint(const JobResult& result, const std::string& file, const char* lineBreak) {
     if (!result.resumable) return {};
-    return "\nThe job can be finished later with the same passphrase: Encrypt or Decrypt in Arkseal, or "
-           "arkseal-cli resume " +
+    return lineBreak +
+           std::string(
+               "The job can be finished later with the same passphrase: Encrypt or Decrypt in Arkseal, or "
+               "arkseal-cli resume ") +
            file;
 }
 
@@ -56,7 +58,10 @@ JobOutcome OutcomeOf(const JobResult& result) {
     }
 }
 
-std::string JobResultText(const JobResult& result, const std::string& file) {
+namespace {
+
+// The text with its lines joined by lineBreak.
+std::string Describe(const JobResult& result, const std::string& file, const char* lineBreak) {
     switch (result.step) {
         case JobStep::kDone:
             if (result.appended == 0) return {};
@@ -65,19 +70,19 @@ std::string JobResultText(const JobResult& result, const std::string& file) {
                    "as they are.";
         case JobStep::kOpen: return "Could not open file to encrypt.[?]";
         case JobStep::kShrunk:
-            return "The file was cut short by another program while it was processed: it is no longer " +
-                   Bytes(result.length) + " bytes long.\n" + HowFar(result) + Hint(result, file);
+            return std::string("The file was cut short by another program while it was processed: it is no longer ") +
+                   Bytes(result.length) + " bytes long." + lineBreak + HowFar(result) + Hint(result, file, lineBreak);
         case JobStep::kReplaced:
-            return "The file was replaced by another one while it was processed.\n" + HowFar(result) +
-                   Hint(result, file);
+            return std::string("The file was replaced by another one while it was processed.") + lineBreak +
+                   HowFar(result) + Hint(result, file, lineBreak);
         case JobStep::kDamaged:
             return "The job cannot be finished: the file was changed by another program near byte " + Bytes(result.at) +
                    ", which holds neither what the job found there nor what it would write.";
         case JobStep::kStopped:
             if (!result.resumable) return "Stopped; the file is unchanged.";
             return "Stopped after " + Bytes(result.processed) + " of " + Bytes(result.length) + " bytes." +
-                   Hint(result, file);
-        case JobStep::kClaim: return result.claim.Refusal() + "\nThe file is unchanged.";
+                   Hint(result, file, lineBreak);
+        case JobStep::kClaim: return result.claim.Refusal() + lineBreak + "The file is unchanged.";
         case JobStep::kNoJob: return "There is no unfinished job on this file.";
         case JobStep::kNotStarted:
             return "The interrupted job had not changed the file yet: it is unchanged. Start the job again.";
@@ -93,9 +98,15 @@ std::string JobResultText(const JobResult& result, const std::string& file) {
             return "The journal of the unfinished job is damaged or belongs to another file. Nothing was "
                    "changed.";
         default:
-            return std::string("Could not ") + Action(result.step) + Reason(result.error) + ".\n" + HowFar(result) +
-                   Hint(result, file);
+            return std::string("Could not ") + Action(result.step) + Reason(result.error) + "." + lineBreak +
+                   HowFar(result) + Hint(result, file, lineBreak);
     }
 }
+
+}  // namespace
+
+std::string JobResultText(const JobResult& result, const std::string& file) { return Describe(result, file, "\n"); }
+
+std::string JobResultLine(const JobResult& result, const std::string& file) { return Describe(result, file, " "); }
 
 }  // namespace arkseal

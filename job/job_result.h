@@ -54,5 +54,7 @@ JobOutcome OutcomeOf(const JobResult& result);
 // The text for the user, written for a message box; `file` is the path the
 // job was given, named in the hint on how to finish the job.
 std::string JobResultText(const JobResult& result, const std::string& file);
+// The same text on one line, for a terminal.
+std::string JobResultLine(const JobResult& result, const std::string& file);
 
 }  // namespace arkseal
