@@ -5,11 +5,13 @@
  * the top three remainder limbs divided by the top two divisor limbs, from
  * the reciprocal of those two limbs (limb_reciprocal.h): Knuth's estimate
  * with both of its corrections against the second divisor limb already
- * made. It is taken as 2^64 - 1 when the top two remainder limbs equal the
- * divisor's (the quotient limb is then exactly that). Either way it is at
- * most one too large, which one addition of the divisor after the
- * multiply-subtract corrects. A one-limb divisor takes the two-by-one
- * division by its reciprocal. The remainder is shifted back at the end.
+ * made, and the step's top two remainder limbs come with it, so the
+ * multiply-subtract runs over the divisor's other limbs only. It is taken as
+ * 2^64 - 1, with a multiply-subtract over the whole divisor, when the top
+ * two remainder limbs equal the divisor's. Either way it is at most one too
+ * large, which one addition of the divisor corrects. A one-limb divisor
+ * takes the two-by-one division by its reciprocal. The remainder is shifted
+ * back at the end.
  * Operands are packed into stack buffers, so the caller's words are written
  * only once the result is complete.
  */
@@ -36,9 +38,22 @@ void DivideNormalised(Limb* u, int m, const Limb* v, int n, Limb* q) {
     for (int j = m - n; j >= 0; --j) {
         const Limb top = u[j + n];
         const Limb next = u[j + n - 1];
-        Limb qhat = top == v1 && next == v2 ? ~Limb{0} : DivideThreeByTwo(top, next, u[j + n - 2], v1, v2, reciprocal);
-        const Limb borrow = rows::MultiplySubtractDigit(u + j, v, n, qhat);
-        if (borrow > top) {
+        Limb qhat = ~Limb{0};
+        bool negative;
+        if (top == v1 && next == v2) {
+            negative = rows::MultiplySubtractDigit(u + j, v, n, qhat) > top;
+        } else {
+            // The top three limbs less qhat times the top two are the
+            // remainder of the step; only the limbs below it take the row.
+            WideLimb r;
+            qhat = DivideThreeByTwo(top, next, u[j + n - 2], v1, v2, reciprocal, r);
+            const Limb borrow = rows::MultiplySubtractDigit(u + j, v, n - 2, qhat);
+            negative = r < borrow;
+            r -= borrow;
+            u[j + n - 2] = static_cast<Limb>(r);
+            u[j + n - 1] = static_cast<Limb>(r >> 64);
+        }
+        if (negative) {
             rows::Add(u + j, u + j, v, n);
             --qhat;
         }

@@ -53,8 +53,8 @@ inline Limb ReciprocalOf(Limb d1, Limb d0) {
 }
 
 // floor(<u2, u1, u0> / <d1, d0>) for <u2, u1> below <d1, d0>, d1 normalised,
-// reciprocal = ReciprocalOf(d1, d0).
-inline Limb DivideThreeByTwo(Limb u2, Limb u1, Limb u0, Limb d1, Limb d0, Limb reciprocal) {
+// reciprocal = ReciprocalOf(d1, d0); the remainder goes to remainder.
+inline Limb DivideThreeByTwo(Limb u2, Limb u1, Limb u0, Limb d1, Limb d0, Limb reciprocal, WideLimb& remainder) {
     const WideLimb d = static_cast<WideLimb>(d1) << 64 | d0;
     const WideLimb estimate = static_cast<WideLimb>(reciprocal) * u2 + (static_cast<WideLimb>(u2) << 64 | u1);
     Limb q = static_cast<Limb>(estimate >> 64);
@@ -65,7 +65,11 @@ inline Limb DivideThreeByTwo(Limb u2, Limb u1, Limb u0, Limb d1, Limb d0, Limb r
         --q;
         r += d;
     }
-    if (r >= d) ++q;
+    if (r >= d) {
+        ++q;
+        r -= d;
+    }
+    remainder = r;
     return q;
 }
 

@@ -132,9 +132,9 @@ TEST_F(ArithmeticExamplesTest, DivisionQuotientLimbsAtTheirEdges) {
     }
 }
 
-// Operands beyond the 64-bit limb buffers take the word-by-word kernels, the
-// portable twins of the limb kernels.
-TEST_F(ArithmeticExamplesTest, LongOperandsTakeThePortableWordKernels) {
+// Operands beyond the 64-bit limb buffers take the schoolbook rows on words
+// (the same row loops as the limb kernels, at the other digit width).
+TEST_F(ArithmeticExamplesTest, LongOperandsTakeTheWordRows) {
     DestroyNumberSystem();
     CreateNumberSystem(3000, 0);
     OperandSource source(41);
