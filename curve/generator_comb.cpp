@@ -127,6 +127,7 @@ Limb Lookup(const Field& f, const Affine* entries, Limb index, Limb negative, Af
         const Limb x = static_cast<Limb>(j) ^ index;
         const Limb mask = ((x | (0 - x)) >> 63) - 1;
         const Limb* entry = entries[j - 1].x;
+#pragma GCC unroll 8
         for (int l = 0; l < 8; ++l) out[l] |= mask & entry[l];
     }
     std::memcpy(&a, out, sizeof a);

@@ -77,13 +77,16 @@ Limb EqualMask(Limb a, Limb b) {
 
 // out = entries[index] (infinity for index 0): every entry 1..16 is read,
 // and the one whose mask is all ones is or-ed in. The coordinates of a point
-// are twelve consecutive limbs, which the compiler moves in vector registers.
+// are twelve consecutive limbs, which the compiler moves in vector registers;
+// the inner loop is unrolled so that the sums stay in registers (as a loop
+// they lived in memory, each or waiting on the store before it).
 void Lookup(const Jacobian* entries, Limb index, Jacobian& out) {
     static_assert(sizeof(Jacobian) == 12 * sizeof(Limb));
     Limb limbs[12] = {};
     for (int j = 1; j <= kEntries; ++j) {
         const Limb mask = EqualMask(static_cast<Limb>(j), index);
         const Limb* entry = entries[j].X;
+#pragma GCC unroll 12
         for (int l = 0; l < 12; ++l) limbs[l] |= mask & entry[l];
     }
     std::memcpy(&out, limbs, sizeof out);

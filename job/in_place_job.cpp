@@ -61,6 +61,7 @@ InPlaceJob::~InPlaceJob() {
     if (fd_ >= 0) io_.Close(fd_);
     for (WindowSlot& slot : slots_) {
         if (!slot.data.empty()) SecureWipe(slot.data.data(), slot.data.size());
+        if (!slot.registers.empty()) SecureWipe(slot.registers.data(), slot.registers.size());
         SecureWipe(slot.registerAtBegin, sizeof slot.registerAtBegin);
     }
 }
@@ -316,19 +317,19 @@ bool InPlaceJob::ShouldStop() {
     return stopping_ || halted_;
 }
 
-// Transforms the window in its slot, chunk by chunk, noting each sector's
-// tag; false when the job is to stop first.
+// Transforms the window in its slot, chunk by chunk, noting the register
+// after each sector (the I/O thread makes the tags of them); false when the
+// job is to stop first.
 bool InPlaceJob::TransformWindow(WindowSlot& slot) {
-    slot.tags.clear();
+    slot.registers.resize(static_cast<std::size_t>(16 * SectorCount(slot.begin, slot.end)));
+    std::uint8_t* reg = slot.registers.data();
     for (std::int64_t chunk = slot.begin; chunk < slot.end;) {
         const std::int64_t chunkEnd = ChunkEnd(chunk, slot.end);
         if (ShouldStop()) return false;
         for (std::int64_t at = chunk; at < chunkEnd; at = SectorEnd(at, chunkEnd)) {
             Forward(slot.data.data() + (at - slot.begin), static_cast<std::size_t>(SectorEnd(at, chunkEnd) - at));
-            std::uint8_t reg[16];
             cipher_->GetRegister(reg);
-            slot.tags.push_back((*secrets_)->Tag(reg));
-            SecureWipe(reg, sizeof reg);
+            reg += 16;
         }
         chunk = chunkEnd;
     }
@@ -338,6 +339,11 @@ bool InPlaceJob::TransformWindow(WindowSlot& slot) {
 // On the I/O thread: the window is committed unless the job is stopping.
 void InPlaceJob::CommitWindow(WindowSlot& slot) {
     if (ShouldStop()) return;
+    slot.tags.clear();
+    for (std::size_t at = 0; at < slot.registers.size(); at += 16) {
+        slot.tags.push_back((*secrets_)->Tag(slot.registers.data() + at));
+    }
+    SecureWipe(slot.registers.data(), slot.registers.size());
     const JobStep step = WriteWindow(slot);
     if (step == JobStep::kDone) return;
     ioError_ = errno;

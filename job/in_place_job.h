@@ -10,7 +10,8 @@
 //   3. writes and syncs a record: committed offset = the window's start,
 //      the sealed cipher register there, and the window's sector tags;
 //   4. writes the window.
-// Steps 2-4 of a window, and the reading of the window after next, run on
+// Steps 2-4 of a window (and the tags, from the registers noted in step 1),
+// and the reading of the window after next, run on
 // a second thread (job/io_thread.h) while the job's own thread transforms
 // the next window: two windows are in memory at once, and the order of the
 // writes and syncs on disk is the one above.
@@ -87,6 +88,7 @@ private:
         std::int64_t begin = 0;
         std::int64_t end = 0;
         std::vector<std::uint8_t> data;
+        std::vector<std::uint8_t> registers;  // the cipher register after each sector, 16 bytes each
         std::vector<std::uint64_t> tags;
         std::uint8_t registerAtBegin[16] = {};
         JobStep read = JobStep::kDone;  // kRead or kShrunk when its reading failed
