@@ -130,9 +130,46 @@ protected:
         return path;
     }
 
+    // Three files encrypted with the given -j, the middle one failing
+    // part-way: its writes pass a file size limit (EFBIG), as a full
+    // device's would, past the journal's records, inside its second window.
+    struct MiddleFileFails;
+    MiddleFileFails RunWithMiddleFileFailing(const std::string& jobs);
+
     test::TempDir dir_;
     int passphraseFiles_ = 0;
 };
+
+struct ArksealCliTest::MiddleFileFails {
+    static constexpr rlim_t kLimit = kJobChunkSize + 40000;
+
+    Bytes firstPlain = PatternBytes(700, 1);
+    Bytes bigPlain = PatternBytes(3 * kJobChunkSize, 2);
+    Bytes lastPlain = PatternBytes(800, 3);
+    std::string first, big, last, passphrase;
+    CliResult result;
+
+    // The failed file: enciphered up to the limit, unchanged after it.
+    Bytes BigAsLeft() const {
+        Bytes expected = ReferenceFileCipher(bigPlain, "pw", true);
+        std::copy(bigPlain.begin() + static_cast<std::ptrdiff_t>(kLimit), bigPlain.end(),
+                  expected.begin() + static_cast<std::ptrdiff_t>(kLimit));
+        return expected;
+    }
+};
+
+ArksealCliTest::MiddleFileFails ArksealCliTest::RunWithMiddleFileFailing(const std::string& jobs) {
+    MiddleFileFails run;
+    run.first = File("first", run.firstPlain);
+    run.big = File("big", run.bigPlain);
+    run.last = File("last", run.lastPlain);
+    run.passphrase = PassphraseFile("pw\n");
+    FileSizeLimit writesStopAt(MiddleFileFails::kLimit);
+    CliProcess process({"-j", jobs, "--passphrase-file", run.passphrase, "encrypt", run.first, run.big, run.last});
+    writesStopAt.Lift();
+    run.result = process.Wait();
+    return run;
+}
 
 TEST_F(ArksealCliTest, GivesTheDocumentedExampleAndRestoresIt) {
     const std::string path = File("message", Text("Attack at dawn!"));
@@ -351,36 +388,19 @@ TEST_F(ArksealCliTest, HelpNamesTheCommandsAndOptions) {
     }
 }
 
-// Writes past a file size limit fail (EFBIG), as a full device's would: the
-// job fails with exit 2, the message names the file, the operation and how
-// much was done, and, one file at a time, the files after it are not started.
+// An I/O failure: the job fails with exit 2, the message names the file,
+// the operation and how much was done, and, one file at a time, the files
+// after it are not started.
 TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
-    const Bytes firstPlain = PatternBytes(700, 1);
-    const Bytes bigPlain = PatternBytes(3 * kJobChunkSize, 2);
-    const Bytes lastPlain = PatternBytes(800, 3);
-    const std::string first = File("first", firstPlain);
-    const std::string big = File("big", bigPlain);
-    const std::string last = File("last", lastPlain);
-    const std::string passphrase = PassphraseFile("pw\n");
-    // Past the journal's records, inside the second window's writes.
-    const rlim_t limit = kJobChunkSize + 40000;
-    CliResult result;
-    {
-        FileSizeLimit writesStopAt(limit);
-        CliProcess process({"-j", "1", "--passphrase-file", passphrase, "encrypt", first, big, last});
-        writesStopAt.Lift();
-        result = process.Wait();
-    }
-    EXPECT_EQ(result.status, 2);
-    EXPECT_TRUE(Contains(result.err, big + ": Could not write the file (File too large)")) << result.err;
-    EXPECT_TRUE(Contains(result.err, "The first " + std::to_string(limit) + " of ")) << result.err;
-    EXPECT_TRUE(Contains(result.err, "not started, left unchanged: " + last)) << result.err;
-    EXPECT_EQ(ReadFile(first), ReferenceFileCipher(firstPlain, "pw", true));
-    Bytes expected = ReferenceFileCipher(bigPlain, "pw", true);
-    std::copy(bigPlain.begin() + static_cast<std::ptrdiff_t>(limit), bigPlain.end(),
-              expected.begin() + static_cast<std::ptrdiff_t>(limit));
-    EXPECT_EQ(ReadFile(big), expected);
-    EXPECT_EQ(ReadFile(last), lastPlain);
+    const MiddleFileFails run = RunWithMiddleFileFailing("1");
+    EXPECT_EQ(run.result.status, 2);
+    EXPECT_TRUE(Contains(run.result.err, run.big + ": Could not write the file (File too large)")) << run.result.err;
+    EXPECT_TRUE(Contains(run.result.err, "The first " + std::to_string(MiddleFileFails::kLimit) + " of "))
+        << run.result.err;
+    EXPECT_TRUE(Contains(run.result.err, "not started, left unchanged: " + run.last)) << run.result.err;
+    EXPECT_EQ(ReadFile(run.first), ReferenceFileCipher(run.firstPlain, "pw", true));
+    EXPECT_EQ(ReadFile(run.big), run.BigAsLeft());
+    EXPECT_EQ(ReadFile(run.last), run.lastPlain);
 }
 
 // Runs a shell script in a user and mount namespace of its own, where it
@@ -562,37 +582,20 @@ TEST_F(ArksealCliTest, FilesAtOnceGiveWhatOneAtATimeGives) {
     }
 }
 
-// Files at once: one failing (its writes pass a file size limit) leaves the
-// files beside it to finish; each file's outcome is reported, exit 2.
+// Files at once: one failing leaves the files beside it to finish; each
+// file's outcome is reported, exit 2.
 TEST_F(ArksealCliTest, OneFileFailingLeavesTheFilesBesideItDone) {
-    const Bytes firstPlain = PatternBytes(700, 1);
-    const Bytes bigPlain = PatternBytes(3 * kJobChunkSize, 2);
-    const Bytes lastPlain = PatternBytes(800, 3);
-    const std::string first = File("first", firstPlain);
-    const std::string big = File("big", bigPlain);
-    const std::string last = File("last", lastPlain);
-    const std::string passphrase = PassphraseFile("pw\n");
-    const rlim_t limit = kJobChunkSize + 40000;
-    CliResult result;
-    {
-        FileSizeLimit writesStopAt(limit);
-        CliProcess process({"-j", "3", "--passphrase-file", passphrase, "encrypt", first, big, last});
-        writesStopAt.Lift();
-        result = process.Wait();
-    }
-    EXPECT_EQ(result.status, 2);
-    EXPECT_TRUE(Contains(result.err, big + ": Could not write the file (File too large)")) << result.err;
-    EXPECT_TRUE(Contains(result.err, "arkseal-cli resume " + big)) << result.err;
-    EXPECT_FALSE(Contains(result.err, "not started")) << result.err;
-    EXPECT_EQ(ReadFile(first), ReferenceFileCipher(firstPlain, "pw", true));
-    EXPECT_EQ(ReadFile(last), ReferenceFileCipher(lastPlain, "pw", true));
-    Bytes expected = ReferenceFileCipher(bigPlain, "pw", true);
-    std::copy(bigPlain.begin() + static_cast<std::ptrdiff_t>(limit), bigPlain.end(),
-              expected.begin() + static_cast<std::ptrdiff_t>(limit));
-    EXPECT_EQ(ReadFile(big), expected);
-    const CliResult resumed = RunCli({"--passphrase-file", passphrase, "resume", big});
+    const MiddleFileFails run = RunWithMiddleFileFailing("3");
+    EXPECT_EQ(run.result.status, 2);
+    EXPECT_TRUE(Contains(run.result.err, run.big + ": Could not write the file (File too large)")) << run.result.err;
+    EXPECT_TRUE(Contains(run.result.err, "arkseal-cli resume " + run.big)) << run.result.err;
+    EXPECT_FALSE(Contains(run.result.err, "not started")) << run.result.err;
+    EXPECT_EQ(ReadFile(run.first), ReferenceFileCipher(run.firstPlain, "pw", true));
+    EXPECT_EQ(ReadFile(run.last), ReferenceFileCipher(run.lastPlain, "pw", true));
+    EXPECT_EQ(ReadFile(run.big), run.BigAsLeft());
+    const CliResult resumed = RunCli({"--passphrase-file", run.passphrase, "resume", run.big});
     EXPECT_EQ(resumed.status, 0) << resumed.err;
-    EXPECT_EQ(ReadFile(big), ReferenceFileCipher(bigPlain, "pw", true));
+    EXPECT_EQ(ReadFile(run.big), ReferenceFileCipher(run.bigPlain, "pw", true));
 }
 
 // A stop signal with files at once: every file in flight stops at its next
