@@ -6,7 +6,8 @@
 //   - one peer's key agreement: our GenerateOwnKey + ImportPeer + DeriveKey
 //     against an EVP prime256v1 key generation + ECDH derivation.
 // The machine may be shared, so the measurements alternate over several
-// rounds and each keeps its best; the ratios compare figures of one run.
+// rounds; each is reported as its best and its median round, and the ratios
+// compare figures of one run.
 //
 //   compare_curve [count] [rounds]        default 40 operations, 25 rounds
 #include <openssl/bn.h>
@@ -34,6 +35,27 @@ using Clock = std::chrono::steady_clock;
 using arkseal::test::Bn;
 
 double Microseconds(Clock::duration d, int count) { return std::chrono::duration<double>(d).count() * 1e6 / count; }
+
+// The per-operation times of every round of one measurement.
+struct Rounds {
+    std::vector<double> times;
+    double Best() const { return *std::min_element(times.begin(), times.end()); }
+    double Median() const {
+        std::vector<double> sorted = times;
+        std::sort(sorted.begin(), sorted.end());
+        const std::size_t n = sorted.size();
+        return n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    }
+};
+
+void PrintPeer(const char* name, const Rounds& r) {
+    std::printf("%-52s %8.1f us %8.1f us\n", name, r.Best(), r.Median());
+}
+
+void PrintOurs(const char* name, const Rounds& r, const Rounds& peer) {
+    std::printf("%-52s %8.1f us %8.1f us   %.2f x / %.2f x (target <= 1.0)\n", name, r.Best(), r.Median(),
+                r.Best() / peer.Best(), r.Median() / peer.Median());
+}
 
 std::vector<std::vector<std::uint8_t>> RandomScalars(int count) {
     std::mt19937_64 rng(12345);
@@ -162,7 +184,7 @@ int main(int argc, char** argv) {
     if (arkseal::CreateNumberSystem(640, 0) == nullptr) return 1;
     const auto scalars = RandomScalars(count);
     std::uint8_t sink = 0;
-    double ours = 1e30, theirs = 1e30, agreement = 1e30, ecdh = 1e30;
+    Rounds ours, theirs, agreement, ecdh;
     {
         P256 p256;
         OurCurve curve;
@@ -175,23 +197,22 @@ int main(int argc, char** argv) {
         std::uint8_t peer[arkseal::kPublicValueSize];
         other.ExportPublic(peer);
         for (int round = 0; round < rounds; ++round) {
-            theirs = std::min(theirs, p256.PerMultiply(scalars, &sink));
-            ours = std::min(ours, curve.PerMultiply(scalars, &sink));
-            ecdh = std::min(ecdh, p256.PerAgreement(count, &sink));
-            agreement = std::min(agreement, OursPerAgreement(self, peer, count, &sink));
+            theirs.times.push_back(p256.PerMultiply(scalars, &sink));
+            ours.times.push_back(curve.PerMultiply(scalars, &sink));
+            ecdh.times.push_back(p256.PerAgreement(count, &sink));
+            agreement.times.push_back(OursPerAgreement(self, peer, count, &sink));
         }
     }
     if (arkseal::CurrentNumberSystem()->errorCode != 0) {
         std::printf("arithmetic error %d\n", arkseal::CurrentNumberSystem()->errorCode);
         return 1;
     }
-    std::printf("best of %d rounds of %d, against OpenSSL's prime256v1\n", rounds, count);
-    std::printf("%-52s %8.1f us\n", "OpenSSL EC_POINT_mul, arbitrary point, affine x", theirs);
-    std::printf("%-52s %8.1f us   %.2f x (target <= 1.0)\n", "Arkseal PointMultiply, secret scalar, affine x", ours,
-                ours / theirs);
-    std::printf("%-52s %8.1f us\n", "OpenSSL ECDH: key generation + derivation", ecdh);
-    std::printf("%-52s %8.1f us   %.2f x (target <= 1.0)\n", "Arkseal GenerateOwnKey + ImportPeer + DeriveKey",
-                agreement, agreement / ecdh);
+    std::printf("%d rounds of %d, against OpenSSL's prime256v1; best and median round, ratios of both\n", rounds,
+                count);
+    PrintPeer("OpenSSL EC_POINT_mul, arbitrary point, affine x", theirs);
+    PrintOurs("Arkseal PointMultiply, secret scalar, affine x", ours, theirs);
+    PrintPeer("OpenSSL ECDH: key generation + derivation", ecdh);
+    PrintOurs("Arkseal GenerateOwnKey + ImportPeer + DeriveKey", agreement, ecdh);
     std::printf("(check byte %u)\n", sink);
     arkseal::DestroyNumberSystem();
     return 0;
