@@ -53,18 +53,18 @@ void Measure(const char* route, const Field& f, int rounds) {
     std::printf("%s route (cycles per operation)\n", route);
     std::printf("  product, latency      %7.1f\n", Cycles(rounds, [&] { Ops::Multiply(f, a, y, a); }));
     std::printf("  product, throughput   %7.1f\n", Cycles(rounds, [&] {
-                    Ops::Multiply(f, a, y, a);
-                    Ops::Multiply(f, b, y, b);
-                    Ops::Multiply(f, c, y, c);
-                    Ops::Multiply(f, d, y, d);
-                }) / 4);
+                                                       Ops::Multiply(f, a, y, a);
+                                                       Ops::Multiply(f, b, y, b);
+                                                       Ops::Multiply(f, c, y, c);
+                                                       Ops::Multiply(f, d, y, d);
+                                                   }) / 4);
     std::printf("  square, latency       %7.1f\n", Cycles(rounds, [&] { Ops::Square(f, a, a); }));
     std::printf("  square, throughput    %7.1f\n", Cycles(rounds, [&] {
-                    Ops::Square(f, a, a);
-                    Ops::Square(f, b, b);
-                    Ops::Square(f, c, c);
-                    Ops::Square(f, d, d);
-                }) / 4);
+                                                       Ops::Square(f, a, a);
+                                                       Ops::Square(f, b, b);
+                                                       Ops::Square(f, c, c);
+                                                       Ops::Square(f, d, d);
+                                                   }) / 4);
     std::printf("  sum, latency          %7.1f\n", Cycles(rounds, [&] { Ops::Add(f, a, y, a); }));
     std::printf("  doubling              %7.1f\n", Cycles(rounds, [&] { Double<Ops>(f, P, P); }));
     std::printf("  addition              %7.1f\n", Cycles(rounds, [&] { AddUnlessEqual<Ops>(f, Q, P); }));
