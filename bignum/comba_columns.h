@@ -1,6 +1,9 @@
 // Column-wise (Comba) products of operands of exactly N limbs, for any N: the
-// 16-word kernels (comba16.cpp, comba16_montgomery.cpp) at N = 8 and the
-// limb products of 4 and 8 words (limb_products.cpp) at N = 2 and 4.
+// 16-word kernels (comba16.cpp, comba16_montgomery.cpp) at N = 8, the limb
+// products of 4 and 8 words (limb_products.cpp) at N = 2 and 4, the low
+// halves of the Montgomery inverse (fast_montgomery.cpp); and the Montgomery
+// product by columns of the limb kernel (montgomery_kernel.cpp) and of the
+// four-limb field (field256.h).
 //
 // With x = sum x_i B^i and y = sum y_j B^j, B = 2^64, the product is
 // sum_k C_k B^k with the column sums C_k = sum_{i+j=k} x_i y_j. The columns
@@ -143,6 +146,43 @@ template <int N>
     ForColumns<N, 2 * N - 2>(s, x, y, [&](auto k, Limb v) { high.l[k - N] = v; });
     high.l[N - 1] = s.c0;
     return high;
+}
+
+// The Montgomery product by columns, K limbs, m odd, factor = -m^-1 mod B:
+// t[0..K] = (x y + Q m) / B^K with Q = sum q_i B^i < B^K. Column i collects
+// x_j y_(i-j) and q_j m_(i-j); in the lower K columns q_i is chosen to clear
+// the column's low limb, in the upper K columns the low limbs are the result.
+// A column holds at most 2K products below 2^128 each, well inside the
+// three-limb accumulator. Q is the unique multiple that makes the division
+// exact, the same as an interleaved row product finds; for x, y below B^K,
+// t < B^K + m, so t[K] is a top bit. (A separate square form, summing each
+// cross product once and doubling, costs more than it saves at these sizes.)
+template <int K>
+[[gnu::always_inline]] inline void MontgomeryColumns(Limb* t, const Limb* x, const Limb* y, const Limb* m,
+                                                     Limb factor) {
+    Limb q[K];
+    ColumnSum acc;
+#pragma GCC unroll 8
+    for (int i = 0; i < K; ++i) {
+#pragma GCC unroll 8
+        for (int j = 0; j <= i; ++j) acc.MulAdd(x[j], y[i - j]);
+#pragma GCC unroll 8
+        for (int j = 0; j < i; ++j) acc.MulAdd(q[j], m[i - j]);
+        q[i] = acc.c0 * factor;
+        acc.MulAdd(q[i], m[0]);
+        acc.Shift();
+    }
+#pragma GCC unroll 8
+    for (int i = K; i < 2 * K - 1; ++i) {
+#pragma GCC unroll 8
+        for (int j = i - K + 1; j < K; ++j) {
+            acc.MulAdd(x[j], y[i - j]);
+            acc.MulAdd(q[j], m[i - j]);
+        }
+        t[i - K] = acc.Shift();
+    }
+    t[K - 1] = acc.Shift();
+    t[K] = acc.c0;
 }
 
 }  // namespace arkseal::comba

@@ -17,34 +17,26 @@
 #include <algorithm>
 #include <cassert>
 
+#include "bignum/comba_columns.h"
 #include "bignum/fast_multiply.h"
 #include "bignum/limb.h"
 
 namespace arkseal {
 namespace {
 
-// z[0..n-1] = (x y) mod 2^(32n) for an even n below 16, by rows.
-void LowProductSmall(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n) {
-    Limb r[8] = {};
-    const int limbs = n / 2;
-    for (int i = 0; i < limbs; ++i) {
-        const Limb xi = LoadLimb(x + 2 * i);
-        Limb carry = 0;
-        for (int j = 0; i + j < limbs; ++j) {
-            const WideLimb p = WideLimb(xi) * LoadLimb(y + 2 * j) + r[i + j] + carry;
-            r[i + j] = Limb(p);
-            carry = Limb(p >> 64);
-        }
-    }
-    for (int i = 0; i < limbs; ++i) StoreLimb(z + 2 * i, r[i]);
+// z = (x y) mod 2^(64N) on N limbs (2N words), by columns.
+template <int N>
+void LowProductLimbs(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y) {
+    comba::StoreLimbs(z, comba::LowHalf(comba::LoadLimbs<N>(x), comba::LoadLimbs<N>(y)));
 }
 
 // z = (x y) mod 2^(32n) for n a power of two from 2 words up; t: 2n words.
 void LowProduct(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y, int n, std::uint32_t* t) {
-    if (n < 16) {
-        LowProductSmall(z, x, y, n);
-    } else {
-        LowerHalfMultiply(z, x, y, n, t);
+    switch (n) {
+        case 2: return LowProductLimbs<1>(z, x, y);
+        case 4: return LowProductLimbs<2>(z, x, y);
+        case 8: return LowProductLimbs<4>(z, x, y);
+        default: return LowerHalfMultiply(z, x, y, n, t);
     }
 }
 

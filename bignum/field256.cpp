@@ -170,12 +170,9 @@ void FromSigned62(const Signed62 s, Element x) {
 
 Route DefaultRoute() { return MulxAvailable() ? Route::Mulx : Route::Portable; }
 
-std::atomic<Route>& Active() {
-    static std::atomic<Route> route{DefaultRoute()};
-    return route;
-}
-
 }  // namespace
+
+std::atomic<Route> activeRoute{DefaultRoute()};
 
 const Field* CurrentField() {
     const NumberSystem& s = *CurrentNumberSystem();
@@ -250,11 +247,9 @@ bool MulxAvailable() {
 #endif
 }
 
-Route ActiveRoute() { return Active().load(std::memory_order_relaxed); }
-
 bool SelectRoute(Route route) {
     if (route == Route::Mulx && !MulxAvailable()) return false;
-    Active().store(route, std::memory_order_relaxed);
+    activeRoute.store(route, std::memory_order_relaxed);
     return true;
 }
 

@@ -6,13 +6,14 @@
 // the same unique representative in [0, p)), without the length bookkeeping
 // of general numbers.
 //
-// Product (operand scanning with the reduction interleaved): for each limb
-// y_i, t += x y_i; then m = t_0 (-p^-1) mod 2^64 makes t + m p divisible by
-// 2^64, and t = (t + m p) / 2^64. With t < 2p before a round and x < p,
-// (t + x y_i + m p) / 2^64 < (2p + 2 (2^64 - 1) p) / 2^64 < 2p, so after
-// four rounds t = x y R^-1 mod p plus at most one p, held in four limbs and a
-// top bit; one subtraction of p chosen by a mask gives the residue in
-// [0, p). Inputs are residues below p; y may be any value below 2^256.
+// Product (Montgomery, the reduction interleaved): t = (x y + Q p) / R with
+// Q < R the unique multiple that makes the division exact, found one limb
+// at a time (row by row, or column by column, as comba_columns.h explains).
+// t < R + p for any x, y below 2^256: four limbs and a top bit. One
+// subtraction of p chosen by a mask leaves t below 2^256, and below p when x
+// or y is: for residues, the residue in [0, p). The general
+// MontgomeryMultiply passes 8-word operands of any value here and gets the
+// digits its row and column kernels would give.
 //
 // Two routes compute the product with identical results: a portable one on
 // 128-bit products, and one on the mulx/adcx/adox instructions (BMI2 and
@@ -25,9 +26,11 @@
 // inputs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <utility>
 
+#include "bignum/comba_columns.h"
 #include "bignum/limb.h"
 #include "bignum/number_system.h"
 
@@ -56,7 +59,11 @@ void StoreLimbs(const Element x, BigNumber out);
 
 enum class Route { Portable, Mulx };
 bool MulxAvailable();  // the processor has BMI2 and ADX
-Route ActiveRoute();
+// The route in use, read on every 256-bit product of the general numbers;
+// written only by SelectRoute. Until the processor has been asked (static
+// initialisation) it reads Portable, which gives the same results.
+extern std::atomic<Route> activeRoute;
+inline Route ActiveRoute() { return activeRoute.load(std::memory_order_relaxed); }
 // Chooses the route for the whole process; false (nothing changes) when Mulx
 // is asked for on a processor without it.
 bool SelectRoute(Route route);
@@ -129,36 +136,12 @@ inline void Halve(const Field& f, const Element x, Element z) {
     z[3] = s[3] >> 1 | static_cast<Limb>(carry) << 63;
 }
 
-// The product on 128-bit products.
+// The product on 128-bit products: the general kernel's Montgomery product
+// by columns at four limbs.
 struct PortableOps {
     static void Multiply(const Field& f, const Element x, const Element y, Element z) {
-        Limb t[6] = {};
-#pragma GCC unroll 4
-        for (int i = 0; i < 4; ++i) {
-            const Limb yi = y[i];
-            Limb c = 0;
-#pragma GCC unroll 4
-            for (int j = 0; j < 4; ++j) {
-                const WideLimb s = static_cast<WideLimb>(x[j]) * yi + t[j] + c;
-                t[j] = static_cast<Limb>(s);
-                c = static_cast<Limb>(s >> 64);
-            }
-            WideLimb s = static_cast<WideLimb>(t[4]) + c;
-            t[4] = static_cast<Limb>(s);
-            t[5] = static_cast<Limb>(s >> 64);
-            const Limb m = t[0] * f.factor;
-            s = static_cast<WideLimb>(m) * f.p[0] + t[0];
-            c = static_cast<Limb>(s >> 64);
-#pragma GCC unroll 4
-            for (int j = 1; j < 4; ++j) {
-                s = static_cast<WideLimb>(m) * f.p[j] + t[j] + c;
-                t[j - 1] = static_cast<Limb>(s);
-                c = static_cast<Limb>(s >> 64);
-            }
-            s = static_cast<WideLimb>(t[4]) + c;
-            t[3] = static_cast<Limb>(s);
-            t[4] = t[5] + static_cast<Limb>(s >> 64);
-        }
+        Limb t[5];
+        comba::MontgomeryColumns<4>(t, x, y, f.p, f.factor);
         SubtractPIfNotBelow(f, t, t[4], z);
     }
     static void Square(const Field& f, const Element x, Element z) { Multiply(f, x, x, z); }

@@ -1,5 +1,7 @@
 // Montgomery product on limbs (see montgomery_kernel.h): by columns for
-// moduli of up to 8 limbs, by rows above, by rows on words for odd lengths.
+// moduli of up to 8 limbs (at 4 limbs, the 256-bit moduli, the four-limb
+// field's product, field256.h, whose portable route is the same columns); by
+// rows above, by rows on words for odd lengths.
 //
 // Rows: each row adds x[i] y to the running sum t (k + 2 limbs), then adds q m
 // with q = t[0] * (-m^-1) mod 2^64, which clears t[0], and shifts t down one
@@ -10,6 +12,8 @@
 
 #include <type_traits>
 
+#include "bignum/comba_columns.h"
+#include "bignum/field256.h"
 #include "bignum/limb.h"
 #include "bignum/row_loops.h"
 
@@ -99,50 +103,53 @@ __attribute__((noinline)) std::uint32_t WordProduct(std::uint32_t* z, const std:
 template <int K>
 using Fixed = std::integral_constant<int, K>;
 
-// Product scanning for a fixed limb count K: column i collects x_j y_(i-j)
-// and q_j m_(i-j); in the lower K columns q_i is chosen to clear the column's
-// low limb, in the upper K columns the low limbs are the result. A column
-// holds at most 2K products below 2^128 each, well inside the three-limb
-// accumulator. The q_i make up the same M as the rows. (A separate square
-// form, summing each cross product once and doubling, costs more than it
-// saves at these sizes.)
+// Product scanning for a fixed limb count K (comba::MontgomeryColumns).
 template <int K>
 __attribute__((noinline)) std::uint32_t ColumnProduct(std::uint32_t* zw, const std::uint32_t* xw,
                                                       const std::uint32_t* yw, const std::uint32_t* mw, Limb factor) {
-    Limb x[K], y[K], m[K], q[K], t[K + 1];
+    Limb x[K], y[K], m[K], t[K + 1];
 #pragma GCC unroll 8
     for (int i = 0; i < K; ++i) {
         x[i] = LoadLimb(xw + 2 * i);
         y[i] = LoadLimb(yw + 2 * i);
         m[i] = LoadLimb(mw + 2 * i);
     }
-    ColumnSum acc;
-#pragma GCC unroll 8
-    for (int i = 0; i < K; ++i) {
-#pragma GCC unroll 8
-        for (int j = 0; j <= i; ++j) acc.MulAdd(x[j], y[i - j]);
-#pragma GCC unroll 8
-        for (int j = 0; j < i; ++j) acc.MulAdd(q[j], m[i - j]);
-        q[i] = acc.c0 * factor;
-        acc.MulAdd(q[i], m[0]);
-        acc.Shift();
-    }
-#pragma GCC unroll 8
-    for (int i = K; i < 2 * K - 1; ++i) {
-#pragma GCC unroll 8
-        for (int j = i - K + 1; j < K; ++j) {
-            acc.MulAdd(x[j], y[i - j]);
-            acc.MulAdd(q[j], m[i - j]);
-        }
-        t[i - K] = acc.Shift();
-    }
-    t[K - 1] = acc.Shift();
-    t[K] = acc.c0;
+    comba::MontgomeryColumns<K>(t, x, y, m, factor);
     SubtractOnce<Limb>(t, m, Fixed<K>{});
 #pragma GCC unroll 8
     for (int i = 0; i < K; ++i) StoreLimb(zw + 2 * i, t[i]);
     return std::uint32_t(t[K]);
 }
+
+#if defined(__x86_64__)
+
+// Four limbs, the 256-bit moduli, on the mulx route: the four-limb field's
+// product. Its result is below 2^256, so the top bit is 0. (The portable
+// route's product there is the column product, which ColumnProduct<4> runs
+// without the copies into the field's layout.)
+__attribute__((noinline)) std::uint32_t MulxFieldProduct(std::uint32_t* zw, const std::uint32_t* xw,
+                                                         const std::uint32_t* yw, const std::uint32_t* mw,
+                                                         Limb factor) {
+    field256::Field f;
+    field256::Element x, y, z;
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) {
+        f.p[i] = LoadLimb(mw + 2 * i);
+        x[i] = LoadLimb(xw + 2 * i);
+        y[i] = LoadLimb(yw + 2 * i);
+    }
+    f.factor = factor;
+    if (xw == yw) {
+        field256::MulxOps::Square(f, x, z);
+    } else {
+        field256::MulxOps::Multiply(f, x, y, z);
+    }
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) StoreLimb(zw + 2 * i, z[i]);
+    return 0;
+}
+
+#endif
 
 }  // namespace
 
@@ -156,7 +163,11 @@ std::uint32_t MontgomeryProductWords(std::uint32_t* z, const std::uint32_t* x, c
         case 1: return ColumnProduct<1>(z, x, y, m, limbFactor);
         case 2: return ColumnProduct<2>(z, x, y, m, limbFactor);
         case 3: return ColumnProduct<3>(z, x, y, m, limbFactor);
-        case 4: return ColumnProduct<4>(z, x, y, m, limbFactor);
+        case 4:
+#if defined(__x86_64__)
+            if (field256::ActiveRoute() == field256::Route::Mulx) return MulxFieldProduct(z, x, y, m, limbFactor);
+#endif
+            return ColumnProduct<4>(z, x, y, m, limbFactor);
         case 5: return ColumnProduct<5>(z, x, y, m, limbFactor);
         case 6: return ColumnProduct<6>(z, x, y, m, limbFactor);
         case 7: return ColumnProduct<7>(z, x, y, m, limbFactor);

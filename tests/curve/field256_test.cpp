@@ -1,6 +1,8 @@
 // The four-limb field on both product routes, against the general Montgomery
-// operations of the workspace (the residues must be the same digits) and
-// against OpenSSL's modular arithmetic, for several 256-bit primes: the
+// operations of the workspace (the residues must be the same digits; the
+// product against the full product and word-by-word reduction, since the
+// general product of 8-word moduli is this field's) and against OpenSSL's
+// modular arithmetic, for several 256-bit primes: the
 // curve's, primes close to 2^256 (so the product's top bit is used), one
 // whose low limb makes -p^-1 equal 1, and one of 255 bits.
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bignum/big_arithmetic.h"
 #include "bignum/field256.h"
 #include "bignum/montgomery.h"
 #include "tests/curve/openssl_curve.h"
@@ -110,6 +113,12 @@ protected:
         return Bn::From(numbers_[3]).Decimal();
     }
 
+    // w = x y R^-1 by the full product and the word-by-word reduction.
+    static void WordByWordProduct(const std::uint32_t* x, const std::uint32_t* y, BigNumber w) {
+        BigMultiply(x, y, w);
+        FromMontgomery(w, w);
+    }
+
     template <class Body>
     void WithOps(Body body) {
         field256::WithActiveRoute(body);
@@ -134,10 +143,10 @@ TEST_P(Field256Test, OperationsGiveTheResiduesOfTheGeneralMontgomeryRoute) {
             Load(a, x, ex);
             Load(b, y, ey);
             Ops::Multiply(*field_, ex, ey, ez);
-            MontgomeryMultiply(x, y, w);
+            WordByWordProduct(x, y, w);
             EXPECT_EQ(Stored(ez), Bn::From(w).Decimal()) << a << " * " << b;
             Ops::Square(*field_, ex, ez);
-            MontgomeryMultiply(x, x, w);
+            WordByWordProduct(x, x, w);
             EXPECT_EQ(Stored(ez), Bn::From(w).Decimal()) << a << "^2";
             Ops::Add(*field_, ex, ey, ez);
             MontgomeryAdd(x, y, w);
@@ -147,6 +156,35 @@ TEST_P(Field256Test, OperationsGiveTheResiduesOfTheGeneralMontgomeryRoute) {
             EXPECT_EQ(Stored(ez), Bn::From(w).Decimal()) << a << " - " << b;
         }
     });
+}
+
+// The general MontgomeryMultiply of 8-word operands takes this field's
+// product on the selected route, for any operands below 2^256: those not
+// below p too, whose result is then only congruent, with the digits of the
+// word-by-word reduction.
+TEST_P(Field256Test, GeneralProductOfUnreducedOperandsMatchesTheWordByWordReduction) {
+    const Bn p = Bn::From(p_);
+    std::vector<std::string> operands = Residues();
+    for (int d : {1, 2, 7}) {
+        Bn v;
+        BN_set_bit(v.get(), 256);
+        BN_sub_word(v.get(), d);
+        operands.push_back(v.Decimal());
+    }
+    operands.push_back(p.Decimal());
+    BigNumber x = numbers_[0], y = numbers_[1], w = numbers_[2], want = numbers_[3];
+    for (std::size_t i = 0; i < operands.size(); ++i) {
+        const std::string& a = operands[i];
+        const std::string& b = operands[operands.size() - 1 - i];
+        BigFromString(x, a.c_str());
+        BigFromString(y, b.c_str());
+        MontgomeryMultiply(x, y, w);
+        WordByWordProduct(x, y, want);
+        EXPECT_EQ(BigCompare(w, want), 0) << a << " * " << b;
+        MontgomeryMultiply(x, x, w);
+        WordByWordProduct(x, x, want);
+        EXPECT_EQ(BigCompare(w, want), 0) << a << "^2";
+    }
 }
 
 TEST_P(Field256Test, ProductAgreesWithOpenSslAndAliasesItsInputs) {

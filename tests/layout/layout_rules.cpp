@@ -80,6 +80,53 @@ private:
     std::vector<std::string> circles_;
 };
 
+// The CMake text with its comments blanked (line breaks stay).
+std::string CMakeCodeOnly(std::string text) {
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"') quoted = !quoted;
+        if (text[i] == '#' && !quoted) {
+            while (i < text.size() && text[i] != '\n') text[i++] = ' ';
+        }
+    }
+    return text;
+}
+
+int LineAt(const std::string& text, std::size_t offset) {
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
+// What a build file links: the arguments of its target_link_libraries calls
+// and the targets whose objects it takes, each with its line.
+std::vector<std::pair<int, std::string>> LinkedNames(const std::string& code) {
+    static const std::regex call(R"(target_link_libraries\s*\(([^)]*)\)|\$<TARGET_OBJECTS:([^>]+)>)");
+    static const std::regex name(R"([A-Za-z_][\w:]*)");
+    std::vector<std::pair<int, std::string>> found;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), call); it != std::sregex_iterator(); ++it) {
+        const int group = (*it)[1].matched ? 1 : 2;
+        const std::string arguments = (*it)[group].str();
+        const std::size_t start = static_cast<std::size_t>(it->position(group));
+        for (auto n = std::sregex_iterator(arguments.begin(), arguments.end(), name); n != std::sregex_iterator();
+             ++n) {
+            found.emplace_back(LineAt(code, start + static_cast<std::size_t>(n->position())), n->str());
+        }
+    }
+    return found;
+}
+
+// Each arkseal_* library or object target and the layer whose build file adds it.
+std::map<std::string, std::string> LibraryLayers(const fs::path& root, const std::vector<std::string>& buildFiles) {
+    static const std::regex added(R"(add_library\s*\(\s*(arkseal_\w+))");
+    std::map<std::string, std::string> layers;
+    for (const std::string& file : buildFiles) {
+        const std::string code = CMakeCodeOnly(ReadFile(root / file));
+        for (auto it = std::sregex_iterator(code.begin(), code.end(), added); it != std::sregex_iterator(); ++it) {
+            layers[(*it)[1].str()] = LayerOf(file);
+        }
+    }
+    return layers;
+}
+
 }  // namespace
 
 std::string LayerOf(const std::string& path) {
@@ -139,6 +186,34 @@ std::vector<std::string> IncludesAgainst(const fs::path& root, const Layering& l
         for (const auto& [line, target] : TreeIncludes(root, file)) {
             if (!allowed.count(LayerOf(target))) {
                 findings.push_back(Finding(file, line, layer + " includes " + target + ", which it does not build on"));
+            }
+        }
+    }
+    return findings;
+}
+
+std::vector<std::string> LinksAgainst(const fs::path& root, const Layering& layering,
+                                      const std::set<std::string>& qtLayers) {
+    std::vector<std::string> buildFiles;
+    for (const std::string& file : BuildFiles(root)) {
+        if (layering.dependsOn.count(LayerOf(file))) buildFiles.push_back(file);
+    }
+    const std::map<std::string, std::string> libraryLayers = LibraryLayers(root, buildFiles);
+    std::vector<std::string> findings;
+    for (const std::string& file : buildFiles) {
+        const std::string layer = LayerOf(file);
+        const std::set<std::string> allowed = Reachable(layering, layer);
+        for (const auto& [line, name] : LinkedNames(CMakeCodeOnly(ReadFile(root / file)))) {
+            if (name.starts_with("Qt6::") && !qtLayers.count(layer)) {
+                findings.push_back(Finding(file, line, layer + " links " + name + ", a Qt library"));
+            }
+            if (!name.starts_with("arkseal_")) continue;
+            const auto library = libraryLayers.find(name);
+            if (library == libraryLayers.end()) {
+                findings.push_back(Finding(file, line, layer + " links " + name + ", which no layer adds"));
+            } else if (!allowed.count(library->second)) {
+                findings.push_back(Finding(
+                    file, line, layer + " links " + name + " of " + library->second + ", which it does not build on"));
             }
         }
     }

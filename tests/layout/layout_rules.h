@@ -3,6 +3,8 @@
 //   includes a Qt header or names a Qt type;
 // - an include runs only from a layer to itself or to a layer below it in
 //   the dependency graph, and the graph has no circle;
+// - a library links only libraries of its own layer or of layers below it,
+//   and only the Qt side links Qt;
 // - no header includes itself through other headers.
 // Each check returns its findings, "path:line: what", empty when the tree
 // keeps the rule.
@@ -36,6 +38,12 @@ std::vector<std::string> QtOutside(const std::filesystem::path& root, const std:
 // Circles in the graph itself, files in folders of no layer, and includes
 // of tree files against the graph.
 std::vector<std::string> IncludesAgainst(const std::filesystem::path& root, const Layering& layering);
+
+// Links in the layers' CMakeLists.txt files against the graph: a library
+// target (arkseal_*) of a layer it does not build on, a Qt library (Qt6::*)
+// outside qtLayers, or an arkseal_* target that no layer defines.
+std::vector<std::string> LinksAgainst(const std::filesystem::path& root, const Layering& layering,
+                                      const std::set<std::string>& qtLayers);
 
 // Circles of includes between the tree's files.
 std::vector<std::string> IncludeCircles(const std::filesystem::path& root);

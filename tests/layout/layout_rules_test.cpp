@@ -58,6 +58,11 @@ TEST(TreeLayout, IncludesRunDownTheDependencyGraph) {
     EXPECT_TRUE(findings.empty()) << Joined(findings);
 }
 
+TEST(TreeLayout, LibrariesLinkDownTheDependencyGraph) {
+    const std::vector<std::string> findings = LinksAgainst(ARKSEAL_SOURCE_DIR, kTreeLayering, {"ui/qt"});
+    EXPECT_TRUE(findings.empty()) << Joined(findings);
+}
+
 TEST(TreeLayout, NoIncludeCircles) {
     const std::vector<std::string> findings = IncludeCircles(ARKSEAL_SOURCE_DIR);
     EXPECT_TRUE(findings.empty()) << Joined(findings);
@@ -117,6 +122,38 @@ TEST_F(PlantedTree, IncludesAgainstTheGraphAreFound) {
         "job/worker.cpp:1: job includes tests/helper.h, which it does not build on",
         "stray/file.cpp:1: lies in stray/, which is no layer of the dependency graph",
         "ui/core/window.h:2: ui/core includes ui/qt/dialog.h, which it does not build on",
+    };
+    EXPECT_EQ(findings, expected);
+}
+
+TEST_F(PlantedTree, LinksAgainstTheGraphAreFound) {
+    Plant("bignum/CMakeLists.txt",
+          "add_library(arkseal_bignum STATIC a.cpp)\n"
+          "# target_link_libraries(arkseal_bignum PUBLIC arkseal_job)\n"
+          "target_link_libraries(arkseal_bignum\n    PUBLIC arkseal_crypto)\n");
+    Plant("crypto/CMakeLists.txt",
+          "add_library(arkseal_crypto STATIC b.cpp)\n"
+          "target_link_libraries(arkseal_crypto PUBLIC arkseal_bignum)\n");
+    Plant("job/CMakeLists.txt",
+          "add_library(arkseal_job STATIC c.cpp)\n"
+          "target_link_libraries(arkseal_job PUBLIC arkseal_crypto Qt6::Core arkseal_missing)\n");
+    Plant("ui/qt/CMakeLists.txt",
+          "add_library(arkseal_ui_qt STATIC d.cpp)\nadd_library(arkseal_ui_main OBJECT e.cpp)\n"
+          "target_link_libraries(arkseal_ui_qt PUBLIC Qt6::Widgets)\n");
+    Plant("app/CMakeLists.txt",
+          "add_executable(arkseal $<TARGET_OBJECTS:arkseal_ui_main>)\n"
+          "add_executable(other $<TARGET_OBJECTS:arkseal_cli>)\n");
+    Plant("cli/CMakeLists.txt",
+          "add_library(arkseal_cli STATIC m.cpp)\ntarget_link_libraries(arkseal_cli PRIVATE arkseal_ui_qt)\n");
+    Plant("tests/CMakeLists.txt", "target_link_libraries(any arkseal_ui_qt Qt6::Test)\n");
+
+    const std::vector<std::string> findings = LinksAgainst(Root(), kTreeLayering, {"ui/qt"});
+    const std::vector<std::string> expected{
+        "app/CMakeLists.txt:2: app links arkseal_cli of cli, which it does not build on",
+        "bignum/CMakeLists.txt:4: bignum links arkseal_crypto of crypto, which it does not build on",
+        "cli/CMakeLists.txt:2: cli links arkseal_ui_qt of ui/qt, which it does not build on",
+        "job/CMakeLists.txt:2: job links Qt6::Core, a Qt library",
+        "job/CMakeLists.txt:2: job links arkseal_missing, which no layer adds",
     };
     EXPECT_EQ(findings, expected);
 }

@@ -18,6 +18,8 @@ bool IsSourceFile(const fs::path& path) {
     return extension == ".h" || extension == ".hpp" || extension == ".cpp" || extension == ".cc";
 }
 
+bool IsBuildFile(const fs::path& path) { return path.filename() == "CMakeLists.txt"; }
+
 bool IsSkippedFolder(const fs::path& folder) {
     return folder.filename().string().starts_with('.') || fs::exists(folder / "CMakeCache.txt");
 }
@@ -54,22 +56,27 @@ std::size_t RawEnd(const std::string& text, std::size_t open) {
     return end == std::string::npos ? text.size() : end + closing.size();
 }
 
-}  // namespace
-
-std::vector<std::string> SourceFiles(const fs::path& root) {
+// The files under root that `wanted` picks, relative to it in '/' form, sorted.
+std::vector<std::string> TreeFiles(const fs::path& root, bool (*wanted)(const fs::path&)) {
     std::vector<std::string> files;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
         if (it->is_directory()) {
             if (IsSkippedFolder(it->path())) it.disable_recursion_pending();
             continue;
         }
-        if (it->is_regular_file() && IsSourceFile(it->path())) {
+        if (it->is_regular_file() && wanted(it->path())) {
             files.push_back(fs::relative(it->path(), root).generic_string());
         }
     }
     std::sort(files.begin(), files.end());
     return files;
 }
+
+}  // namespace
+
+std::vector<std::string> SourceFiles(const fs::path& root) { return TreeFiles(root, IsSourceFile); }
+
+std::vector<std::string> BuildFiles(const fs::path& root) { return TreeFiles(root, IsBuildFile); }
 
 std::string CodeOnly(const std::string& text) {
     std::string code = text;

@@ -13,6 +13,8 @@ namespace arkseal::layout {
 // form, sorted. Hidden folders and build trees (folders holding a
 // CMakeCache.txt) are left out.
 std::vector<std::string> SourceFiles(const std::filesystem::path& root);
+// The CMakeLists.txt files under root, chosen and given the same way.
+std::vector<std::string> BuildFiles(const std::filesystem::path& root);
 
 // The text with every comment and every string or character literal
 // replaced by spaces; line breaks stay, so line numbers still hold.
