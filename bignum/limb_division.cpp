@@ -10,8 +10,9 @@
  * 2^64 - 1, with a multiply-subtract over the whole divisor, when the top
  * two remainder limbs equal the divisor's. Either way it is at most one too
  * large, which one addition of the divisor corrects. A one-limb divisor
- * takes the two-by-one division by its reciprocal. The remainder is shifted
- * back at the end.
+ * takes the two-by-one division by its reciprocal. Long divisors with long
+ * quotients are divided by divide and conquer (recursive_division.cpp) down
+ * to these rows. The remainder is shifted back at the end.
  * Operands are packed into stack buffers, so the caller's words are written
  * only once the result is complete.
  */
@@ -21,6 +22,7 @@
 
 #include "bignum/limb.h"
 #include "bignum/limb_reciprocal.h"
+#include "bignum/recursive_division.h"
 #include "bignum/row_loops.h"
 
 namespace arkseal {
@@ -30,12 +32,12 @@ namespace {
 constexpr int kSmallLimbs = 16;
 constexpr int kLargeLimbs = 704;  // 1408 words: twice the program's capacity and more
 
-// u (m + 1 limbs, normalised with v) by v (n >= 2 limbs, top bit set).
-void DivideNormalised(Limb* u, int m, const Limb* v, int n, Limb* q) {
+}  // namespace
+
+void DivideSchoolbook(Limb* q, Limb* u, int nn, const Limb* v, int n, Limb reciprocal) {
     const Limb v1 = v[n - 1];
     const Limb v2 = v[n - 2];
-    const Limb reciprocal = ReciprocalOf(v1, v2);
-    for (int j = m - n; j >= 0; --j) {
+    for (int j = nn - n - 1; j >= 0; --j) {
         const Limb top = u[j + n];
         const Limb next = u[j + n - 1];
         Limb qhat = ~Limb{0};
@@ -62,6 +64,8 @@ void DivideNormalised(Limb* u, int m, const Limb* v, int n, Limb* q) {
     }
 }
 
+namespace {
+
 // u (m + 1 limbs, normalised with d) by the normalised limb d: the remainder
 // in u[0], zeros above it.
 void DivideByLimb(Limb* u, int m, Limb d, Limb* q) {
@@ -80,6 +84,7 @@ void DivideInBuffers(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, s
     Limb us[kLimbs + 1];
     Limb vs[kLimbs];
     Limb qs[kLimbs];
+    Limb ts[DivideLimbsSpace(kLimbs)];
     const int m = PackLimbs(us, u, lx);
     const int n = PackLimbs(vs, v, ly);
     us[m] = 0;
@@ -91,7 +96,7 @@ void DivideInBuffers(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, s
     if (n == 1) {
         DivideByLimb(us, m, vs[0], qs);
     } else {
-        DivideNormalised(us, m, vs, n, qs);
+        DivideLimbs(qs, us, m + 1, vs, n, ts);
     }
     if (s > 0) rows::ShiftRight(us, us, n, s);
     UnpackLimbs(u, lx + 1, us, n);

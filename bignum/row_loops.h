@@ -55,6 +55,41 @@ D Add(D* z, const D* x, const D* y, int n) {
     return static_cast<D>(c);
 }
 
+// z = x - y over n digits; returns the borrow. z may be x or y.
+template <class D>
+D Subtract(D* z, const D* x, const D* y, int n) {
+    D b = 0;
+    for (int i = 0; i < n; ++i) {
+        const Double<D> d = static_cast<Double<D>>(x[i]) - y[i] - b;
+        z[i] = static_cast<D>(d);
+        b = static_cast<D>(d >> (2 * kBits<D> - 1));
+    }
+    return b;
+}
+
+// z += c over n digits, c 0 or 1; returns the carry out of the top.
+template <class D>
+D Increment(D* z, int n, D c) {
+    for (int i = 0; i < n && c != 0; ++i) c = ++z[i] == 0;
+    return c;
+}
+
+// z -= b over n digits, b 0 or 1; returns the borrow out of the top.
+template <class D>
+D Decrement(D* z, int n, D b) {
+    for (int i = 0; i < n && b != 0; ++i) b = z[i]-- == 0;
+    return b;
+}
+
+// -1, 0 or +1 for x < y, x = y, x > y over n digits.
+template <class D>
+int Compare(const D* x, const D* y, int n) {
+    for (int i = n - 1; i >= 0; --i) {
+        if (x[i] != y[i]) return x[i] < y[i] ? -1 : 1;
+    }
+    return 0;
+}
+
 // z = x * m over n digits; returns the high digit. z may be x.
 template <class D>
 D MultiplyByDigit(D* z, const D* x, int n, D m) {

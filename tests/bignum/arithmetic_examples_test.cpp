@@ -91,7 +91,11 @@ TEST_F(ArithmeticExamplesTest, DivisionAddsTheDivisorBackWhenTheEstimateIsHigh) 
 // quotients made of limbs that sit where the estimate from the top limbs
 // needs its corrections (all ones, the top bit alone, zero, one), with
 // remainders of zero, one and one less than the divisor, so that partial
-// remainders often start with the divisor's own top limbs.
+// remainders often start with the divisor's own top limbs. Long divisors and
+// quotients either side of 32 limbs (where the division splits), as long as
+// and longer than each other, take the divide-and-conquer route the same
+// way; an odd top word or a shifted-in top word of 0 alternates with the
+// whole limbs.
 TEST_F(ArithmeticExamplesTest, DivisionQuotientLimbsAtTheirEdges) {
     constexpr std::uint64_t kEdges[] = {
         0, 1, 0x8000000000000000u, ~std::uint64_t{0}, ~std::uint64_t{1}, 0x7FFFFFFFFFFFFFFFu};
@@ -100,15 +104,22 @@ TEST_F(ArithmeticExamplesTest, DivisionQuotientLimbsAtTheirEdges) {
         std::vector<std::uint64_t> v(static_cast<std::size_t>(count));
         for (auto& limb : v) limb = rng() % 4 == 0 ? rng() : kEdges[rng() % std::size(kEdges)];
         if (topNonZero && v.back() == 0) v.back() = kEdges[2 + rng() % 3];
+        if (topNonZero && count > 5 && rng() % 2 == 0) v.back() >>= 32 + rng() % 32;
         Mpz m;
         mpz_import(m, v.size(), -1, sizeof(std::uint64_t), 0, 0, v.data());
         return m;
     };
-    for (int divisorLimbs = 1; divisorLimbs <= 5; ++divisorLimbs) {
-        for (int round = 0; round < 400; ++round) {
-            const Mpz b = limbs(divisorLimbs, true);
-            const Mpz quotient = limbs(1 + static_cast<int>(rng() % 5), false);
-            Mpz a, r = limbs(divisorLimbs, false);
+    const struct {
+        int divisorLimbs, shortestQuotient, longestQuotient, rounds;
+    } cases[] = {{1, 1, 5, 400},     {2, 1, 5, 400},      {3, 1, 5, 400},    {4, 1, 5, 400},     {5, 1, 5, 400},
+                 {31, 31, 33, 30},   {32, 30, 34, 30},    {33, 31, 66, 30},  {64, 31, 129, 20},  {65, 63, 66, 20},
+                 {100, 31, 160, 20}, {159, 158, 160, 10}, {160, 1, 160, 10}, {200, 31, 119, 10}, {288, 31, 32, 10}};
+    for (const auto& c : cases) {
+        for (int round = 0; round < c.rounds; ++round) {
+            const Mpz b = limbs(c.divisorLimbs, true);
+            const int span = c.longestQuotient - c.shortestQuotient + 1;
+            const Mpz quotient = limbs(c.shortestQuotient + static_cast<int>(rng() % span), false);
+            Mpz a, r = limbs(c.divisorLimbs, false);
             mpz_mul(a, quotient, b);
             switch (round % 4) {
                 case 0: break;

@@ -1,0 +1,18 @@
+// Products of 64-bit limb arrays of any two lengths: the schoolbook rows for
+// short operands, Karatsuba's three half-length products for long ones, with
+// halves of any length (no padding). Internal to bignum/.
+#pragma once
+
+#include "bignum/limb.h"
+
+namespace arkseal {
+
+// Limbs of temporary space that MultiplyLimbs needs for operands of up to n
+// limbs.
+constexpr int MultiplyLimbsSpace(int n) { return 6 * n + 128; }
+
+// z[0..n+m) = x[0..n) * y[0..m) for n >= m >= 1; t has MultiplyLimbsSpace(n)
+// limbs. z apart from x, y and t.
+void MultiplyLimbs(Limb* z, const Limb* x, int n, const Limb* y, int m, Limb* t);
+
+}  // namespace arkseal
