@@ -13,6 +13,10 @@ namespace arkseal::curve_detail {
 
 inline constexpr field256::Element kDomainPrime = {0xf52d1b1e8194748b, 0x9b3dccf0ce580705, 0xaf30597f10b7bfac,
                                                    0xfef78369de60b5a5};
+inline constexpr field256::Element kDomainOrder = {0x32c67cdb23967be7, 0x38b0a70e34bb1be1, 0xaf30597f10b7bfac,
+                                                   0xfef78369de60b5a5};  // n
+inline constexpr Limb kDomainOrderFactor = 0xa7bf67f28f639829;           // -n^-1 mod 2^64
+static_assert(kDomainOrder[0] * kDomainOrderFactor == ~Limb{0}, "the factor is -1/n mod 2^64");
 inline constexpr field256::Element kDomainBMontgomery = {0x9235b632ca231c67, 0x1d8b81d51f73b34e, 0x1c05969928dbdeef,
                                                          0xe9ead0d0e69f1a32};  // B R mod p
 

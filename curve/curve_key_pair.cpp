@@ -10,6 +10,7 @@
 #include "curve/curve_domain.h"
 #include "curve/curve_internal.h"
 #include "curve/generator_comb.h"
+#include "curve/order_reduction.h"
 #include "curve/secret_multiply.h"
 #include "curve/strong_random.h"
 
@@ -202,13 +203,25 @@ BigValue CurveKeyPair::SharedSecretScalarBound(int parity, const BigValue& x, co
         P *= PrivateKeyValue(privateKey_) + w;
         return SecretOf(P, finite);
     }
-    // s = k + w on limbs, one more than w's (at least 512 bits).
+    // s = k + w on limbs, one more than w's (at least 512 bits). A finite
+    // point of the agreement's curve has the order n, so s mod n gives the
+    // same product on the route for 256-bit scalars.
     std::vector<std::uint64_t> s = ScalarLimbs(w, 1);
     Carry carry = 0;
     for (std::size_t i = 0; i < s.size(); ++i) s[i] = AddCarry(s[i], i < 4 ? privateKey_[i] : 0, carry);
     Jacobian S;
     LoadPoint(*f, P, S);
-    MultiplySecret(*f, s.data(), static_cast<int>(s.size()), S, S);
+    if (IsDomainCurve(*f) && !P.IsInfinity()) {
+        Limb reduced[4];
+        ReduceModOrder(s.data(), static_cast<int>(s.size()), reduced);
+        Affine a;
+        field256::Copy(S.X, a.x);
+        field256::Copy(S.Y, a.y);
+        MultiplySecretPrimeOrder(*f, reduced, a, S);
+        SecureWipe(reduced, sizeof reduced);
+    } else {
+        MultiplySecret(*f, s.data(), static_cast<int>(s.size()), S, S);
+    }
     SecureWipe(s.data(), s.size() * sizeof s[0]);
     return ProductSecret(*f, S, P, finite);
 }
@@ -223,12 +236,23 @@ BigValue CurveKeyPair::SharedSecretPointBound(int parity, const BigValue& x, con
         S *= PrivateKeyValue(privateKey_);
         return SecretOf(S, finite);
     }
-    // T = w G, S = P + T, S = k S; w's sign is public.
+    // T = w G, S = P + T, S = k S; w's sign is public. On the agreement's
+    // curve G has the order n: |w| mod n takes the generator's tables.
     std::vector<std::uint64_t> magnitude = ScalarLimbs(w < BigValue() ? -w : w, 0);
     Jacobian t, sum;
     LoadPoint(*f, T, t);
+    if (IsDomainCurve(*f)) {
+        Limb reduced[4];
+        ReduceModOrder(magnitude.data(), static_cast<int>(magnitude.size()), reduced);
+        Affine g;
+        field256::Copy(t.X, g.x);
+        field256::Copy(t.Y, g.y);
+        MultiplyGenerator(*f, g, reduced, t);
+        SecureWipe(reduced, sizeof reduced);
+    } else {
+        MultiplySecret(*f, magnitude.data(), static_cast<int>(magnitude.size()), t, t);
+    }
     field256::NegateIf(*f, w < BigValue() ? ~Limb{0} : 0, t.Y, t.Y);
-    MultiplySecret(*f, magnitude.data(), static_cast<int>(magnitude.size()), t, t);
     SecureWipe(magnitude.data(), magnitude.size() * sizeof magnitude[0]);
     LoadPoint(*f, S, sum);
     AddSecret(*f, t, sum);

@@ -17,6 +17,7 @@
 #include "curve/curve_key_pair.h"
 #include "curve/curve_point.h"
 #include "curve/generator_comb.h"
+#include "curve/order_reduction.h"
 #include "curve/secret_multiply.h"
 #include "tests/curve/fixed_entropy.h"
 #include "tests/curve/openssl_curve.h"
@@ -200,6 +201,65 @@ TEST_P(SecretMultiply, GeneratorTablesAgreeWithOpenSsl) {
         field256::StoreLimbs(a.y, f.R->Y);
         f.R->marker = infinite ? kPointInfinity : kPointNormalised;
         EXPECT_EQ(f.Get(f.R), ossl_.Multiply(Bn(k.c_str()), G)) << k;
+    }
+}
+
+// Long scalars reduced modulo n against OpenSSL, at the edges of each
+// 256-bit chunk (multiples of n and of 2^256, all-ones chunks, a chunk that
+// must be reduced before it is added) and for random values, with more limbs
+// than the value needs.
+TEST_P(SecretMultiply, ScalarsReduceModuloTheGroupOrder) {
+    const Bn n(kGroupOrder);
+    std::vector<Bn> values;
+    for (const char* d : {"0", "1", kGroupOrder}) values.emplace_back(d);
+    for (int m : {1, 2, 3})
+        for (int c : {-1, 1}) values.emplace_back(OrderMultiple(m, c).c_str());
+    for (int bits : {256, 512, 576}) {
+        Bn ones;  // 2^bits - 1
+        BN_set_bit(ones.get(), bits);
+        BN_sub_word(ones.get(), 1);
+        values.push_back(ones);
+        Bn shifted;  // 2^(bits - 256) n, and one more
+        BN_lshift(shifted.get(), n.get(), bits - 256);
+        values.push_back(shifted);
+        BN_add_word(shifted.get(), 1);
+        values.push_back(shifted);
+    }
+    {  // q 2^256 + 2^256 - 1 with q 2^256 = n - 1 mod n: the low chunk meets a
+       // sum just below n, and the two pass 2n
+        Bn r, q, top;
+        BN_set_bit(r.get(), 256);
+        BN_mod_inverse(q.get(), r.get(), n.get(), ossl_.ctx());
+        BN_sub(q.get(), n.get(), q.get());
+        BN_lshift(top.get(), q.get(), 256);
+        BN_add(top.get(), top.get(), r.get());
+        BN_sub_word(top.get(), 1);
+        values.push_back(top);
+    }
+    std::mt19937_64 rng(2026);
+    for (int bytes : {31, 32, 64, 72}) {
+        std::vector<std::uint8_t> raw(bytes);
+        for (auto& b : raw) b = static_cast<std::uint8_t>(rng());
+        Bn v;
+        BN_bin2bn(raw.data(), bytes, v.get());
+        values.push_back(v);
+    }
+    for (const Bn& v : values) {
+        for (int limbs : {4, 8, 9, 10}) {
+            if (BN_num_bits(v.get()) > 64 * limbs) continue;
+            std::vector<std::uint8_t> raw(8 * limbs);
+            BN_bn2binpad(v.get(), raw.data(), static_cast<int>(raw.size()));
+            std::vector<Limb> s(limbs, 0);
+            for (int i = 0; i < 8 * limbs; ++i) s[i / 8] |= Limb{raw[raw.size() - 1 - i]} << (8 * (i % 8));
+            Limb r[4];
+            curve_detail::ReduceModOrder(s.data(), limbs, r);
+            std::uint8_t out[32];
+            for (int i = 0; i < 32; ++i) out[31 - i] = static_cast<std::uint8_t>(r[i / 8] >> (8 * (i % 8)));
+            Bn got, want;
+            BN_bin2bn(out, 32, got.get());
+            BN_mod(want.get(), v.get(), n.get(), ossl_.ctx());
+            EXPECT_EQ(got.Decimal(), want.Decimal()) << v.Decimal() << " in " << limbs << " limbs";
+        }
     }
 }
 
