@@ -49,8 +49,8 @@ void DivideNormalised(Word base, Word* u, int lx, const Word* v, int ly, Word* q
     }
 }
 
-// Divides the magnitude held in rem (a double-length scratch number, sign
-// clear) by abs(y) in place: rem becomes the remainder, the quotient's
+// Divides the magnitude held in rem (sign clear, with room for a digit above
+// its length) by abs(y) in place: rem becomes the remainder, the quotient's
 // magnitude goes to quotient unless it is null. Error 3, with nothing but rem
 // read, when the quotient would be longer than quotientLimit. y's digits are
 // scaled during the call and restored.
@@ -129,12 +129,18 @@ void BigDivide(BigNumber x, BigNumber y, BigNumber z) {
         return;
     }
     NumberSystem& s = Workspace();
-    BigNumber rem = s.scratch[0];
     const bool xNegative = IsNegative(x);
     const bool quotientNegative = xNegative != IsNegative(y);
+    // The remainder is formed in x itself when x keeps it and has room for
+    // the division's extra top digit, else in scratch 0.
+    const bool inPlace = z != x && NumeratorLength(x) < s.wordCapacity;
+    BigNumber rem = inPlace ? x : s.scratch[0];
     BigAbs(x, rem);
     BigNumber quotient = z != y ? z : nullptr;
-    if (!DivideMagnitudeInPlace(rem, y, quotient, ResultLimit(s))) return;
+    if (!DivideMagnitudeInPlace(rem, y, quotient, ResultLimit(s))) {
+        if (inPlace) BigSetSign(xNegative ? -1 : 1, x);
+        return;
+    }
     if (quotient != nullptr) BigSetSign(quotientNegative ? -1 : 1, quotient);
     if (z != x) {
         BigCopy(rem, x);

@@ -99,7 +99,7 @@ void DivideInBuffers(std::uint32_t* u, int lx, const std::uint32_t* v, int ly, s
         DivideLimbs(qs, us, m + 1, vs, n, ts);
     }
     if (s > 0) rows::ShiftRight(us, us, n, s);
-    UnpackLimbs(u, lx + 1, us, n);
+    UnpackLimbs(u, ly, us, n);
     if (q != nullptr) UnpackLimbs(q, quotientWords, qs, m - n + 1);
 }
 

@@ -236,23 +236,26 @@ TEST_P(CapacityTest, Products) {
 }
 
 // Quotients as long as the capacity, by a number and by a small int, with
-// each output form; the fused form with an added term that makes the
-// quotient too long.
+// each output form; dividends one word shorter, which the division works on
+// in place up to the last word of their block; the fused form with an added
+// term that makes the quotient too long.
 TEST_P(CapacityTest, Quotients) {
     const Mpz top = AllOnes(Capacity());
-    for (const Mpz& divisor : {Mpz(1), Mpz(-3), RadixPower(1), AllOnes(2), RadixPower(Capacity() - 1), top}) {
-        Mpz q, r;
-        mpz_tdiv_qr(q, r, top, divisor);
-        Big x(top), y(divisor), z;
-        BigDivide(x, y, z);
-        ExpectFitsOrOverflows("quotient", q, z);
-        ExpectFitsOrOverflows("remainder", r, x);
-        FromMpz(top, x);
-        BigDivide(x, y, x);
-        ExpectFitsOrOverflows("quotient only", q, x);
-        FromMpz(top, x);
-        BigDivide(x, y, y);
-        ExpectFitsOrOverflows("remainder only", r, x);
+    for (const Mpz& dividend : {top, AllOnes(Capacity() - 1)}) {
+        for (const Mpz& divisor : {Mpz(1), Mpz(-3), RadixPower(1), AllOnes(2), RadixPower(Capacity() - 1), top}) {
+            Mpz q, r;
+            mpz_tdiv_qr(q, r, dividend, divisor);
+            Big x(dividend), y(divisor), z;
+            BigDivide(x, y, z);
+            ExpectFitsOrOverflows("quotient", q, z);
+            ExpectFitsOrOverflows("remainder", r, x);
+            FromMpz(dividend, x);
+            BigDivide(x, y, x);
+            ExpectFitsOrOverflows("quotient only", q, x);
+            FromMpz(dividend, x);
+            BigDivide(x, y, y);
+            ExpectFitsOrOverflows("remainder only", r, x);
+        }
     }
     for (int n : {1, -1, 2, INT_MAX, INT_MIN}) {
         Mpz q, r;
