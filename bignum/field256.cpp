@@ -35,6 +35,12 @@ void Build(const std::uint32_t* modulus, Field& f) {
     Copy(r, f.one);
     for (int i = 0; i < 256; ++i) Add(f, r, r, r);
     PortableOps::Multiply(f, r, r, f.cube);
+    constexpr Limb kLow52 = (Limb{1} << 52) - 1;
+    f.p52[0] = f.p[0] & kLow52;
+    f.p52[1] = (f.p[0] >> 52 | f.p[1] << 12) & kLow52;
+    f.p52[2] = (f.p[1] >> 40 | f.p[2] << 24) & kLow52;
+    f.p52[3] = (f.p[2] >> 28 | f.p[3] << 36) & kLow52;
+    f.p52[4] = f.p[3] >> 16;
 }
 
 // The inversion by divsteps (Bernstein and Yang, "Fast constant-time gcd
@@ -168,7 +174,10 @@ void FromSigned62(const Signed62 s, Element x) {
     x[3] = l(3) >> 6 | l(4) << 56;
 }
 
-Route DefaultRoute() { return MulxAvailable() ? Route::Mulx : Route::Portable; }
+Route DefaultRoute() {
+    if (IfmaAvailable()) return Route::Ifma;
+    return MulxAvailable() ? Route::Mulx : Route::Portable;
+}
 
 }  // namespace
 
@@ -247,8 +256,28 @@ bool MulxAvailable() {
 #endif
 }
 
+bool IfmaAvailable() {
+#if defined(__x86_64__)
+    if (!MulxAvailable()) return false;
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || (ecx & bit_OSXSAVE) == 0) return false;
+    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
+    const unsigned needed = bit_AVX512F | bit_AVX512IFMA | bit_AVX512VL;
+    if ((ebx & needed) != needed) return false;
+    // The operating system saves the mask and upper vector registers (XCR0
+    // bits 1, 2, 5, 6, 7) on switches.
+    unsigned xcr0Low = 0, xcr0High = 0;
+    __asm__("xgetbv" : "=a"(xcr0Low), "=d"(xcr0High) : "c"(0));
+    constexpr unsigned kStateBits = 0xE6;
+    return (xcr0Low & kStateBits) == kStateBits;
+#else
+    return false;
+#endif
+}
+
 bool SelectRoute(Route route) {
     if (route == Route::Mulx && !MulxAvailable()) return false;
+    if (route == Route::Ifma && !IfmaAvailable()) return false;
     activeRoute.store(route, std::memory_order_relaxed);
     return true;
 }

@@ -44,6 +44,7 @@ struct Field {
     Limb one[4];     // R mod p, one in Montgomery form
     Limb cube[4];    // R^3 mod p, which takes a plain inverse into Montgomery form
     Limb inverse62;  // p^-1 mod 2^62, for the inversion's exact divisions
+    Limb p52[5];     // p in five limbs of 52 bits, for the IFMA products
 };
 
 // The field of the workspace's current modulus, or nullptr unless it has
@@ -57,15 +58,18 @@ void LoadLimbs(const std::uint32_t* x, Element out);
 // store takes the same path for every value of x.
 void StoreLimbs(const Element x, BigNumber out);
 
-enum class Route { Portable, Mulx };
+enum class Route { Portable, Mulx, Ifma };
 bool MulxAvailable();  // the processor has BMI2 and ADX
+// The processor has BMI2, ADX, AVX-512 F, VL and IFMA, and the operating
+// system saves the AVX-512 registers.
+bool IfmaAvailable();
 // The route in use, read on every 256-bit product of the general numbers;
 // written only by SelectRoute. Until the processor has been asked (static
 // initialisation) it reads Portable, which gives the same results.
 extern std::atomic<Route> activeRoute;
 inline Route ActiveRoute() { return activeRoute.load(std::memory_order_relaxed); }
-// Chooses the route for the whole process; false (nothing changes) when Mulx
-// is asked for on a processor without it.
+// Chooses the route for the whole process; false (nothing changes) when a
+// route is asked for on a processor without it.
 bool SelectRoute(Route route);
 
 // All ones when x is zero, else 0.
@@ -439,6 +443,26 @@ struct MulxOps {
     }
 };
 
+// The doubling's products on the AVX-512 IFMA unit (field256_ifma.cpp),
+// which runs beside the integer multiplier, so that the mulx products of the
+// slope's chain and these go at once; the same residues as Multiply. Call
+// only when IfmaAvailable(). For residues t = 2Y, Z and X: the first gives
+// zOut = t Z, z2 = Z^2 and T = t^2 (kept in T52 as five limbs of 52 bits),
+// the second s = X T and tt = T^2.
+void IfmaDoublingFirst(const Field& f, const Element t, const Element Z, Element zOut, Element z2, Limb T52[5]);
+void IfmaDoublingSecond(const Field& f, const Limb T52[5], const Element X, Element s, Element tt);
+
+// The mulx route with the doubling's products that are off the slope's
+// chain on the IFMA unit.
+struct IfmaOps : MulxOps {
+    static void DoublingFirst(const Field& f, const Element t, const Element Z, Element zOut, Element z2, Limb T52[5]) {
+        IfmaDoublingFirst(f, t, Z, zOut, z2, T52);
+    }
+    static void DoublingSecond(const Field& f, const Limb T52[5], const Element X, Element s, Element tt) {
+        IfmaDoublingSecond(f, T52, X, s, tt);
+    }
+};
+
 #endif
 
 // z = x^e by fixed windows of four bits over the exponent: the same
@@ -522,6 +546,7 @@ inline bool IsSquare(const Field& f, const Element x) {
 template <class Body>
 decltype(auto) WithActiveRoute(Body&& body) {
 #if defined(__x86_64__)
+    if (ActiveRoute() == Route::Ifma) return body(IfmaOps{});
     if (ActiveRoute() == Route::Mulx) return body(MulxOps{});
 #endif
     return body(PortableOps{});

@@ -20,7 +20,9 @@
 //
 // The field's operations type Ops has static Multiply, Square, Add,
 // Subtract and Halve (f, inputs..., output), outputs allowed to alias
-// inputs; for A other than -3 and 0 also SetA and MultiplyByA.
+// inputs; for A other than -3 and 0 also SetA and MultiplyByA; optionally
+// DoublingFirst and DoublingSecond (field256::IfmaOps), which take the
+// doubling's products off the slope's chain to a second multiplier.
 // FieldTraits<Field> gives the rest: the temporaries, zero masks, copies,
 // the one, and whether the field may branch on values.
 #pragma once
@@ -47,6 +49,27 @@ void Double(const Field& f, const Point& P, Point& R) {
     using Traits = FieldTraits<Field>;
     typename Traits::Temporaries temporaries(f);
     const auto z2 = temporaries[0], M = temporaries[1], T = temporaries[2], S = temporaries[3], t = temporaries[4];
+    if constexpr (a == CurveA::MinusThree && !normalised && requires { &Ops::DoublingFirst; }) {
+        // Z', Z^2 and T, then S and T^2 on a second multiplier, beside the
+        // slope's products M and M^2 on the first.
+        Limb T52[5];
+        Ops::Add(f, P.Y, P.Y, t);
+        Ops::DoublingFirst(f, t, P.Z, R.Z, z2, T52);
+        Ops::Subtract(f, P.X, z2, t);
+        Ops::Add(f, P.X, z2, M);
+        Ops::Multiply(f, M, t, M);
+        Ops::DoublingSecond(f, T52, P.X, S, T);
+        Ops::Add(f, M, M, t);
+        Ops::Add(f, t, M, M);
+        Ops::Add(f, S, S, t);
+        Ops::Square(f, M, R.X);
+        Ops::Subtract(f, R.X, t, R.X);
+        Ops::Halve(f, T, T);
+        Ops::Subtract(f, S, R.X, S);
+        Ops::Multiply(f, M, S, R.Y);
+        Ops::Subtract(f, R.Y, T, R.Y);
+        return;
+    }
     if constexpr (a != CurveA::Zero) {
         if constexpr (normalised) {
             Traits::One(f, z2);

@@ -2,7 +2,8 @@
 // formulas on the curve's prime, for each product route the processor runs:
 // the latency of a chain of dependent products and squares, the throughput
 // of four independent chains, one sum, one doubling and one addition of
-// Jacobian points. Each figure is the best of several rounds; it shows where
+// Jacobian points; on the IFMA route also its paired products, alone and
+// beside mulx products. Each figure is the best of several rounds; it shows where
 // a scalar multiplication's cycles go.
 //
 //   field_cycles [rounds]        default 15
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
+#include <type_traits>
 
 #include "bignum/field256.h"
 #include "bignum/montgomery.h"
@@ -66,6 +68,20 @@ void Measure(const char* route, const Field& f, int rounds) {
                                                        Ops::Square(f, d, d);
                                                    }) / 4);
     std::printf("  sum, latency          %7.1f\n", Cycles(rounds, [&] { Ops::Add(f, a, y, a); }));
+    if constexpr (std::is_same_v<Ops, field256::IfmaOps>) {
+        Limb T52[5];
+        std::printf("  doubling's IFMA products, latency      %7.1f\n", Cycles(rounds, [&] {
+                        field256::IfmaDoublingFirst(f, a, b, b, c, T52);
+                        field256::IfmaDoublingSecond(f, T52, c, a, d);
+                    }));
+        std::printf("  the same beside 3 mulx products        %7.1f\n", Cycles(rounds, [&] {
+                        field256::IfmaDoublingFirst(f, a, b, b, c, T52);
+                        field256::IfmaDoublingSecond(f, T52, c, a, d);
+                        field256::MulxOps::Multiply(f, P.X, y, P.X);
+                        field256::MulxOps::Multiply(f, P.Y, y, P.Y);
+                        field256::MulxOps::Multiply(f, P.Z, y, P.Z);
+                    }));
+    }
     std::printf("  doubling              %7.1f\n", Cycles(rounds, [&] { Double<Ops>(f, P, P); }));
     std::printf("  addition              %7.1f\n", Cycles(rounds, [&] { AddUnlessEqual<Ops>(f, Q, P); }));
     std::printf("  (check %016llx)\n", static_cast<unsigned long long>(a[0] ^ b[0] ^ c[0] ^ d[0] ^ P.X[0]));
@@ -85,6 +101,7 @@ int main(int argc, char** argv) {
     field256::SelectRoute(field256::Route::Portable);
     Measure<field256::PortableOps>("portable", *f, rounds);
     if (field256::SelectRoute(field256::Route::Mulx)) Measure<field256::MulxOps>("mulx", *f, rounds);
+    if (field256::SelectRoute(field256::Route::Ifma)) Measure<field256::IfmaOps>("ifma", *f, rounds);
     FreeBig(p);
     DestroyNumberSystem();
     return 0;

@@ -1,4 +1,4 @@
-// The four-limb field on both product routes, against the general Montgomery
+// The four-limb field on every product route, against the general Montgomery
 // operations of the workspace (the residues must be the same digits; the
 // product against the full product and word-by-word reduction, since the
 // general product of 8-word moduli is this field's) and against OpenSSL's
@@ -42,14 +42,23 @@ struct Params {
     Route route;
 };
 
+const char* RouteName(Route route) {
+    switch (route) {
+        case Route::Portable: return "portable";
+        case Route::Mulx: return "mulx";
+        case Route::Ifma: return "ifma";
+    }
+    return "";
+}
+
 std::string ParamName(const ::testing::TestParamInfo<Params>& info) {
-    return std::string(info.param.prime.name) + (info.param.route == Route::Mulx ? "_mulx" : "_portable");
+    return std::string(info.param.prime.name) + "_" + RouteName(info.param.route);
 }
 
 std::vector<Params> AllParams() {
     std::vector<Params> all;
     for (const FieldCase& c : kPrimes)
-        for (Route r : {Route::Portable, Route::Mulx}) all.push_back({c, r});
+        for (Route r : {Route::Portable, Route::Mulx, Route::Ifma}) all.push_back({c, r});
     return all;
 }
 
@@ -58,6 +67,8 @@ protected:
     void SetUp() override {
         if (GetParam().route == Route::Mulx && !field256::MulxAvailable())
             GTEST_SKIP() << "this processor lacks BMI2 or ADX; the mulx route cannot run here";
+        if (GetParam().route == Route::Ifma && !field256::IfmaAvailable())
+            GTEST_SKIP() << "this processor lacks AVX-512 IFMA; the ifma route cannot run here";
         ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
         ASSERT_TRUE(field256::SelectRoute(GetParam().route));
         p_ = NewBig(0);
@@ -216,6 +227,38 @@ TEST_P(Field256Test, ProductAgreesWithOpenSslAndAliasesItsInputs) {
             EXPECT_EQ(Stored(inPlace), Stored(ez));
         }
     });
+}
+
+// The doubling's products on the IFMA unit give the digits of the route's
+// own products, with outputs aliasing inputs.
+TEST_P(Field256Test, IfmaDoublingProductsGiveTheResiduesOfTheRouteProducts) {
+    if (GetParam().route != Route::Ifma) GTEST_SKIP() << "only the ifma route has them";
+#if defined(__x86_64__)
+    using Ops = field256::IfmaOps;
+    const auto residues = Residues();
+    for (std::size_t i = 0; i < residues.size(); ++i) {
+        const std::string& a = residues[i];
+        const std::string& b = residues[(i * 7 + 3) % residues.size()];
+        const std::string& c = residues[(i * 5 + 1) % residues.size()];
+        Element t, Z, X, T, wantZ, wantZ2, wantS, wantT4;
+        Load(a, numbers_[0], t);
+        Load(b, numbers_[1], Z);
+        Load(c, numbers_[2], X);
+        Ops::Multiply(*field_, t, Z, wantZ);
+        Ops::Square(*field_, Z, wantZ2);
+        Ops::Square(*field_, t, T);
+        Ops::Multiply(*field_, X, T, wantS);
+        Ops::Square(*field_, T, wantT4);
+        Element z2;
+        Limb T52[5];
+        Ops::DoublingFirst(*field_, t, Z, Z, z2, T52);
+        Ops::DoublingSecond(*field_, T52, X, X, t);
+        EXPECT_EQ(Stored(Z), Stored(wantZ)) << a << " * " << b;
+        EXPECT_EQ(Stored(z2), Stored(wantZ2)) << b << "^2";
+        EXPECT_EQ(Stored(X), Stored(wantS)) << c << " * " << a << "^2";
+        EXPECT_EQ(Stored(t), Stored(wantT4)) << a << "^4";
+    }
+#endif
 }
 
 TEST_P(Field256Test, InverseHalvingNegationAndOne) {

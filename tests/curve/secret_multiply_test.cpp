@@ -1,5 +1,5 @@
-// The constant-time multiplication on the 256-bit curve, on both field
-// routes, against OpenSSL and against the general route of the point
+// The constant-time multiplication on the 256-bit curve, on every field
+// route, against OpenSSL and against the general route of the point
 // arithmetic (PointMultiplyMany, which adds bit by bit), for scalars that
 // reach the cases a careless window method gets wrong: multiples of the
 // group order n (the accumulator passes through infinity), scalars that make
@@ -32,7 +32,12 @@ using test::Bn;
 constexpr const char* kGroupOrder = "115324781748134865946503563657643838352221626521810006206950260876359658535911";
 
 std::string Name(const ::testing::TestParamInfo<Route>& info) {
-    return info.param == Route::Mulx ? "mulx" : "portable";
+    switch (info.param) {
+        case Route::Portable: return "portable";
+        case Route::Mulx: return "mulx";
+        case Route::Ifma: return "ifma";
+    }
+    return "";
 }
 
 class SecretMultiply : public ::testing::TestWithParam<Route> {
@@ -40,6 +45,8 @@ protected:
     void SetUp() override {
         if (GetParam() == Route::Mulx && !field256::MulxAvailable())
             GTEST_SKIP() << "this processor lacks BMI2 or ADX; the mulx route cannot run here";
+        if (GetParam() == Route::Ifma && !field256::IfmaAvailable())
+            GTEST_SKIP() << "this processor lacks AVX-512 IFMA; the ifma route cannot run here";
         ASSERT_TRUE(field256::SelectRoute(GetParam()));
         ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
     }
@@ -88,7 +95,7 @@ protected:
     const test::OpenSslCurve ossl_;
 };
 
-INSTANTIATE_TEST_SUITE_P(Routes, SecretMultiply, ::testing::Values(Route::Portable, Route::Mulx), Name);
+INSTANTIATE_TEST_SUITE_P(Routes, SecretMultiply, ::testing::Values(Route::Portable, Route::Mulx, Route::Ifma), Name);
 
 // A curve point from OpenSSL's affine coordinates.
 struct Fixture {
