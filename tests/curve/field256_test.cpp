@@ -79,7 +79,7 @@ protected:
         for (BigNumber& n : numbers_) n = NewBig(0);
     }
     void TearDown() override {
-        field256::SelectRoute(field256::MulxAvailable() ? Route::Mulx : Route::Portable);
+        field256::SelectRoute(startRoute_);
         if (CurrentNumberSystem() != nullptr) {
             EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
             for (BigNumber n : numbers_) FreeBig(n);
@@ -138,6 +138,7 @@ protected:
     BigNumber p_ = nullptr;
     BigNumber numbers_[4] = {};
     const Field* field_ = nullptr;
+    const Route startRoute_ = field256::ActiveRoute();  // the processor's route, restored after each case
 };
 
 INSTANTIATE_TEST_SUITE_P(Primes, Field256Test, ::testing::ValuesIn(AllParams()), ParamName);

@@ -51,7 +51,7 @@ protected:
         ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
     }
     void TearDown() override {
-        field256::SelectRoute(field256::MulxAvailable() ? Route::Mulx : Route::Portable);
+        field256::SelectRoute(startRoute_);
         if (CurrentNumberSystem() == nullptr) return;
         EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
         DestroyNumberSystem();
@@ -93,6 +93,7 @@ protected:
     }
 
     const test::OpenSslCurve ossl_;
+    const Route startRoute_ = field256::ActiveRoute();  // the processor's route, restored after each case
 };
 
 INSTANTIATE_TEST_SUITE_P(Routes, SecretMultiply, ::testing::Values(Route::Portable, Route::Mulx, Route::Ifma), Name);
