@@ -17,7 +17,36 @@ std::atomic<AesPath>& ActivePath() {
 
 bool UseHardware() { return ActivePath().load(std::memory_order_relaxed) == AesPath::Hardware; }
 
+aes_rounds::RunEncoding DefaultEncoding() {
+    return aes_rounds::Avx512Available() ? aes_rounds::RunEncoding::Avx512 : aes_rounds::RunEncoding::Sse41;
+}
+
+std::atomic<aes_rounds::RunEncoding>& ActiveEncoding() {
+    static std::atomic<aes_rounds::RunEncoding> encoding{DefaultEncoding()};
+    return encoding;
+}
+
+void HardwareRun(AesContext& context, std::uint8_t* data, std::size_t length, bool decrypt) {
+    if (ActiveEncoding().load(std::memory_order_relaxed) == aes_rounds::RunEncoding::Avx512) {
+        aes_rounds::Avx512Xcfb8Run(context.roundKeys, context.Nr, context.feedback, data, length, decrypt);
+    } else {
+        aes_rounds::HardwareXcfb8Run(context.roundKeys, context.Nr, context.feedback, data, length, decrypt);
+    }
+}
+
 }  // namespace
+
+namespace aes_rounds {
+
+RunEncoding ActiveRunEncoding() { return ActiveEncoding().load(std::memory_order_relaxed); }
+
+bool SelectRunEncoding(RunEncoding encoding) {
+    if (encoding == RunEncoding::Avx512 && !Avx512Available()) return false;
+    ActiveEncoding().store(encoding, std::memory_order_relaxed);
+    return true;
+}
+
+}  // namespace aes_rounds
 
 bool AesHardwareAvailable() { return aes_rounds::HardwareAvailable(); }
 
@@ -47,7 +76,7 @@ void AesDecryptBlock(const AesContext& context, std::uint8_t block[16]) {
 
 void AesEncryptXcfb8Run(AesContext& context, std::uint8_t* data, std::size_t length) {
     if (UseHardware()) {
-        aes_rounds::HardwareXcfb8Run(context.roundKeys, context.Nr, context.feedback, data, length, false);
+        HardwareRun(context, data, length, false);
     } else {
         aes_rounds::TableXcfb8Run(context.roundKeys, context.Nr, context.feedback, data, length, false);
     }
@@ -55,7 +84,7 @@ void AesEncryptXcfb8Run(AesContext& context, std::uint8_t* data, std::size_t len
 
 void AesDecryptXcfb8Run(AesContext& context, std::uint8_t* data, std::size_t length) {
     if (UseHardware()) {
-        aes_rounds::HardwareXcfb8Run(context.roundKeys, context.Nr, context.feedback, data, length, true);
+        HardwareRun(context, data, length, true);
     } else {
         aes_rounds::TableXcfb8Run(context.roundKeys, context.Nr, context.feedback, data, length, true);
     }

@@ -16,12 +16,26 @@ void TableDecryptBlock(const std::uint32_t* inverseRoundKeys, int rounds, std::u
 void TableXcfb8Run(const std::uint32_t* roundKeys, int rounds, std::uint8_t feedback[16], std::uint8_t* data,
                    std::size_t length, bool decrypt);
 
-// AES instructions (aes_rounds_hardware.cpp); callable only when
-// HardwareAvailable() is true.
+// AES instructions (aes_rounds_hardware.cpp, and the run in
+// aes_rounds_hardware_sse41.cpp); callable only when HardwareAvailable()
+// is true.
 bool HardwareAvailable();
 void HardwareEncryptBlock(const std::uint32_t* roundKeys, int rounds, std::uint8_t block[16]);
 void HardwareDecryptBlock(const std::uint32_t* inverseRoundKeys, int rounds, std::uint8_t block[16]);
 void HardwareXcfb8Run(const std::uint32_t* roundKeys, int rounds, std::uint8_t feedback[16], std::uint8_t* data,
                       std::size_t length, bool decrypt);
+
+// The same run in the AVX-512 encoding (aes_rounds_hardware_avx512.cpp);
+// callable only when Avx512Available() is true.
+bool Avx512Available();
+void Avx512Xcfb8Run(const std::uint32_t* roundKeys, int rounds, std::uint8_t feedback[16], std::uint8_t* data,
+                    std::size_t length, bool decrypt);
+
+// Which encoding the hardware path's run uses (aes_path.cpp): AVX-512 where
+// the processor has it, chosen at start-up; tests may switch. Selecting
+// Avx512 where it is not available returns false and changes nothing.
+enum class RunEncoding { Sse41, Avx512 };
+RunEncoding ActiveRunEncoding();
+bool SelectRunEncoding(RunEncoding encoding);
 
 }  // namespace arkseal::aes_rounds

@@ -1,38 +1,17 @@
-// AES rounds on the AES instructions of x86-64 (AES-NI).
+// AES block rounds on the AES instructions of x86-64 (AES-NI), and the
+// processor checks for them and for the AVX-512 encoding of the mode-10 run.
 //
 // The context's schedules are stored as little-endian words whose bytes, in
 // memory, are the FIPS-197 round-key bytes in order, so each group of four
 // words loads directly as one round key. The inverse schedule is already
 // that of the equivalent inverse cipher (InvMixColumns applied to the middle
 // round keys), which is what AESDEC expects.
-//
-// The mode-10 run keeps the round keys and the register in vector registers.
-// For each byte x, with T = E(R):
-//   output  y = x ^ T[0]
-//   R'      = (R shifted down one byte) with R'[15] = c ^ T[15]
-// where c = y when encrypting and c = x when decrypting. The only serial
-// dependency is one block encipherment per byte, so everything else is kept
-// off that chain:
-//   - the loop carries W = R ^ k0, the register already whitened with the
-//     first round key, so the chain starts with the first AESENC;
-//   - bytes 0..14 of W' are (W shifted down one byte) ^ C, C = (k0 shifted
-//     down one byte) ^ k0, known while the block is enciphered;
-//   - byte 15 of W' is T[15] ^ c ^ k0[15]. The last round key carries
-//     x ^ k0[15] in byte 15, so the last AESENCLAST yields U = T with
-//     U[15] = T[15] ^ x ^ k0[15] and U[0] = T[0]; one byte blend puts U[15]
-//     on top of the shifted bytes. Decrypting (c = x) that is W'; encrypting
-//     (c = x ^ T[0]) it takes U[0] moved up to byte 15 as well.
-// After the last AES instruction the chain thus costs one blend (decrypt) or
-// a blend and an xor (encrypt). The keystream bytes T[0] are collected
-// sixteen at a time and applied to the data at once.
 #include "crypto/aes_rounds.h"
 
 #if defined(__x86_64__)
 
 #include <cpuid.h>
 #include <immintrin.h>
-
-#include <utility>
 
 #include "crypto/wipe.h"
 
@@ -57,98 +36,27 @@ ARKSEAL_AES_TARGET inline __m128i Encipher(const Schedule& s, int rounds, __m128
     return _mm_aesenclast_si128(b, s.k[rounds]);
 }
 
-// Rounds 1..Nr-1 and the last round with `lastKey`, on a block that is
-// already whitened with k0. AES-256 is unrolled for the hot path.
-template <bool kAes256>
-ARKSEAL_AES_TARGET inline __m128i EncipherWhitened(const Schedule& s, int rounds, __m128i w, __m128i lastKey) {
-    if constexpr (kAes256) {
-        w = _mm_aesenc_si128(w, s.k[1]);
-        w = _mm_aesenc_si128(w, s.k[2]);
-        w = _mm_aesenc_si128(w, s.k[3]);
-        w = _mm_aesenc_si128(w, s.k[4]);
-        w = _mm_aesenc_si128(w, s.k[5]);
-        w = _mm_aesenc_si128(w, s.k[6]);
-        w = _mm_aesenc_si128(w, s.k[7]);
-        w = _mm_aesenc_si128(w, s.k[8]);
-        w = _mm_aesenc_si128(w, s.k[9]);
-        w = _mm_aesenc_si128(w, s.k[10]);
-        w = _mm_aesenc_si128(w, s.k[11]);
-        w = _mm_aesenc_si128(w, s.k[12]);
-        w = _mm_aesenc_si128(w, s.k[13]);
-    } else {
-        for (int r = 1; r < rounds; ++r) w = _mm_aesenc_si128(w, s.k[r]);
-    }
-    return _mm_aesenclast_si128(w, lastKey);
-}
-
-// What one step needs besides the schedule: the constants of the
-// whitened-register form.
-struct StepKeys {
-    __m128i shiftedK0;  // (k0 shifted down one byte) ^ k0
-    __m128i lastKey;    // k[Nr] with k0[15] folded into byte 15
-};
-
-ARKSEAL_AES_TARGET inline StepKeys MakeStepKeys(const Schedule& s, int rounds) {
-    const __m128i mask15 = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1);
-    return {_mm_xor_si128(_mm_srli_si128(s.k[0], 1), s.k[0]),
-            _mm_xor_si128(s.k[rounds], _mm_and_si128(s.k[0], mask15))};
-}
-
-// One mode-10 step on the whitened register w. `x15` holds the input byte at
-// position 15, zeros elsewhere. Returns the new whitened register;
-// `keystream` shifts down one byte and takes T[0] at position 15.
-template <bool kDecrypt, bool kAes256>
-ARKSEAL_AES_TARGET inline __m128i Step(const Schedule& s, const StepKeys& keys, int rounds, __m128i w, __m128i x15,
-                                       __m128i& keystream) {
-    const __m128i mask15 = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1);
-    const __m128i shifted = _mm_xor_si128(_mm_srli_si128(w, 1), keys.shiftedK0);
-    const __m128i u = EncipherWhitened<kAes256>(s, rounds, w, _mm_xor_si128(keys.lastKey, x15));
-    const __m128i t0at15 = _mm_slli_si128(u, 15);
-    keystream = _mm_or_si128(_mm_srli_si128(keystream, 1), t0at15);
-    const __m128i next = _mm_blendv_epi8(shifted, u, mask15);
-    return kDecrypt ? next : _mm_xor_si128(next, t0at15);
-}
-
-template <int kIndex>
-ARKSEAL_AES_TARGET inline __m128i ByteAt15(__m128i x) {
-    const __m128i mask15 = _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1);
-    return _mm_and_si128(_mm_slli_si128(x, 15 - kIndex), mask15);
-}
-
-template <bool kDecrypt, bool kAes256, int... kIndex>
-ARKSEAL_AES_TARGET inline __m128i SixteenSteps(const Schedule& s, const StepKeys& keys, int rounds, __m128i w,
-                                               __m128i x, __m128i& keystream, std::integer_sequence<int, kIndex...>) {
-    ((w = Step<kDecrypt, kAes256>(s, keys, rounds, w, ByteAt15<kIndex>(x), keystream)), ...);
-    return w;
-}
-
-template <bool kDecrypt, bool kAes256>
-ARKSEAL_AES_TARGET void Run(const Schedule& s, int rounds, std::uint8_t feedback[16], std::uint8_t* data,
-                            std::size_t length) {
-    const StepKeys keys = MakeStepKeys(s, rounds);
-    __m128i w = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(feedback)), s.k[0]);
-    __m128i keystream = _mm_setzero_si128();
-    std::size_t i = 0;
-    for (; i + 16 <= length; i += 16) {
-        auto* p = reinterpret_cast<__m128i*>(data + i);
-        const __m128i x = _mm_loadu_si128(p);
-        w = SixteenSteps<kDecrypt, kAes256>(s, keys, rounds, w, x, keystream, std::make_integer_sequence<int, 16>{});
-        _mm_storeu_si128(p, _mm_xor_si128(x, keystream));
-    }
-    for (; i < length; ++i) {
-        const __m128i x15 = _mm_slli_si128(_mm_cvtsi32_si128(data[i]), 15);
-        w = Step<kDecrypt, kAes256>(s, keys, rounds, w, x15, keystream);
-        data[i] ^= static_cast<std::uint8_t>(_mm_extract_epi8(keystream, 15));
-    }
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(feedback), _mm_xor_si128(w, s.k[0]));
-}
-
 }  // namespace
 
 bool HardwareAvailable() {
     unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
     if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
     return (ecx & bit_AES) != 0 && (ecx & bit_SSE4_1) != 0;
+}
+
+// AVX-512 F, VL and BW in the processor, and the operating system saving the
+// mask and upper vector registers (XCR0 bits 1, 2, 5, 6, 7) on switches.
+bool Avx512Available() {
+    if (!HardwareAvailable()) return false;
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || (ecx & bit_OSXSAVE) == 0) return false;
+    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
+    const unsigned needed = bit_AVX512F | bit_AVX512VL | bit_AVX512BW;
+    if ((ebx & needed) != needed) return false;
+    unsigned xcr0Low = 0, xcr0High = 0;
+    __asm__("xgetbv" : "=a"(xcr0Low), "=d"(xcr0High) : "c"(0));
+    constexpr unsigned kStateBits = 0xE6;
+    return (xcr0Low & kStateBits) == kStateBits;
 }
 
 ARKSEAL_AES_TARGET void HardwareEncryptBlock(const std::uint32_t* roundKeys, int rounds, std::uint8_t block[16]) {
@@ -170,21 +78,6 @@ ARKSEAL_AES_TARGET void HardwareDecryptBlock(const std::uint32_t* inverseRoundKe
     SecureWipe(&s, sizeof s);
 }
 
-void HardwareXcfb8Run(const std::uint32_t* roundKeys, int rounds, std::uint8_t feedback[16], std::uint8_t* data,
-                      std::size_t length, bool decrypt) {
-    Schedule s{};
-    LoadSchedule(roundKeys, rounds, s);
-    const bool aes256 = rounds == 14;
-    if (decrypt) {
-        aes256 ? Run<true, true>(s, rounds, feedback, data, length)
-               : Run<true, false>(s, rounds, feedback, data, length);
-    } else {
-        aes256 ? Run<false, true>(s, rounds, feedback, data, length)
-               : Run<false, false>(s, rounds, feedback, data, length);
-    }
-    SecureWipe(&s, sizeof s);
-}
-
 }  // namespace arkseal::aes_rounds
 
 #else  // not x86-64: only the table rounds exist.
@@ -196,7 +89,7 @@ namespace arkseal::aes_rounds {
 bool HardwareAvailable() { return false; }
 void HardwareEncryptBlock(const std::uint32_t*, int, std::uint8_t*) { std::abort(); }
 void HardwareDecryptBlock(const std::uint32_t*, int, std::uint8_t*) { std::abort(); }
-void HardwareXcfb8Run(const std::uint32_t*, int, std::uint8_t*, std::uint8_t*, std::size_t, bool) { std::abort(); }
+bool Avx512Available() { return false; }
 
 }  // namespace arkseal::aes_rounds
 

@@ -13,8 +13,8 @@ using test::Bytes;
 using test::FromHex;
 using test::Hex;
 
-class AesBlock : public test::OnBothAesPaths {};
-ARKSEAL_ON_BOTH_AES_PATHS(AesBlock);
+class AesBlock : public test::OnEveryAesRoute {};
+ARKSEAL_ON_EVERY_AES_ROUTE(AesBlock);
 
 struct Fips197Example {
     const char* key;

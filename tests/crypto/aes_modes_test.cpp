@@ -14,8 +14,8 @@ using test::Bytes;
 using test::FromHex;
 using test::Hex;
 
-class AesModes : public test::OnBothAesPaths {};
-ARKSEAL_ON_BOTH_AES_PATHS(AesModes);
+class AesModes : public test::OnEveryAesRoute {};
+ARKSEAL_ON_EVERY_AES_ROUTE(AesModes);
 
 const std::int32_t kTableModes[] = {MODE_ECB,    MODE_CBC,  MODE_CFB8,  MODE_CFB16, MODE_CFB32, MODE_XCFB8, MODE_XCFB16,
                                     MODE_XCFB32, MODE_OFB8, MODE_OFB16, MODE_OFB32, MODE_OFB64, MODE_OFB128};

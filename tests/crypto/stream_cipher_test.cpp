@@ -16,8 +16,8 @@ namespace {
 
 using test::Bytes;
 
-class Stream : public test::OnBothAesPaths {};
-ARKSEAL_ON_BOTH_AES_PATHS(Stream);
+class Stream : public test::OnEveryAesRoute {};
+ARKSEAL_ON_EVERY_AES_ROUTE(Stream);
 
 Bytes KeyFor(const std::string& passphrase) {
     Bytes digest(64);
