@@ -1,21 +1,16 @@
-// Negation, doubling and addition of points, in affine and Jacobian
-// coordinates, on general numbers and, for a 256-bit field with A = -3, on
-// four limbs.
+// Negation, doubling and addition of points: in affine coordinates by
+// slopes, in Jacobian coordinates by the formulas of jacobian_formulas.h,
+// on the general Montgomery numbers or, for a 256-bit field, on four limbs.
 //
-// Jacobian doubling of (X, Y, Z), with Z2 = Z^2 (one for a normalised point):
-//   M = 3 X^2 + A Z2^2      (A = -3: M = 3 (X - Z2)(X + Z2), one product)
-//   Z' = 2 Y Z,  T = Y^2,  S = 4 X T,  X' = M^2 - 2 S,  Y' = M (S - X') - 8 T^2
-// Jacobian addition of P into PA:
-//   U1 = X_PA Z_P^2, S1 = Y_PA Z_P^3, U2 = X_P Z_PA^2, S2 = Y_P Z_PA^3
-//   H = U1 - U2, R = S1 - S2, T = U1 + U2, V = S1 + S2
-//   Z' = Z_PA Z_P H,  X' = R^2 - H^2 T,  Y' = (R (H^2 T - 2 X') - H^3 V) / 2
-// A normalised P has Z_P = 1, which drops four products (mixed addition).
-// H = 0 means equal x: the points are equal (R = 0) or opposite.
+// Affine doubling and addition: the slope l of the tangent at P, or of the
+// line through P and PA, then AddBySlope. H = 0 in a Jacobian addition means
+// equal x: the points are equal (R = 0) or opposite.
 #include "bignum/big_arithmetic.h"
 #include "bignum/montgomery.h"
 #include "curve/curve_internal.h"
 #include "curve/curve_point.h"
 #include "curve/jacobian256.h"
+#include "curve/jacobian_formulas.h"
 
 namespace arkseal {
 
@@ -24,8 +19,8 @@ using namespace curve_detail;
 namespace {
 
 // The four-limb route of the Jacobian doubling and addition: coordinates
-// loaded once per operation, the formulas of jacobian256.h (the ones above,
-// giving the same residues), results stored back normalised.
+// loaded once per operation, the same formulas on four limbs (the same
+// residues), results stored back normalised.
 void Load(const CurvePoint* P, Jacobian& J, const field256::Field& f) {
     field256::LoadLimbs(P->X, J.X);
     field256::LoadLimbs(P->Y, J.Y);
@@ -74,6 +69,53 @@ int AddJacobian256(const field256::Field& f, const CurvePoint* P, CurvePoint* PA
     return 1;
 }
 
+// The general Montgomery numbers of the workspace as a field for the
+// formulas: coordinates are numbers, temporaries the scratch numbers Temp(0)
+// to Temp(5), and zero tests branch.
+struct GeneralField {};
+constexpr GeneralField kGeneralField;
+
+struct GeneralOps {
+    static void Multiply(GeneralField, const std::uint32_t* x, const std::uint32_t* y, BigNumber z) {
+        MontgomeryMultiply(x, y, z);
+    }
+    static void Square(GeneralField, const std::uint32_t* x, BigNumber z) { MontgomeryMultiply(x, x, z); }
+    static void Add(GeneralField, const std::uint32_t* x, const std::uint32_t* y, BigNumber z) {
+        MontgomeryAdd(x, y, z);
+    }
+    static void Subtract(GeneralField, const std::uint32_t* x, const std::uint32_t* y, BigNumber z) {
+        MontgomerySubtract(x, y, z);
+    }
+    // z = x / 2 mod p for a residue x: (x + p) / 2 for odd x.
+    static void Halve(GeneralField, const std::uint32_t* x, BigNumber z) {
+        if (BigRemainderInt(x, 2) != 0) {
+            BigMagnitudeAdd(x, Workspace().modulus, z);
+            BigShiftBits(z, -1, z);
+        } else {
+            BigShiftBits(x, -1, z);
+        }
+    }
+    static void SetA(GeneralField, BigNumber z) { FieldA(z); }
+    static void MultiplyByA(GeneralField, const std::uint32_t* x, BigNumber z) { curve_detail::MultiplyByA(x, z); }
+};
+
+}  // namespace
+
+template <>
+struct curve_detail::FieldTraits<GeneralField> {
+    using Number = BigNumber;
+    struct Temporaries {
+        explicit Temporaries(GeneralField) {}
+        BigNumber operator[](int i) const { return Temp(i); }
+    };
+    static Limb ZeroMask(const std::uint32_t* x) { return IsZero(x) ? ~Limb{0} : 0; }
+    static void Copy(const std::uint32_t* x, BigNumber z) { BigCopy(x, z); }
+    static void One(GeneralField, BigNumber z) { SetMontgomeryOne(z); }
+    static constexpr bool kBranchesOnValues = true;
+};
+
+namespace {
+
 // w = 3 x (two additions, no product).
 void Triple(const std::uint32_t* x, BigNumber w) {
     BigNumber t = Temp(5);
@@ -96,33 +138,13 @@ void DoubleAffine(CurvePoint* P) {
     AddBySlope(P, P, l);  // the tangent's slope: P + P
 }
 
-// M = 3 X^2 + A Z2^2, where z2 is Z^2 or, for a normalised point, nullptr
-// standing for one.
-void DoublingSlope(const CurvePoint* P, const std::uint32_t* z2, BigNumber M) {
-    const NumberSystem& s = Workspace();
-    BigNumber t = Temp(4);
-    if (s.curveASmall == -3) {
-        BigNumber one = Temp(3);
-        if (z2 == nullptr) {
-            SetMontgomeryOne(one);
-            z2 = one;
-        }
-        MontgomerySubtract(P->X, z2, t);
-        MontgomeryAdd(P->X, z2, M);
-        MontgomeryMultiply(M, t, M);
-        Triple(M, M);
-        return;
-    }
-    MontgomeryMultiply(P->X, P->X, M);
-    Triple(M, M);
-    if (s.curveASmall == 0) return;
-    if (z2 == nullptr) {
-        FieldA(t);
+template <CurveA a>
+void DoubleGeneral(CurvePoint* P) {
+    if (P->marker == kPointNormalised) {
+        Double<GeneralOps, a, true>(kGeneralField, *P, *P);
     } else {
-        MontgomeryMultiply(z2, z2, t);
-        MultiplyByA(t, t);
+        Double<GeneralOps, a, false>(kGeneralField, *P, *P);
     }
-    MontgomeryAdd(M, t, M);
 }
 
 void DoubleJacobian(CurvePoint* P) {
@@ -131,35 +153,19 @@ void DoubleJacobian(CurvePoint* P) {
         SetInfinity(P);
         return;
     }
+    const int a = Workspace().curveASmall;
     const field256::Field* field = field256::CurrentField();
-    if (field != nullptr && Workspace().curveASmall == -3) {
+    if (field != nullptr && a == -3) {
         DoubleJacobian256(*field, P);
         return;
     }
-    BigNumber z2 = Temp(0), M = Temp(1), T = Temp(2), S = Temp(3);
-    const bool normalised = P->marker == kPointNormalised;
-    if (!normalised) MontgomeryMultiply(P->Z, P->Z, z2);
-    DoublingSlope(P, normalised ? nullptr : z2, M);
-    if (normalised) {
-        MontgomeryAdd(P->Y, P->Y, P->Z);
+    if (a == -3) {
+        DoubleGeneral<CurveA::MinusThree>(P);
+    } else if (a == 0) {
+        DoubleGeneral<CurveA::Zero>(P);
     } else {
-        MontgomeryMultiply(P->Y, P->Z, P->Z);
-        MontgomeryAdd(P->Z, P->Z, P->Z);
+        DoubleGeneral<CurveA::Any>(P);
     }
-    MontgomeryMultiply(P->Y, P->Y, T);
-    MontgomeryMultiply(P->X, T, S);
-    MontgomeryAdd(S, S, S);
-    MontgomeryAdd(S, S, S);
-    MontgomeryMultiply(M, M, P->X);
-    MontgomerySubtract(P->X, S, P->X);
-    MontgomerySubtract(P->X, S, P->X);
-    MontgomeryMultiply(T, T, T);
-    MontgomeryAdd(T, T, T);
-    MontgomeryAdd(T, T, T);
-    MontgomeryAdd(T, T, T);
-    MontgomerySubtract(S, P->X, S);
-    MontgomeryMultiply(M, S, P->Y);
-    MontgomerySubtract(P->Y, T, P->Y);
     P->marker = kPointGeneral;
 }
 
@@ -180,12 +186,6 @@ int AddAffine(const CurvePoint* P, CurvePoint* PA) {
     return 1;
 }
 
-// y = w / 2 mod p for a residue w.
-void Halve(BigNumber w, BigNumber y) {
-    if (BigRemainderInt(w, 2) != 0) BigMagnitudeAdd(w, Workspace().modulus, w);
-    BigShiftBits(w, -1, y);
-}
-
 int AddJacobian(const CurvePoint* P, CurvePoint* PA) {
     EnsureZ(PA);
     if (const field256::Field* field = field256::CurrentField()) {
@@ -193,49 +193,19 @@ int AddJacobian(const CurvePoint* P, CurvePoint* PA) {
         if (added < 0) SetInfinity(PA);
         return added != 0;
     }
-    BigNumber t1 = Temp(0), U2 = Temp(1), S2 = Temp(2), t4 = Temp(3), t5 = Temp(4), R = Temp(5);
-    MontgomeryMultiply(PA->Z, PA->Z, t1);
-    MontgomeryMultiply(P->X, t1, U2);
-    MontgomeryMultiply(t1, PA->Z, t1);
-    MontgomeryMultiply(P->Y, t1, S2);
     // A point without a Z (a sum made in affine mode) holds affine coordinates.
     const bool mixed = P->marker == kPointNormalised || P->Z == nullptr;
-    const std::uint32_t* U1 = PA->X;
-    const std::uint32_t* S1 = PA->Y;
-    if (!mixed) {
-        MontgomeryMultiply(P->Z, P->Z, t1);
-        MontgomeryMultiply(PA->X, t1, t4);
-        MontgomeryMultiply(t1, P->Z, t1);
-        MontgomeryMultiply(PA->Y, t1, t5);
-        U1 = t4;
-        S1 = t5;
+    Limb hZero, rZero;
+    if (mixed) {
+        AddFormulas<GeneralOps, true>(kGeneralField, *P, *PA, *PA, hZero, rZero);
+    } else {
+        AddFormulas<GeneralOps, false>(kGeneralField, *P, *PA, *PA, hZero, rZero);
     }
-    BigNumber H = t1;
-    MontgomerySubtract(U1, U2, H);
-    MontgomerySubtract(S1, S2, R);
-    if (IsZero(H)) {
-        if (IsZero(R)) return 0;
+    if (hZero != 0) {
+        if (rZero != 0) return 0;
         SetInfinity(PA);
         return 1;
     }
-    BigNumber T = U2, V = S2, H2 = t4, H2T = t5;
-    MontgomeryAdd(U2, U2, T);
-    MontgomeryAdd(T, H, T);  // T = U1 + U2
-    MontgomeryAdd(S2, S2, V);
-    MontgomeryAdd(V, R, V);  // V = S1 + S2
-    MontgomeryMultiply(PA->Z, H, PA->Z);
-    if (!mixed) MontgomeryMultiply(PA->Z, P->Z, PA->Z);
-    MontgomeryMultiply(H, H, H2);
-    MontgomeryMultiply(H2, T, H2T);
-    MontgomeryMultiply(H2, H, H2);  // H^3
-    MontgomeryMultiply(R, R, PA->X);
-    MontgomerySubtract(PA->X, H2T, PA->X);
-    MontgomerySubtract(H2T, PA->X, H2T);
-    MontgomerySubtract(H2T, PA->X, H2T);
-    MontgomeryMultiply(R, H2T, H2T);
-    MontgomeryMultiply(H2, V, H2);
-    MontgomerySubtract(H2T, H2, H2T);  // W
-    Halve(H2T, PA->Y);
     PA->marker = kPointGeneral;
     return 1;
 }

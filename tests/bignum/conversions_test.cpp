@@ -183,11 +183,12 @@ Mpz RandomOfWords(int words, std::mt19937_64& rng) {
     return v;
 }
 
-// Long numbers are written by splitting them at powers of the text radix:
-// random values of every length around the first split (96 words) and near
-// the capacity, the largest value that fits, and the powers of the radix at
-// every whole digit word with their neighbours (remainders of zero and of
-// all top digits, quotients of one), in bases whose digit words differ.
+// Long numbers are written and read by splitting them at powers of the text
+// radix: random values of every length around the first split of writing
+// (96 words) and of reading (256 words) and near the capacity, the largest
+// value that fits, and the powers of the radix at every whole digit word
+// with their neighbours (remainders of zero and of all top digits, quotients
+// of one, parts that are zero), in bases whose digit words differ.
 TEST_F(ConversionTest, LongTextSplitsAtPowersOfTheRadix) {
     std::mt19937_64 rng(16);
     std::vector<char> text(640 * 40 + 8);
@@ -195,6 +196,7 @@ TEST_F(ConversionTest, LongTextSplitsAtPowersOfTheRadix) {
         system_->ioBase = ioBase;
         std::vector<Mpz> values;
         for (int words = 90; words <= 104; ++words) values.push_back(RandomOfWords(words, rng));
+        for (int words = 250; words <= 262; ++words) values.push_back(RandomOfWords(words, rng));
         for (int words = 630; words <= 640; ++words) values.push_back(RandomOfWords(words, rng));
         Mpz largest;
         mpz_ui_pow_ui(largest, 2, 640 * 32);
@@ -222,6 +224,34 @@ TEST_F(ConversionTest, LongTextSplitsAtPowersOfTheRadix) {
             ASSERT_EQ(count, static_cast<int>(want.size()));
             ASSERT_EQ(BigFromString(back, text.data()), count);
             ASSERT_EQ(mpz_cmp(back.value(), v), 0);
+        }
+    }
+    EXPECT_EQ(system_->errorCode, 0);
+}
+
+// Reading in parts reaches up to about 1024 words; longer text takes the one
+// pass. Lengths either side of that, read back against GMP; at the capacity,
+// text of one more than the largest value raises error 3 and leaves the
+// number clean.
+TEST_F(ConversionTest, LongTextReadsInPartsUpToItsBuffers) {
+    std::mt19937_64 rng(1024);
+    Mpz past;
+    mpz_ui_pow_ui(past, 2, 640 * 32);
+    Big y;
+    EXPECT_EQ(BigFromString(y, GmpText(past, 10).c_str()), 0);
+    EXPECT_EQ(system_->errorCode, kErrorOverflow);
+    EXPECT_EQ(ShapeProblem(y, 641), "");
+    EXPECT_EQ(y.get()[0], 0u);
+    DestroyNumberSystem();
+    system_ = CreateNumberSystem(1100, 0);
+    for (int ioBase : {10, 3}) {
+        system_->ioBase = ioBase;
+        for (int words = 1012; words <= 1044; words += 2) {
+            const Mpz v = RandomOfWords(words, rng);
+            Big x;
+            const std::string text = GmpText(v, ioBase);
+            ASSERT_EQ(BigFromString(x, text.c_str()), static_cast<int>(text.size()));
+            ASSERT_EQ(mpz_cmp(x.value(), v), 0) << "base " << ioBase << ", " << words << " words";
         }
     }
     EXPECT_EQ(system_->errorCode, 0);
