@@ -2,8 +2,7 @@
 // 16-word kernels (comba16.cpp, comba16_montgomery.cpp) at N = 8, the limb
 // products of 4 and 8 words (limb_products.cpp) at N = 2 and 4, the low
 // halves of the Montgomery inverse (fast_montgomery.cpp); and the Montgomery
-// product by columns of the limb kernel (montgomery_kernel.cpp) and of the
-// four-limb field (field256.h).
+// product by columns of the limb kernel (montgomery_kernel.cpp).
 //
 // With x = sum x_i B^i and y = sum y_j B^j, B = 2^64, the product is
 // sum_k C_k B^k with the column sums C_k = sum_{i+j=k} x_i y_j. The columns

@@ -8,12 +8,12 @@
 //
 // Product (Montgomery, the reduction interleaved): t = (x y + Q p) / R with
 // Q < R the unique multiple that makes the division exact, found one limb
-// at a time (row by row, or column by column, as comba_columns.h explains).
-// t < R + p for any x, y below 2^256: four limbs and a top bit. One
-// subtraction of p chosen by a mask leaves t below 2^256, and below p when x
-// or y is: for residues, the residue in [0, p). The general
-// MontgomeryMultiply passes 8-word operands of any value here and gets the
-// digits its row and column kernels would give.
+// at a time (the Montgomery rows of row_loops.h). t < R + p for any x, y
+// below 2^256: four limbs and a top bit. One subtraction of p chosen by a
+// mask leaves t below 2^256, and below p when x or y is: for residues, the
+// residue in [0, p). On the mulx route the general MontgomeryMultiply passes
+// 8-word operands of any value here and gets the digits its column kernel
+// would give.
 //
 // Two routes compute the product with identical results: a portable one on
 // 128-bit products, and one on the mulx/adcx/adox instructions (BMI2 and
@@ -28,11 +28,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
-#include "bignum/comba_columns.h"
 #include "bignum/limb.h"
 #include "bignum/number_system.h"
+#include "bignum/row_loops.h"
 
 namespace arkseal::field256 {
 
@@ -136,12 +137,13 @@ inline void Halve(const Field& f, const Element x, Element z) {
     z[3] = s[3] >> 1 | static_cast<Limb>(carry) << 63;
 }
 
-// The product on 128-bit products: the general kernel's Montgomery product
-// by columns at four limbs.
+// The product on 128-bit products: the general kernel's Montgomery rows at
+// four limbs (rows keep more products in flight than the columns'
+// single accumulator chain).
 struct PortableOps {
     static void Multiply(const Field& f, const Element x, const Element y, Element z) {
-        Limb t[5];
-        comba::MontgomeryColumns<4>(t, x, y, f.p, f.factor);
+        Limb t[6];
+        rows::MontgomeryRows<Limb>(t, x, y, f.p, f.factor, std::integral_constant<int, 4>{});
         SubtractPIfNotBelow(f, t, t[4], z);
     }
     static void Square(const Field& f, const Element x, Element z) { Multiply(f, x, x, z); }

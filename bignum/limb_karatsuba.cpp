@@ -5,6 +5,7 @@
  *   x y = x1 y1 B^2 + (x0 y0 + x1 y1 - (x0 - x1)(y0 - y1)) B + x0 y0,
  * three products of at most h limbs. The differences are formed as absolute
  * values of h limbs with their signs kept aside, so no half sum carries.
+ * A square takes three half squares, the middle term from |x0 - x1|^2.
  * An operand no longer than half the other (rounded up) is cut into pieces of its own
  * length, each piece multiplied by it and added in. Below kKaratsubaLimbs
  * the schoolbook rows run, the shorter operand's limbs outermost.
@@ -25,8 +26,9 @@ namespace arkseal {
 
 namespace {
 
-// Operands from this length up take the three-product split (measured).
+// Operands from these lengths up take the three-product split (measured).
 constexpr int kKaratsubaLimbs = 24;
+constexpr int kKaratsubaSquareLimbs = 40;
 
 // d[0..h) = |a[0..h) - b[0..k)| for k <= h; true when a < b.
 bool AbsoluteDifference(Limb* d, const Limb* a, int h, const Limb* b, int k) {
@@ -43,6 +45,26 @@ bool AbsoluteDifference(Limb* d, const Limb* a, int h, const Limb* b, int k) {
     return false;
 }
 
+// With z[0..2h) = x0 y0, z[2h..n+m) = x1 y1 and product = (x0 - x1)(y0 - y1)
+// in absolute value (subtract: its sign is positive), adds the middle term
+// x0 y0 + x1 y1 -+ product = x0 y1 + x1 y0 (2h + 1 limbs, in middle) at z[h].
+void AddMiddle(Limb* z, int n, int m, int h, const Limb* product, bool subtract, Limb* middle) {
+    const int high = n + m - 2 * h;
+    Limb carry = rows::Add(middle, z, z + 2 * h, high);
+    std::copy(z + high, z + 2 * h, middle + high);
+    middle[2 * h] = rows::Increment(middle + high, 2 * h - high, carry);
+    if (subtract) {
+        middle[2 * h] -= rows::Subtract(middle, middle, product, 2 * h);
+    } else {
+        middle[2 * h] += rows::Add(middle, middle, product, 2 * h);
+    }
+    // The result fits n + m limbs, so a middle limb past them is zero.
+    const int room = n + m - h;
+    const int length = std::min(2 * h + 1, room);
+    carry = rows::Add(z + h, z + h, middle, length);
+    rows::Increment(z + h + length, room - length, carry);
+}
+
 void Karatsuba(Limb* z, const Limb* x, int n, const Limb* y, int m, Limb* t) {
     const int h = (n + 1) / 2;
     Limb* const dx = t;
@@ -55,21 +77,7 @@ void Karatsuba(Limb* z, const Limb* x, int n, const Limb* y, int m, Limb* t) {
     MultiplyLimbs(product, dx, h, dy, h, next);
     MultiplyLimbs(z, x, h, y, h, next);
     MultiplyLimbs(z + 2 * h, x + h, n - h, y + h, m - h, next);
-    // middle = x0 y0 + x1 y1 -+ |x0 - x1| |y0 - y1| = x0 y1 + x1 y0, 2h + 1 limbs.
-    const int high = n + m - 2 * h;
-    Limb carry = rows::Add(middle, z, z + 2 * h, high);
-    std::copy(z + high, z + 2 * h, middle + high);
-    middle[2 * h] = rows::Increment(middle + high, 2 * h - high, carry);
-    if (xSwapped == ySwapped) {
-        middle[2 * h] -= rows::Subtract(middle, middle, product, 2 * h);
-    } else {
-        middle[2 * h] += rows::Add(middle, middle, product, 2 * h);
-    }
-    // The product fits n + m limbs, so a middle limb past them is zero.
-    const int room = n + m - h;
-    const int length = std::min(2 * h + 1, room);
-    carry = rows::Add(z + h, z + h, middle, length);
-    rows::Increment(z + h + length, room - length, carry);
+    AddMiddle(z, n, m, h, product, xSwapped == ySwapped, middle);
 }
 
 // m <= ceil(n / 2): y times pieces of x of m limbs (the last one shorter).
@@ -91,6 +99,23 @@ void MultiplyInPieces(Limb* z, const Limb* x, int n, const Limb* y, int m, Limb*
 }
 
 }  // namespace
+
+void SquareLimbs(Limb* z, const Limb* x, int n, Limb* t) {
+    if (n < kKaratsubaSquareLimbs) {
+        rows::Square(z, x, n);
+        return;
+    }
+    const int h = (n + 1) / 2;
+    Limb* const d = t;
+    Limb* const square = t + h;
+    Limb* const middle = t + 3 * h;
+    Limb* const next = t + 5 * h + 1;
+    AbsoluteDifference(d, x, h, x + h, n - h);
+    SquareLimbs(square, d, h, next);
+    SquareLimbs(z, x, h, next);
+    SquareLimbs(z + 2 * h, x + h, n - h, next);
+    AddMiddle(z, n, n, h, square, true, middle);
+}
 
 void MultiplyLimbs(Limb* z, const Limb* x, int n, const Limb* y, int m, Limb* t) {
     if (m < kKaratsubaLimbs) {

@@ -6,6 +6,9 @@
  * limbs, and the product is unpacked into the caller's words, so the
  * caller's arrays may have any length and alignment.
  *
+ * Long operands go through the Karatsuba products and squares of any length
+ * (limb_karatsuba.h), which start with the same rows.
+ *
  * Operands of exactly 4 or 8 words (2 or 4 limbs; the 256-bit curve field
  * has 8 words) take the unrolled column-wise (Comba) forms of
  * comba_columns.h instead.
@@ -14,6 +17,7 @@
 
 #include "bignum/comba_columns.h"
 #include "bignum/limb.h"
+#include "bignum/limb_karatsuba.h"
 #include "bignum/row_loops.h"
 
 namespace arkseal {
@@ -23,6 +27,7 @@ namespace {
 // Operands up to 1024 words (twice the largest single-length number of the
 // program's workspace is 1280 words; those fall back to words).
 constexpr int kMaxLimbs = 512;
+constexpr int kSmallLimbs = 8;
 
 // Products in limb buffers of kLimbs limbs per operand: small operands get
 // small stack frames.
@@ -33,7 +38,16 @@ void MultiplyInBuffers(std::uint32_t* z, const std::uint32_t* x, int n, const st
     Limb zs[2 * kLimbs];
     const int nl = PackLimbs(xs, x, n);
     const int ml = PackLimbs(ys, y, m);
-    rows::Multiply(zs, xs, nl, ys, ml);
+    if constexpr (kLimbs <= kSmallLimbs) {
+        rows::Multiply(zs, xs, nl, ys, ml);
+    } else {
+        Limb t[MultiplyLimbsSpace(kLimbs)];
+        if (nl >= ml) {
+            MultiplyLimbs(zs, xs, nl, ys, ml, t);
+        } else {
+            MultiplyLimbs(zs, ys, ml, xs, nl, t);
+        }
+    }
     UnpackLimbs(z, n + m, zs, nl + ml);
 }
 
@@ -42,7 +56,12 @@ void SquareInBuffers(std::uint32_t* z, const std::uint32_t* x, int n) {
     Limb xs[kLimbs];
     Limb zs[2 * kLimbs];
     const int nl = PackLimbs(xs, x, n);
-    rows::Square(zs, xs, nl);
+    if constexpr (kLimbs <= kSmallLimbs) {
+        rows::Square(zs, xs, nl);
+    } else {
+        Limb t[MultiplyLimbsSpace(kLimbs)];
+        SquareLimbs(zs, xs, nl, t);
+    }
     UnpackLimbs(z, 2 * n, zs, 2 * nl);
 }
 
@@ -59,8 +78,6 @@ template <int N>
 [[gnu::noinline]] void CombaSquareWords(std::uint32_t* z, const std::uint32_t* x) {
     comba::StoreSquare(z, comba::LoadLimbs<N>(x));
 }
-
-constexpr int kSmallLimbs = 8;
 
 }  // namespace
 

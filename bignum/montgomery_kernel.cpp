@@ -1,13 +1,10 @@
 // Montgomery product on limbs (see montgomery_kernel.h): by columns for
-// moduli of up to 8 limbs (at 4 limbs, the 256-bit moduli, the four-limb
-// field's product, field256.h, whose portable route is the same columns); by
-// rows above, by rows on words for odd lengths.
+// moduli of up to 8 limbs, except 4 limbs (the 256-bit moduli) on the mulx
+// route, which take the four-limb field's mulx product (field256.h); by rows
+// above, by rows on words for odd lengths.
 //
-// Rows: each row adds x[i] y to the running sum t (k + 2 limbs), then adds q m
-// with q = t[0] * (-m^-1) mod 2^64, which clears t[0], and shifts t down one
-// limb. With x, y < R the sum stays below 2R before the shift of each row
-// plus x[i] y, so k + 2 limbs hold it and z < R + m afterwards.
-// Every 128-bit step a b + c + d with a, b, c, d < 2^64 fits in 128 bits.
+// The rows are rows::MontgomeryRows (row_loops.h), the columns
+// comba::MontgomeryColumns (comba_columns.h).
 #include "bignum/montgomery_kernel.h"
 
 #include <type_traits>
@@ -21,37 +18,6 @@ namespace arkseal {
 namespace {
 
 constexpr int kMaxLimbs = kMontgomeryKernelMaxWords / 2;
-
-// t[0..k] = x y R^-1 (+ m), by rows; t has k + 2 entries.
-template <class W>
-void ProductRows(W* t, const W* x, const W* y, const W* m, W factor, int k) {
-    using WW = rows::Double<W>;
-    constexpr int kShift = rows::kBits<W>;
-    for (int i = 0; i < k + 2; ++i) t[i] = 0;
-    for (int i = 0; i < k; ++i) {
-        const W xi = x[i];
-        W c = 0;
-        for (int j = 0; j < k; ++j) {
-            const WW p = WW(xi) * y[j] + t[j] + c;
-            t[j] = W(p);
-            c = W(p >> kShift);
-        }
-        WW s = WW(t[k]) + c;
-        t[k] = W(s);
-        t[k + 1] = W(s >> kShift);
-        const W q = t[0] * factor;
-        WW p = WW(q) * m[0] + t[0];
-        c = W(p >> kShift);
-        for (int j = 1; j < k; ++j) {
-            p = WW(q) * m[j] + t[j] + c;
-            t[j - 1] = W(p);
-            c = W(p >> kShift);
-        }
-        s = WW(t[k]) + c;
-        t[k - 1] = W(s);
-        t[k] = t[k + 1] + W(s >> kShift);
-    }
-}
 
 // t[0..k] -= m when t >= m (t[k] is the top bit).
 template <class W, class Count>
@@ -85,7 +51,7 @@ __attribute__((noinline)) std::uint32_t LimbProduct(std::uint32_t* z, const std:
         yl[i] = LoadLimb(y + 2 * i);
         ml[i] = LoadLimb(m + 2 * i);
     }
-    ProductRows<Limb>(t, xl, yl, ml, factor, k);
+    rows::MontgomeryRows<Limb>(t, xl, yl, ml, factor, k);
     SubtractOnce<Limb>(t, ml, k);
     for (int i = 0; i < k; ++i) StoreLimb(z + 2 * i, t[i]);
     return std::uint32_t(t[k]);
@@ -94,7 +60,7 @@ __attribute__((noinline)) std::uint32_t LimbProduct(std::uint32_t* z, const std:
 __attribute__((noinline)) std::uint32_t WordProduct(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y,
                                                     const std::uint32_t* m, std::uint32_t factor, int words) {
     std::uint32_t t[kMontgomeryKernelMaxWords + 2];
-    ProductRows<std::uint32_t>(t, x, y, m, factor, words);
+    rows::MontgomeryRows<std::uint32_t>(t, x, y, m, factor, words);
     SubtractOnce<std::uint32_t>(t, m, words);
     for (int i = 0; i < words; ++i) z[i] = t[i];
     return t[words];
@@ -124,9 +90,10 @@ __attribute__((noinline)) std::uint32_t ColumnProduct(std::uint32_t* zw, const s
 #if defined(__x86_64__)
 
 // Four limbs, the 256-bit moduli, on the mulx route: the four-limb field's
-// product. Its result is below 2^256, so the top bit is 0. (The portable
-// route's product there is the column product, which ColumnProduct<4> runs
-// without the copies into the field's layout.)
+// product. Its result is below 2^256, so the top bit is 0. (On the portable
+// route the columns here beat the field's rows for one product between
+// general numbers, while the rows' shorter dependency chains win inside the
+// point formulas.)
 __attribute__((noinline)) std::uint32_t MulxFieldProduct(std::uint32_t* zw, const std::uint32_t* xw,
                                                          const std::uint32_t* yw, const std::uint32_t* mw,
                                                          Limb factor) {

@@ -18,6 +18,13 @@
 // The square forms each cross product x_i x_j (i < j) once, then in one
 // pass doubles them (the top bit of each digit moves up into the next) and
 // adds the diagonal squares x_i^2 at digit 2i.
+//
+// The Montgomery rows (for an odd m of k digits, B the digit base): each row
+// adds x_i y to the running sum t (k + 2 digits), then q m with
+// q = t_0 (-m^-1) mod B, which clears t_0, and shifts t down one digit. With
+// x, y < B^k the sum stays below 2 B^k before each row's x_i y, so k + 2
+// digits hold it, and at the end t = (x y + Q m) / B^k < B^k + m, Q < B^k
+// the unique multiple that makes the division exact.
 
 #include <cstdint>
 
@@ -177,6 +184,42 @@ void Square(D* z, const D* x, int n) {
         z[2 * i + 1] = static_cast<D>(c);
         c >>= kBits<D>;
         shiftedOut = high >> (kBits<D> - 1);
+    }
+}
+
+// t[0..k] = (x y + Q m) / B^k as above, t[k] being the top bit; t has k + 2
+// digits, apart from x, y and m. `count` is k: an int, or a
+// std::integral_constant for loops unrolled at compile time.
+template <class D, class Count>
+[[gnu::always_inline]] inline void MontgomeryRows(D* t, const D* x, const D* y, const D* m, D factor, Count count) {
+    const int k = count;
+#pragma GCC unroll 8
+    for (int i = 0; i < k + 2; ++i) t[i] = 0;
+#pragma GCC unroll 8
+    for (int i = 0; i < k; ++i) {
+        const D xi = x[i];
+        D c = 0;
+#pragma GCC unroll 8
+        for (int j = 0; j < k; ++j) {
+            const Double<D> p = static_cast<Double<D>>(xi) * y[j] + t[j] + c;
+            t[j] = static_cast<D>(p);
+            c = static_cast<D>(p >> kBits<D>);
+        }
+        Double<D> s = static_cast<Double<D>>(t[k]) + c;
+        t[k] = static_cast<D>(s);
+        t[k + 1] = static_cast<D>(s >> kBits<D>);
+        const D q = t[0] * factor;
+        Double<D> p = static_cast<Double<D>>(q) * m[0] + t[0];
+        c = static_cast<D>(p >> kBits<D>);
+#pragma GCC unroll 8
+        for (int j = 1; j < k; ++j) {
+            p = static_cast<Double<D>>(q) * m[j] + t[j] + c;
+            t[j - 1] = static_cast<D>(p);
+            c = static_cast<D>(p >> kBits<D>);
+        }
+        s = static_cast<Double<D>>(t[k]) + c;
+        t[k - 1] = static_cast<D>(s);
+        t[k] = t[k + 1] + static_cast<D>(s >> kBits<D>);
     }
 }
 

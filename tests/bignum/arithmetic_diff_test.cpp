@@ -162,13 +162,15 @@ TEST_P(ArithmeticDiffTest, ShortProductsOfEveryLengthPairMatchGmp) {
 }
 
 // Long operands on each product route: the schoolbook rows, the Karatsuba
-// recursion at exactly 16 * 2^k words, and the same padded with zeros from
-// shorter balanced operands; random and all-ones digits (every carry).
+// recursion at exactly 16 * 2^k words, the same padded with zeros from
+// slightly shorter balanced operands, and Karatsuba with halves of any
+// length; random and all-ones digits (every carry).
 TEST_P(ArithmeticDiffTest, LongProductsOnEveryRouteMatchGmp) {
     OperandSource source(22);
     const struct {
         int n, m;
-    } lengths[] = {{32, 32}, {64, 64}, {56, 64}, {64, 33}, {100, 120}, {128, 128}, {256, 256}, {320, 320}, {512, 100}};
+    } lengths[] = {{32, 32},   {64, 64},   {56, 64},   {64, 33},   {100, 120},
+                   {128, 128}, {160, 200}, {256, 256}, {320, 320}, {512, 100}};
     for (const auto& pair : lengths) {
         if (pair.n + pair.m > Capacity()) continue;
         for (bool ones : {false, true}) {

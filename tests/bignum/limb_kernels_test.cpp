@@ -40,11 +40,13 @@ Limbs MakeLimbs(int n, Shape shape, std::mt19937_64& rng) {
     return x;
 }
 
-// Lengths either side of the Karatsuba split (24 limbs), of its halves' split
-// and of the pieces route (the shorter operand at most half the longer,
-// rounded up), up to the longest operands of the division buffers.
+// Lengths either side of the Karatsuba split (24 limbs, squares 40), of its
+// halves' split and of the pieces route (the shorter operand at most half
+// the longer, rounded up), up to the longest operands of the division
+// buffers; squares of every length as well.
 TEST(LimbKernels, ProductsOfEveryRouteMatchGmp) {
-    constexpr int kLengths[] = {1, 2, 12, 23, 24, 25, 47, 48, 49, 50, 51, 95, 97, 160, 161, 320, 703};
+    constexpr int kLengths[] = {1,  2,  12, 23, 24, 25, 39, 40,  41,  47,  48, 49,
+                                50, 51, 79, 80, 81, 95, 97, 160, 161, 320, 703};
     std::mt19937_64 rng(24);
     for (int n : kLengths) {
         for (int m : kLengths) {
@@ -56,6 +58,10 @@ TEST(LimbKernels, ProductsOfEveryRouteMatchGmp) {
                 MultiplyLimbs(z.data(), x.data(), n, y.data(), m, t.data());
                 mpn_mul(Mp(want), Mp(x), n, Mp(y), m);
                 ASSERT_EQ(z, want) << n << " x " << m << " shape " << static_cast<int>(shape);
+                if (n != m) continue;
+                SquareLimbs(z.data(), x.data(), n, t.data());
+                mpn_sqr(Mp(want), Mp(x), n);
+                ASSERT_EQ(z, want) << n << " squared, shape " << static_cast<int>(shape);
             }
         }
     }
