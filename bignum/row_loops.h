@@ -74,6 +74,36 @@ D Subtract(D* z, const D* x, const D* y, int n) {
     return b;
 }
 
+// On limbs, sums and differences run as add-with-carry chains (limb.h), four
+// limbs a step, without the double-width carry.
+template <>
+inline Limb Add<Limb>(Limb* z, const Limb* x, const Limb* y, int n) {
+    Carry c = 0;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        z[i] = AddCarry(x[i], y[i], c);
+        z[i + 1] = AddCarry(x[i + 1], y[i + 1], c);
+        z[i + 2] = AddCarry(x[i + 2], y[i + 2], c);
+        z[i + 3] = AddCarry(x[i + 3], y[i + 3], c);
+    }
+    for (; i < n; ++i) z[i] = AddCarry(x[i], y[i], c);
+    return c;
+}
+
+template <>
+inline Limb Subtract<Limb>(Limb* z, const Limb* x, const Limb* y, int n) {
+    Carry b = 0;
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        z[i] = SubBorrow(x[i], y[i], b);
+        z[i + 1] = SubBorrow(x[i + 1], y[i + 1], b);
+        z[i + 2] = SubBorrow(x[i + 2], y[i + 2], b);
+        z[i + 3] = SubBorrow(x[i + 3], y[i + 3], b);
+    }
+    for (; i < n; ++i) z[i] = SubBorrow(x[i], y[i], b);
+    return b;
+}
+
 // z += c over n digits, c 0 or 1; returns the carry out of the top.
 template <class D>
 D Increment(D* z, int n, D c) {

@@ -1,8 +1,8 @@
 // The four-limb field on both product routes, against the general Montgomery
 // operations of the workspace (the residues must be the same digits; the
-// product against the full product and word-by-word reduction, since the
-// general product of 8-word moduli is this field's) and against OpenSSL's
-// modular arithmetic, for several 256-bit primes: the
+// product against the full product and word-by-word reduction, since on the
+// mulx route the general product of 8-word moduli is this field's) and
+// against OpenSSL's modular arithmetic, for several 256-bit primes: the
 // curve's, primes close to 2^256 (so the product's top bit is used), one
 // whose low limb makes -p^-1 equal 1, and one of 255 bits.
 #include <gtest/gtest.h>
@@ -158,10 +158,10 @@ TEST_P(Field256Test, OperationsGiveTheResiduesOfTheGeneralMontgomeryRoute) {
     });
 }
 
-// The general MontgomeryMultiply of 8-word operands takes this field's
-// product on the selected route, for any operands below 2^256: those not
-// below p too, whose result is then only congruent, with the digits of the
-// word-by-word reduction.
+// The general MontgomeryMultiply of 8-word operands (on the mulx route this
+// field's product, on the portable route the column kernel) for any operands
+// below 2^256: those not below p too, whose result is then only congruent,
+// with the digits of the word-by-word reduction.
 TEST_P(Field256Test, GeneralProductOfUnreducedOperandsMatchesTheWordByWordReduction) {
     const Bn p = Bn::From(p_);
     std::vector<std::string> operands = Residues();
