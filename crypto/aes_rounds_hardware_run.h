@@ -25,7 +25,8 @@
 //     (c = x ^ T[0]) it takes U[0] moved up to byte 15 as well.
 // After the last AES instruction the chain thus costs one blend (decrypt) or
 // a blend and an xor (encrypt). The keystream bytes T[0] are collected
-// sixteen at a time and applied to the data at once.
+// sixteen at a time, by storing each U one byte further into a small buffer
+// (one store a byte, no vector operation), and applied to the data at once.
 #pragma once
 
 #if !defined(__x86_64__) || !defined(__AES__) || !defined(__SSE4_1__)
@@ -86,17 +87,16 @@ inline StepKeys MakeStepKeys(const RunSchedule& s, int rounds) {
 }
 
 // One mode-10 step on the whitened register w. `x15` holds the input byte at
-// position 15, zeros elsewhere. Returns the new whitened register;
-// `keystream` shifts down one byte and takes T[0] at position 15.
+// position 15, zeros elsewhere. Returns the new whitened register and
+// stores the enciphered block U (T[0] first) at `keystream`.
 template <bool kDecrypt, bool kAes256>
 inline __m128i Step(const RunSchedule& s, const StepKeys& keys, int rounds, __m128i w, __m128i x15,
-                    __m128i& keystream) {
+                    std::uint8_t* keystream) {
     const __m128i shifted = _mm_xor_si128(_mm_srli_si128(w, 1), keys.shiftedK0);
     const __m128i u = EncipherWhitened<kAes256>(s, rounds, w, _mm_xor_si128(keys.lastKey, x15));
-    const __m128i t0at15 = _mm_slli_si128(u, 15);
-    keystream = _mm_or_si128(_mm_srli_si128(keystream, 1), t0at15);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(keystream), u);
     const __m128i next = _mm_blendv_epi8(shifted, u, Mask15());
-    return kDecrypt ? next : _mm_xor_si128(next, t0at15);
+    return kDecrypt ? next : _mm_xor_si128(next, _mm_slli_si128(u, 15));
 }
 
 template <int kIndex>
@@ -104,10 +104,25 @@ inline __m128i ByteAt15(__m128i x) {
     return _mm_and_si128(_mm_slli_si128(x, 15 - kIndex), Mask15());
 }
 
+// Step kIndex of a block stores its U at keystream + kIndex, over the bytes
+// of the step before: after sixteen steps keystream[0..15] holds the sixteen
+// T[0].
 template <bool kDecrypt, bool kAes256, int... kIndex>
 inline __m128i SixteenSteps(const RunSchedule& s, const StepKeys& keys, int rounds, __m128i w, __m128i x,
-                            __m128i& keystream, std::integer_sequence<int, kIndex...>) {
-    ((w = Step<kDecrypt, kAes256>(s, keys, rounds, w, ByteAt15<kIndex>(x), keystream)), ...);
+                            std::uint8_t* keystream, std::integer_sequence<int, kIndex...>) {
+    ((w = Step<kDecrypt, kAes256>(s, keys, rounds, w, ByteAt15<kIndex>(x), keystream + kIndex)), ...);
+    return w;
+}
+
+// The last length % 16 bytes one at a time. Kept out of line: inlined, it
+// costs the block loop registers and about half a cycle a byte.
+template <bool kDecrypt, bool kAes256>
+[[gnu::noinline]] __m128i RunTail(const RunSchedule& s, const StepKeys& keys, int rounds, __m128i w, std::uint8_t* data,
+                                  std::size_t length, std::uint8_t* keystream) {
+    for (std::size_t i = 0; i < length; ++i) {
+        w = Step<kDecrypt, kAes256>(s, keys, rounds, w, _mm_slli_si128(_mm_cvtsi32_si128(data[i]), 15), keystream);
+        data[i] ^= keystream[0];
+    }
     return w;
 }
 
@@ -115,19 +130,16 @@ template <bool kDecrypt, bool kAes256>
 void Run(const RunSchedule& s, int rounds, std::uint8_t feedback[16], std::uint8_t* data, std::size_t length) {
     const StepKeys keys = MakeStepKeys(s, rounds);
     __m128i w = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(feedback)), s.k[0]);
-    __m128i keystream = _mm_setzero_si128();
-    std::size_t i = 0;
-    for (; i + 16 <= length; i += 16) {
+    alignas(16) std::uint8_t keystream[31];
+    const std::size_t whole = length - length % 16;
+    for (std::size_t i = 0; i < whole; i += 16) {
         auto* p = reinterpret_cast<__m128i*>(data + i);
         const __m128i x = _mm_loadu_si128(p);
         w = SixteenSteps<kDecrypt, kAes256>(s, keys, rounds, w, x, keystream, std::make_integer_sequence<int, 16>{});
-        _mm_storeu_si128(p, _mm_xor_si128(x, keystream));
+        _mm_storeu_si128(p, _mm_xor_si128(x, _mm_load_si128(reinterpret_cast<const __m128i*>(keystream))));
     }
-    for (; i < length; ++i) {
-        const __m128i x15 = _mm_slli_si128(_mm_cvtsi32_si128(data[i]), 15);
-        w = Step<kDecrypt, kAes256>(s, keys, rounds, w, x15, keystream);
-        data[i] ^= static_cast<std::uint8_t>(_mm_extract_epi8(keystream, 15));
-    }
+    if (whole < length) w = RunTail<kDecrypt, kAes256>(s, keys, rounds, w, data + whole, length - whole, keystream);
+    SecureWipe(keystream, sizeof keystream);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(feedback), _mm_xor_si128(w, s.k[0]));
 }
 
