@@ -454,14 +454,22 @@ struct MulxOps {
 void IfmaDoublingFirst(const Field& f, const Element t, const Element Z, Element zOut, Element z2, Limb T52[5]);
 void IfmaDoublingSecond(const Field& f, const Limb T52[5], const Element X, Element s, Element tt);
 
-// The mulx route with the doubling's products that are off the slope's
-// chain on the IFMA unit.
+// Four products at once on the IFMA unit: z_i = x_i y_i for residues, all
+// inputs read before any output is written.
+void IfmaMultiplyFour(const Field& f, const Limb* const x[4], const Limb* const y[4], Limb* const z[4]);
+
+// The mulx route with, on the IFMA unit, the doubling's products that are
+// off the slope's chain and the addition's four products after the squares
+// of the Z (x Z^2 and Z^3 of both points).
 struct IfmaOps : MulxOps {
     static void DoublingFirst(const Field& f, const Element t, const Element Z, Element zOut, Element z2, Limb T52[5]) {
         IfmaDoublingFirst(f, t, Z, zOut, z2, T52);
     }
     static void DoublingSecond(const Field& f, const Limb T52[5], const Element X, Element s, Element tt) {
         IfmaDoublingSecond(f, T52, X, s, tt);
+    }
+    static void MultiplyFour(const Field& f, const Limb* const x[4], const Limb* const y[4], Limb* const z[4]) {
+        IfmaMultiplyFour(f, x, y, z);
     }
 };
 

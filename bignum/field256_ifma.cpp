@@ -185,6 +185,22 @@ void IfmaDoublingSecond(const Field& f, const Limb T52[5], const Element X, Elem
     StoreLanes01(w, s, tt);
 }
 
+void IfmaMultiplyFour(const Field& f, const Limb* const x[4], const Limb* const y[4], Limb* const z[4]) {
+    const Constants c = Load(f);
+    V w[4], a[kLimbs], b[kLimbs], r[kLimbs];
+    Transpose(Row(x[0]), Row(x[1]), Row(x[2]), Row(x[3]), w);
+    ToRadix52(w, 0, c.mask, a);
+    Transpose(Row(y[0]), Row(y[1]), Row(y[2]), Row(y[3]), w);
+    ToRadix52(w, 4, c.mask, b);
+    Product(a, b, c, r);
+    Finish(r, c);
+    FromRadix52(r, w);
+    V rows[4];
+    Transpose(w[0], w[1], w[2], w[3], rows);
+#pragma GCC unroll 4
+    for (int i = 0; i < 4; ++i) _mm256_storeu_si256(reinterpret_cast<V*>(z[i]), rows[i]);
+}
+
 }  // namespace arkseal::field256
 
 #else
@@ -194,6 +210,7 @@ void IfmaDoublingSecond(const Field& f, const Limb T52[5], const Element X, Elem
 namespace arkseal::field256 {
 
 void IfmaDoublingFirst(const Field&, const Element, const Element, Element, Element, Limb*) { std::abort(); }
+void IfmaMultiplyFour(const Field&, const Limb* const*, const Limb* const*, Limb* const*) { std::abort(); }
 void IfmaDoublingSecond(const Field&, const Limb*, const Element, Element, Element) { std::abort(); }
 
 }  // namespace arkseal::field256

@@ -21,8 +21,8 @@
 // The field's operations type Ops has static Multiply, Square, Add,
 // Subtract and Halve (f, inputs..., output), outputs allowed to alias
 // inputs; for A other than -3 and 0 also SetA and MultiplyByA; optionally
-// DoublingFirst and DoublingSecond (field256::IfmaOps), which take the
-// doubling's products off the slope's chain to a second multiplier.
+// DoublingFirst, DoublingSecond and MultiplyFour (field256::IfmaOps), which
+// take products off the chain to a second multiplier.
 // FieldTraits<Field> gives the rest: the temporaries, zero masks, copies,
 // the one, and whether the field may branch on values.
 #pragma once
@@ -126,13 +126,27 @@ void AddFormulas(const Field& f, const PointP& P, const PointA& PA, PointOut& ou
     typename Traits::Temporaries temporaries(f);
     const auto t = temporaries[0], U2 = temporaries[1], S2 = temporaries[2], A1 = temporaries[3], A2 = temporaries[4],
                R = temporaries[5];
-    Ops::Square(f, PA.Z, t);
-    Ops::Multiply(f, P.X, t, U2);
-    Ops::Multiply(f, t, PA.Z, t);
-    Ops::Multiply(f, P.Y, t, S2);
     const Value* U1 = PA.X;
     const Value* S1 = PA.Y;
-    if constexpr (!mixed) {
+    if constexpr (!mixed && requires { &Ops::MultiplyFour; }) {
+        // U2, Z_PA^3, U1 and Z_P^3 at once on a second multiplier.
+        Ops::Square(f, PA.Z, t);
+        Ops::Square(f, P.Z, A2);
+        const Value* const x[4] = {P.X, t, PA.X, A2};
+        const Value* const y[4] = {t, PA.Z, A2, P.Z};
+        Value* const z[4] = {U2, t, A1, A2};
+        Ops::MultiplyFour(f, x, y, z);
+        Ops::Multiply(f, P.Y, t, S2);
+        Ops::Multiply(f, PA.Y, A2, A2);
+        U1 = A1;
+        S1 = A2;
+    } else {
+        Ops::Square(f, PA.Z, t);
+        Ops::Multiply(f, P.X, t, U2);
+        Ops::Multiply(f, t, PA.Z, t);
+        Ops::Multiply(f, P.Y, t, S2);
+    }
+    if constexpr (!mixed && !requires { &Ops::MultiplyFour; }) {
         Ops::Square(f, P.Z, t);
         Ops::Multiply(f, PA.X, t, A1);
         Ops::Multiply(f, t, P.Z, t);

@@ -230,8 +230,8 @@ TEST_P(Field256Test, ProductAgreesWithOpenSslAndAliasesItsInputs) {
     });
 }
 
-// The doubling's products on the IFMA unit give the digits of the route's
-// own products, with outputs aliasing inputs.
+// The doubling's products and the four at once on the IFMA unit give the
+// digits of the route's own products, with outputs aliasing inputs.
 TEST_P(Field256Test, IfmaDoublingProductsGiveTheResiduesOfTheRouteProducts) {
     if (GetParam().route != Route::Ifma) GTEST_SKIP() << "only the ifma route has them";
 #if defined(__x86_64__)
@@ -258,6 +258,21 @@ TEST_P(Field256Test, IfmaDoublingProductsGiveTheResiduesOfTheRouteProducts) {
         EXPECT_EQ(Stored(z2), Stored(wantZ2)) << b << "^2";
         EXPECT_EQ(Stored(X), Stored(wantS)) << c << " * " << a << "^2";
         EXPECT_EQ(Stored(t), Stored(wantT4)) << a << "^4";
+        // Four at once, outputs over inputs: t Z, Z X, X t, t t.
+        Load(a, numbers_[0], t);
+        Load(b, numbers_[1], Z);
+        Load(c, numbers_[2], X);
+        Element want[4];
+        Ops::Multiply(*field_, t, Z, want[0]);
+        Ops::Multiply(*field_, Z, X, want[1]);
+        Ops::Multiply(*field_, X, t, want[2]);
+        Ops::Square(*field_, t, want[3]);
+        const Limb* const x[4] = {t, Z, X, t};
+        const Limb* const y[4] = {Z, X, t, t};
+        Limb* const z[4] = {Z, X, T, t};
+        Ops::MultiplyFour(*field_, x, y, z);
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(Stored(z[k]), Stored(want[k])) << a << ", " << b << ", " << c << ": " << k;
     }
 #endif
 }
