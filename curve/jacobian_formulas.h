@@ -168,10 +168,19 @@ void AddFormulas(const Field& f, const PointP& P, const PointA& PA, PointOut& ou
     Ops::Add(f, S2, S2, S2);
     Ops::Add(f, S2, R, S2);  // V
     Ops::Multiply(f, PA.Z, H, out.Z);
-    if constexpr (!mixed) Ops::Multiply(f, out.Z, P.Z, out.Z);
-    Ops::Square(f, H, A1);         // H^2
-    Ops::Multiply(f, A1, U2, A2);  // H^2 T
-    Ops::Multiply(f, A1, H, A1);   // H^3
+    if constexpr (requires { &Ops::MultiplyFour; }) {
+        // Z' = Z_PA H Z_P, H^2 T and H^3 at once (a lane repeats H^3).
+        Ops::Square(f, H, A1);
+        const Value* const x[4] = {mixed ? A1 : out.Z, A1, A1, A1};
+        const Value* const y[4] = {mixed ? H : P.Z, U2, H, H};
+        Value* const z[4] = {mixed ? A1 : out.Z, A2, A1, A1};
+        Ops::MultiplyFour(f, x, y, z);
+    } else {
+        if constexpr (!mixed) Ops::Multiply(f, out.Z, P.Z, out.Z);
+        Ops::Square(f, H, A1);         // H^2
+        Ops::Multiply(f, A1, U2, A2);  // H^2 T
+        Ops::Multiply(f, A1, H, A1);   // H^3
+    }
     Ops::Square(f, R, out.X);
     Ops::Subtract(f, out.X, A2, out.X);
     Ops::Subtract(f, A2, out.X, A2);
