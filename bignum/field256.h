@@ -459,8 +459,8 @@ void IfmaDoublingSecond(const Field& f, const Limb T52[5], const Element X, Elem
 void IfmaMultiplyFour(const Field& f, const Limb* const x[4], const Limb* const y[4], Limb* const z[4]);
 
 // The mulx route with, on the IFMA unit, the doubling's products that are
-// off the slope's chain and two sets of the addition's products (x Z^2 and
-// Z^3 of both points; Z', H^2 T and H^3).
+// off the slope's chain and, four at a time, twelve of the addition's
+// products.
 struct IfmaOps : MulxOps {
     static void DoublingFirst(const Field& f, const Element t, const Element Z, Element zOut, Element z2, Limb T52[5]) {
         IfmaDoublingFirst(f, t, Z, zOut, z2, T52);

@@ -27,6 +27,7 @@
 // the one, and whether the field may branch on values.
 #pragma once
 
+#include <initializer_list>
 #include <type_traits>
 
 #include "bignum/limb.h"
@@ -115,38 +116,60 @@ void Double(const Field& f, const Point& P, Point& R) {
     Ops::Subtract(f, R.Y, T, R.Y);
 }
 
-// The addition of P into PA, written to out, without special cases. `mixed`
+// AddFormulasInSequence (below) for a field with MultiplyFour and a P with
+// its own Z: the same values and masks, with
+// twelve of the sixteen products four at a time on a second multiplier,
+// beside the squares and the products of R on the first.
+template <class Ops, class Field, class PointP, class PointA, class PointOut, class Temporaries>
+void AddFormulasInLanes(const Field& f, const PointP& P, const PointA& PA, PointOut& out, Limb& hZero, Limb& rZero,
+                        Temporaries& temporaries) {
+    using Value = std::remove_pointer_t<typename FieldTraits<Field>::Number>;
+    const auto t = temporaries[0], U2 = temporaries[1], S2 = temporaries[2], A1 = temporaries[3], A2 = temporaries[4],
+               A3 = temporaries[5];
+    const auto four = [&](std::initializer_list<const Value*> x, std::initializer_list<const Value*> y,
+                          std::initializer_list<Value*> z) { Ops::MultiplyFour(f, x.begin(), y.begin(), z.begin()); };
+    Ops::Square(f, PA.Z, t);
+    Ops::Square(f, P.Z, A2);
+    four({P.X, t, PA.X, A2}, {t, PA.Z, A2, P.Z}, {U2, t, A1, A2});  // U2, Z_PA^3, U1, Z_P^3
+    Ops::Subtract(f, A1, U2, A1);                                   // H
+    four({P.Y, PA.Y, PA.Z, A1}, {t, A2, A1, A1}, {S2, A2, t, A3});  // S2, S1, Z_PA H, H^2
+    Ops::Subtract(f, A2, S2, A2);                                   // R
+    hZero = FieldTraits<Field>::ZeroMask(A1);
+    rZero = FieldTraits<Field>::ZeroMask(A2);
+    Ops::Add(f, U2, U2, U2);
+    Ops::Add(f, U2, A1, U2);  // T
+    Ops::Add(f, S2, S2, S2);
+    Ops::Add(f, S2, A2, S2);                                        // V
+    four({t, A3, A3, A3}, {P.Z, U2, A1, A1}, {out.Z, U2, A1, A1});  // Z', H^2 T, H^3
+    Ops::Square(f, A2, out.X);
+    Ops::Subtract(f, out.X, U2, out.X);
+    Ops::Subtract(f, U2, out.X, U2);
+    Ops::Subtract(f, U2, out.X, U2);
+    Ops::Multiply(f, A2, U2, U2);
+    Ops::Multiply(f, A1, S2, A1);
+    Ops::Subtract(f, U2, A1, U2);
+    Ops::Halve(f, U2, out.Y);
+}
+
+// The addition of P into PA, written to out, without special cases, product
+// after product (AddFormulas below picks it or the lanes). `mixed`
 // says that P's Z is one (and is not read). Also returns, as masks, whether H
 // and R were zero; a field that branches on values then returns at once,
 // out unchanged. out may be PA, not P.
 template <class Ops, bool mixed, class Field, class PointP, class PointA, class PointOut>
-void AddFormulas(const Field& f, const PointP& P, const PointA& PA, PointOut& out, Limb& hZero, Limb& rZero) {
+void AddFormulasInSequence(const Field& f, const PointP& P, const PointA& PA, PointOut& out, Limb& hZero, Limb& rZero) {
     using Traits = FieldTraits<Field>;
     using Value = std::remove_pointer_t<typename Traits::Number>;
     typename Traits::Temporaries temporaries(f);
     const auto t = temporaries[0], U2 = temporaries[1], S2 = temporaries[2], A1 = temporaries[3], A2 = temporaries[4],
                R = temporaries[5];
+    Ops::Square(f, PA.Z, t);
+    Ops::Multiply(f, P.X, t, U2);
+    Ops::Multiply(f, t, PA.Z, t);
+    Ops::Multiply(f, P.Y, t, S2);
     const Value* U1 = PA.X;
     const Value* S1 = PA.Y;
-    if constexpr (!mixed && requires { &Ops::MultiplyFour; }) {
-        // U2, Z_PA^3, U1 and Z_P^3 at once on a second multiplier.
-        Ops::Square(f, PA.Z, t);
-        Ops::Square(f, P.Z, A2);
-        const Value* const x[4] = {P.X, t, PA.X, A2};
-        const Value* const y[4] = {t, PA.Z, A2, P.Z};
-        Value* const z[4] = {U2, t, A1, A2};
-        Ops::MultiplyFour(f, x, y, z);
-        Ops::Multiply(f, P.Y, t, S2);
-        Ops::Multiply(f, PA.Y, A2, A2);
-        U1 = A1;
-        S1 = A2;
-    } else {
-        Ops::Square(f, PA.Z, t);
-        Ops::Multiply(f, P.X, t, U2);
-        Ops::Multiply(f, t, PA.Z, t);
-        Ops::Multiply(f, P.Y, t, S2);
-    }
-    if constexpr (!mixed && !requires { &Ops::MultiplyFour; }) {
+    if constexpr (!mixed) {
         Ops::Square(f, P.Z, t);
         Ops::Multiply(f, PA.X, t, A1);
         Ops::Multiply(f, t, P.Z, t);
@@ -189,6 +212,18 @@ void AddFormulas(const Field& f, const PointP& P, const PointA& PA, PointOut& ou
     Ops::Multiply(f, A1, S2, A1);
     Ops::Subtract(f, A2, A1, A2);
     Ops::Halve(f, A2, out.Y);
+}
+
+// The addition as AddFormulasInSequence describes it, in lanes where the
+// field has them.
+template <class Ops, bool mixed, class Field, class PointP, class PointA, class PointOut>
+void AddFormulas(const Field& f, const PointP& P, const PointA& PA, PointOut& out, Limb& hZero, Limb& rZero) {
+    if constexpr (!mixed && requires { &Ops::MultiplyFour; }) {
+        typename FieldTraits<Field>::Temporaries temporaries(f);
+        AddFormulasInLanes<Ops>(f, P, PA, out, hZero, rZero, temporaries);
+    } else {
+        AddFormulasInSequence<Ops, mixed>(f, P, PA, out, hZero, rZero);
+    }
 }
 
 }  // namespace arkseal::curve_detail
