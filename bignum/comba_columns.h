@@ -73,32 +73,27 @@ template <int N>
     StoreLimb(z + 4 * N - 2, s.c0);
 }
 
-// Adds the products x_i x_(k-i), i < k - i, of column k of the off-diagonal
-// triangle.
-template <int k, int N>
-[[gnu::always_inline]] inline void AddTriangleColumn(ColumnSum& s, const Limbs<N>& x) {
-#pragma GCC unroll 16
-    for (int i = k < N ? 0 : k - N + 1; 2 * i < k; ++i) s.MulAdd(x.l[i], x.l[k - i]);
-}
-
-template <int N, int... k>
-[[gnu::always_inline]] inline void ForTriangleColumns(ColumnSum& s, const Limbs<N>& x, Limbs<2 * N>& t,
-                                                      std::integer_sequence<int, k...>) {
-    ((AddTriangleColumn<k + 1>(s, x), t.l[k + 1] = s.Shift()), ...);
-}
-
 // z[0..4N) = x^2: the off-diagonal triangle t = sum_{i<j} x_i x_j B^(i+j)
-// column-wise (N (N - 1) / 2 products), then x^2 = 2 t + sum x_i^2 B^(2i) in
-// one pass that shifts t left by one bit, adds the diagonal squares and
-// stores. t < B^(2N) / 2, so the doubling loses nothing.
+// (N (N - 1) / 2 products), then x^2 = 2 t + sum x_i^2 B^(2i) in one pass
+// that shifts t left by one bit, adds the diagonal squares and stores.
+// t < B^(2N) / 2, so the doubling loses nothing. The triangle goes by rows,
+// not columns: each row's carry chain is independent of the next row's
+// products, where the columns would run every product through the one
+// accumulator (measured 7% faster at N = 4, 3% at N = 8).
 template <int N>
 [[gnu::always_inline]] inline void StoreSquare(std::uint32_t* z, const Limbs<N>& x) {
-    Limbs<2 * N> t;
-    ColumnSum s;
-    t.l[0] = 0;
-    ForTriangleColumns(s, x, t, std::make_integer_sequence<int, 2 * N - 3>{});
-    t.l[2 * N - 2] = s.c0;
-    t.l[2 * N - 1] = s.c1;
+    Limbs<2 * N> t{};
+#pragma GCC unroll 16
+    for (int i = 0; i < N - 1; ++i) {
+        Limb carry = 0;
+#pragma GCC unroll 16
+        for (int j = i + 1; j < N; ++j) {
+            const WideLimb p = WideLimb(x.l[i]) * x.l[j] + t.l[i + j] + carry;
+            t.l[i + j] = Limb(p);
+            carry = Limb(p >> 64);
+        }
+        t.l[i + N] = carry;
+    }
     Carry c = 0;
 #pragma GCC unroll 16
     for (int i = 0; i < 2 * N; ++i) {
