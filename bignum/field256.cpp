@@ -10,6 +10,7 @@
 #endif
 
 #include "bignum/number_internal.h"
+#include "bignum/processor_features.h"
 
 namespace arkseal::field256 {
 namespace {
@@ -247,10 +248,7 @@ void InvertPlain(const Field& field, const Element x, Element z) {
 
 bool MulxAvailable() {
 #if defined(__x86_64__)
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
-    constexpr unsigned kBmi2 = 1u << 8, kAdx = 1u << 19;
-    return (ebx & kBmi2) != 0 && (ebx & kAdx) != 0;
+    return processor::HasLeaf7Ebx(bit_BMI2 | bit_ADX);
 #else
     return false;
 #endif
@@ -258,18 +256,8 @@ bool MulxAvailable() {
 
 bool IfmaAvailable() {
 #if defined(__x86_64__)
-    if (!MulxAvailable()) return false;
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || (ecx & bit_OSXSAVE) == 0) return false;
-    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
-    const unsigned needed = bit_AVX512F | bit_AVX512IFMA | bit_AVX512VL;
-    if ((ebx & needed) != needed) return false;
-    // The operating system saves the mask and upper vector registers (XCR0
-    // bits 1, 2, 5, 6, 7) on switches.
-    unsigned xcr0Low = 0, xcr0High = 0;
-    __asm__("xgetbv" : "=a"(xcr0Low), "=d"(xcr0High) : "c"(0));
-    constexpr unsigned kStateBits = 0xE6;
-    return (xcr0Low & kStateBits) == kStateBits;
+    return MulxAvailable() && processor::HasLeaf7Ebx(bit_AVX512F | bit_AVX512IFMA | bit_AVX512VL) &&
+           processor::Avx512StateSaved();
 #else
     return false;
 #endif

@@ -13,6 +13,7 @@
 #include <cpuid.h>
 #include <immintrin.h>
 
+#include "bignum/processor_features.h"
 #include "crypto/wipe.h"
 
 #define ARKSEAL_AES_TARGET __attribute__((target("aes,sse4.1")))
@@ -38,25 +39,12 @@ ARKSEAL_AES_TARGET inline __m128i Encipher(const Schedule& s, int rounds, __m128
 
 }  // namespace
 
-bool HardwareAvailable() {
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
-    return (ecx & bit_AES) != 0 && (ecx & bit_SSE4_1) != 0;
-}
+bool HardwareAvailable() { return processor::HasLeaf1Ecx(bit_AES | bit_SSE4_1); }
 
-// AVX-512 F, VL and BW in the processor, and the operating system saving the
-// mask and upper vector registers (XCR0 bits 1, 2, 5, 6, 7) on switches.
+// AVX-512 F, VL and BW in the processor, its state saved by the operating system.
 bool Avx512Available() {
-    if (!HardwareAvailable()) return false;
-    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx) || (ecx & bit_OSXSAVE) == 0) return false;
-    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
-    const unsigned needed = bit_AVX512F | bit_AVX512VL | bit_AVX512BW;
-    if ((ebx & needed) != needed) return false;
-    unsigned xcr0Low = 0, xcr0High = 0;
-    __asm__("xgetbv" : "=a"(xcr0Low), "=d"(xcr0High) : "c"(0));
-    constexpr unsigned kStateBits = 0xE6;
-    return (xcr0Low & kStateBits) == kStateBits;
+    return HardwareAvailable() && processor::HasLeaf7Ebx(bit_AVX512F | bit_AVX512VL | bit_AVX512BW) &&
+           processor::Avx512StateSaved();
 }
 
 ARKSEAL_AES_TARGET void HardwareEncryptBlock(const std::uint32_t* roundKeys, int rounds, std::uint8_t block[16]) {
