@@ -116,6 +116,21 @@ void Double(const Field& f, const Point& P, Point& R) {
     Ops::Subtract(f, R.Y, T, R.Y);
 }
 
+// The addition's last steps, once R, H^2 T, H^3 and V are known:
+// X' = R^2 - H^2 T and 2 Y' = R (H^2 T - 2 X') - H^3 V. h2t and h3 are
+// overwritten; out may be the point that was added to.
+template <class Ops, class Field, class Number, class PointOut>
+void FinishAddition(const Field& f, Number r, Number h2t, Number h3, Number v, PointOut& out) {
+    Ops::Square(f, r, out.X);
+    Ops::Subtract(f, out.X, h2t, out.X);
+    Ops::Subtract(f, h2t, out.X, h2t);
+    Ops::Subtract(f, h2t, out.X, h2t);
+    Ops::Multiply(f, r, h2t, h2t);
+    Ops::Multiply(f, h3, v, h3);
+    Ops::Subtract(f, h2t, h3, h2t);
+    Ops::Halve(f, h2t, out.Y);
+}
+
 // AddFormulasInSequence (below) for a field with MultiplyFour and a P with
 // its own Z: the same values and masks, with
 // twelve of the sixteen products four at a time on a second multiplier,
@@ -141,14 +156,7 @@ void AddFormulasInLanes(const Field& f, const PointP& P, const PointA& PA, Point
     Ops::Add(f, S2, S2, S2);
     Ops::Add(f, S2, A2, S2);                                        // V
     four({t, A3, A3, A3}, {P.Z, U2, A1, A1}, {out.Z, U2, A1, A1});  // Z', H^2 T, H^3
-    Ops::Square(f, A2, out.X);
-    Ops::Subtract(f, out.X, U2, out.X);
-    Ops::Subtract(f, U2, out.X, U2);
-    Ops::Subtract(f, U2, out.X, U2);
-    Ops::Multiply(f, A2, U2, U2);
-    Ops::Multiply(f, A1, S2, A1);
-    Ops::Subtract(f, U2, A1, U2);
-    Ops::Halve(f, U2, out.Y);
+    FinishAddition<Ops>(f, A2, U2, A1, S2, out);                    // R, H^2 T, H^3, V
 }
 
 // The addition of P into PA, written to out, without special cases, product
@@ -204,14 +212,7 @@ void AddFormulasInSequence(const Field& f, const PointP& P, const PointA& PA, Po
         Ops::Multiply(f, A1, U2, A2);  // H^2 T
         Ops::Multiply(f, A1, H, A1);   // H^3
     }
-    Ops::Square(f, R, out.X);
-    Ops::Subtract(f, out.X, A2, out.X);
-    Ops::Subtract(f, A2, out.X, A2);
-    Ops::Subtract(f, A2, out.X, A2);
-    Ops::Multiply(f, R, A2, A2);
-    Ops::Multiply(f, A1, S2, A1);
-    Ops::Subtract(f, A2, A1, A2);
-    Ops::Halve(f, A2, out.Y);
+    FinishAddition<Ops>(f, R, A2, A1, S2, out);
 }
 
 // The addition as AddFormulasInSequence describes it, in lanes where the
