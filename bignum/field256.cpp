@@ -283,7 +283,7 @@ bool MulxAvailable() {
 
 bool IfmaAvailable() {
 #if defined(__x86_64__)
-    return MulxAvailable() && processor::HasLeaf7Ebx(bit_AVX512F | bit_AVX512IFMA | bit_AVX512VL) &&
+    return MulxAvailable() && processor::HasLeaf7Ebx(bit_AVX512F | bit_AVX512DQ | bit_AVX512IFMA | bit_AVX512VL) &&
            processor::Avx512StateSaved();
 #else
     return false;

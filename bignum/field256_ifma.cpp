@@ -11,65 +11,28 @@
 // 16 p^2 / 2^260 + p < 2 p; one subtraction of p chosen by a mask leaves the
 // unique residue in [0, p), the same digits as the other routes.
 //
-// Only this unit is compiled for AVX-512, and it uses no inline function of
-// a header (those would be compiled here for AVX-512 and could be the copy
-// the linker keeps for every caller): its helpers are its own.
+// This unit is compiled for AVX-512 and uses no inline function of a header
+// (those would be compiled here for AVX-512 and could be the copy the linker
+// keeps for every caller) except field256_lanes.h's, which only files built
+// for AVX-512 include.
 #include "bignum/field256.h"
 
-#if defined(__x86_64__) && defined(__AVX512IFMA__) && defined(__AVX512VL__)
+#if defined(__x86_64__) && defined(__AVX512IFMA__) && defined(__AVX512VL__) && defined(__AVX512DQ__)
 
-#include <immintrin.h>
+#include "bignum/field256_lanes.h"
 
 namespace arkseal::field256 {
 namespace {
 
-using V = __m256i;
-constexpr int kLimbs = 5;
+using lanes::Constants;
+using lanes::FromRadix52;
+using lanes::kLimbs;
+using lanes::Row;
+using lanes::ToRadix52;
+using lanes::Transpose;
+using lanes::V;
 
-struct Constants {
-    V p[kLimbs];
-    V factor;  // -p^-1 mod 2^52
-    V mask;    // 2^52 - 1
-};
-
-[[gnu::always_inline]] inline Constants Load(const Field& f) {
-    Constants c;
-#pragma GCC unroll 10
-    for (int i = 0; i < kLimbs; ++i) c.p[i] = _mm256_set1_epi64x(static_cast<long long>(f.p52[i]));
-    c.factor = _mm256_set1_epi64x(static_cast<long long>(f.factor & ((Limb{1} << 52) - 1)));
-    c.mask = _mm256_set1_epi64x((1LL << 52) - 1);
-    return c;
-}
-
-// Rows of four limbs to columns and back: w[j] lane i = x_i[j].
-[[gnu::always_inline]] inline void Transpose(const V r0, const V r1, const V r2, const V r3, V w[4]) {
-    const V t0 = _mm256_unpacklo_epi64(r0, r1), t1 = _mm256_unpackhi_epi64(r0, r1);
-    const V t2 = _mm256_unpacklo_epi64(r2, r3), t3 = _mm256_unpackhi_epi64(r2, r3);
-    w[0] = _mm256_permute2x128_si256(t0, t2, 0x20);
-    w[1] = _mm256_permute2x128_si256(t1, t3, 0x20);
-    w[2] = _mm256_permute2x128_si256(t0, t2, 0x31);
-    w[3] = _mm256_permute2x128_si256(t1, t3, 0x31);
-}
-
-[[gnu::always_inline]] inline V Row(const Element x) { return _mm256_loadu_si256(reinterpret_cast<const V*>(x)); }
-
-// The limbs of the values whose radix-2^64 limbs are w[0..3], times 2^shift
-// (0 or 4: the value must stay below 2^260).
-[[gnu::always_inline]] inline void ToRadix52(const V w[4], int s, const V mask, V out[kLimbs]) {
-    out[0] = _mm256_and_si256(_mm256_slli_epi64(w[0], s), mask);
-    out[1] = _mm256_and_si256(_mm256_or_si256(_mm256_srli_epi64(w[0], 52 - s), _mm256_slli_epi64(w[1], 12 + s)), mask);
-    out[2] = _mm256_and_si256(_mm256_or_si256(_mm256_srli_epi64(w[1], 40 - s), _mm256_slli_epi64(w[2], 24 + s)), mask);
-    out[3] = _mm256_and_si256(_mm256_or_si256(_mm256_srli_epi64(w[2], 28 - s), _mm256_slli_epi64(w[3], 36 + s)), mask);
-    out[4] = _mm256_srli_epi64(w[3], 16 - s);
-}
-
-// Normalised limbs of values below 2^256 to radix-2^64 limbs.
-[[gnu::always_inline]] inline void FromRadix52(const V x[kLimbs], V w[4]) {
-    w[0] = _mm256_or_si256(x[0], _mm256_slli_epi64(x[1], 52));
-    w[1] = _mm256_or_si256(_mm256_srli_epi64(x[1], 12), _mm256_slli_epi64(x[2], 40));
-    w[2] = _mm256_or_si256(_mm256_srli_epi64(x[2], 24), _mm256_slli_epi64(x[3], 28));
-    w[3] = _mm256_or_si256(_mm256_srli_epi64(x[3], 36), _mm256_slli_epi64(x[4], 16));
-}
+[[gnu::always_inline]] inline Constants Load(const Field& f) { return lanes::LoadConstants(f); }
 
 // Lanes 0 and 1 of columns w stored as the elements z0 and z1.
 [[gnu::always_inline]] inline void StoreLanes01(const V w[4], Element z0, Element z1) {
@@ -88,59 +51,10 @@ struct Constants {
     }
 }
 
-// r = a b / 2^260 + (a multiple of p), below a b / 2^260 + p, in five limbs
-// not yet carried. The full product by columns (low and high halves in
-// separate accumulators, so no column waits on a long chain), then five
-// reduction steps: m = column i times -p^-1 mod 2^52, m p added from column
-// i + 1 on, and column i's carry into column i + 1. Column i plus the low
-// half of m p_0 is a multiple of 2^52, so that carry is column i's bits
-// from 52 up, plus one unless its low 52 bits are zero; the low half itself
-// is never formed.
+// r = a b / 2^256 mod p for a entered times 16, in carried limbs.
 [[gnu::always_inline]] inline void Product(const V a[kLimbs], const V b[kLimbs], const Constants& c, V r[kLimbs]) {
-    V lo[2 * kLimbs], hi[2 * kLimbs];
-#pragma GCC unroll 10
-    for (int k = 0; k < 2 * kLimbs; ++k) lo[k] = hi[k] = _mm256_setzero_si256();
-#pragma GCC unroll 10
-    for (int i = 0; i < kLimbs; ++i) {
-#pragma GCC unroll 10
-        for (int j = 0; j < kLimbs; ++j) {
-            lo[i + j] = _mm256_madd52lo_epu64(lo[i + j], a[i], b[j]);
-            hi[i + j + 1] = _mm256_madd52hi_epu64(hi[i + j + 1], a[i], b[j]);
-        }
-    }
-    V carry = _mm256_setzero_si256();
-#pragma GCC unroll 10
-    for (int i = 0; i < kLimbs; ++i) {
-        const V column = _mm256_add_epi64(_mm256_add_epi64(lo[i], hi[i]), carry);
-        const V m = _mm256_madd52lo_epu64(_mm256_setzero_si256(), column, c.factor);
-        const V low = _mm256_add_epi64(_mm256_and_si256(column, c.mask), c.mask);
-        carry = _mm256_add_epi64(_mm256_srli_epi64(column, 52), _mm256_srli_epi64(low, 52));
-#pragma GCC unroll 10
-        for (int k = 1; k < kLimbs; ++k) lo[i + k] = _mm256_madd52lo_epu64(lo[i + k], m, c.p[k]);
-#pragma GCC unroll 10
-        for (int k = 0; k < kLimbs; ++k) hi[i + k + 1] = _mm256_madd52hi_epu64(hi[i + k + 1], m, c.p[k]);
-    }
-    r[0] = _mm256_add_epi64(_mm256_add_epi64(lo[kLimbs], hi[kLimbs]), carry);
-#pragma GCC unroll 10
-    for (int k = 1; k < kLimbs; ++k) r[k] = _mm256_add_epi64(lo[kLimbs + k], hi[kLimbs + k]);
-}
-
-// r below 2p, limbs not carried, becomes r mod p in normalised limbs: r and
-// r - p carried side by side, r - p kept unless it is negative.
-[[gnu::always_inline]] inline void Finish(V r[kLimbs], const Constants& c) {
-    V d[kLimbs];
-#pragma GCC unroll 10
-    for (int k = 0; k < kLimbs; ++k) d[k] = _mm256_sub_epi64(r[k], c.p[k]);
-#pragma GCC unroll 10
-    for (int k = 0; k + 1 < kLimbs; ++k) {
-        r[k + 1] = _mm256_add_epi64(r[k + 1], _mm256_srli_epi64(r[k], 52));
-        r[k] = _mm256_and_si256(r[k], c.mask);
-        d[k + 1] = _mm256_add_epi64(d[k + 1], _mm256_srai_epi64(d[k], 52));
-        d[k] = _mm256_and_si256(d[k], c.mask);
-    }
-    const V keep = _mm256_srai_epi64(d[kLimbs - 1], 63);  // all ones where r < p
-#pragma GCC unroll 10
-    for (int k = 0; k < kLimbs; ++k) r[k] = _mm256_blendv_epi8(d[k], r[k], keep);
+    lanes::ProductColumns(a, b, c, r);
+    lanes::ReduceBelowTwoP(r, c);
 }
 
 }  // namespace
@@ -154,7 +68,6 @@ void IfmaDoublingFirst(const Field& f, const Element t, const Element Z, Element
     Transpose(Row(Z), Row(t), Row(Z), Row(Z), w);
     ToRadix52(w, 4, c.mask, b);
     Product(a, b, c, r);
-    Finish(r, c);
     alignas(32) Limb lanes[kLimbs][4];
 #pragma GCC unroll 10
     for (int k = 0; k < kLimbs; ++k) _mm256_store_si256(reinterpret_cast<V*>(lanes[k]), r[k]);
@@ -180,7 +93,6 @@ void IfmaDoublingSecond(const Field& f, const Limb T52[5], const Element X, Elem
 #pragma GCC unroll 10
     for (int k = 0; k < kLimbs; ++k) a[k] = _mm256_blend_epi32(T16[k], x16[k], 0x3);
     Product(a, T, c, r);
-    Finish(r, c);
     FromRadix52(r, w);
     StoreLanes01(w, s, tt);
 }
@@ -193,7 +105,6 @@ void IfmaMultiplyFour(const Field& f, const Limb* const x[4], const Limb* const 
     Transpose(Row(y[0]), Row(y[1]), Row(y[2]), Row(y[3]), w);
     ToRadix52(w, 4, c.mask, b);
     Product(a, b, c, r);
-    Finish(r, c);
     FromRadix52(r, w);
     V rows[4];
     Transpose(w[0], w[1], w[2], w[3], rows);

@@ -19,8 +19,10 @@
 #include "curve/secret_multiply.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "crypto/wipe.h"
+#include "curve/secret_multiply_lanes.h"
 
 namespace arkseal::curve_detail {
 namespace {
@@ -59,10 +61,7 @@ Limb Bits(const Limb* k, int limbs, int from, int count) {
     return v;
 }
 
-struct Digit {
-    Limb magnitude;  // 0..16
-    Limb negative;   // all ones when the digit is below 0
-};
+using Digit = SignedDigit;
 
 Digit BoothDigit(Limb v) {
     const std::int64_t d = static_cast<std::int64_t>(((v & 31) + 1) >> 1) - static_cast<std::int64_t>(16 * (v >> 5));
@@ -137,13 +136,20 @@ void MultiplyPrimeOrder(const Field& f, const Limb k[4], const Affine& P, Jacobi
     Jacobian T[kEntries + 1];
     BuildMultiples<Ops>(f, P, T);
     constexpr int windows = 64 * 4 / kWindowBits + 1;
-    Lookup(T, BoothDigit(Bits(k, 4, kWindowBits * (windows - 1) - 1, kWindowBits + 1)).magnitude, R);
+    Digit digits[windows];
+    for (int i = 0; i < windows; ++i) digits[i] = BoothDigit(Bits(k, 4, kWindowBits * i - 1, kWindowBits + 1));
+    int i = windows - 2;
+    if constexpr (std::is_same_v<Ops, field256::IfmaOps>) {
+        MultiplyUpperWindowsInLanes(f, T, digits, windows, R);
+        i = 0;
+    } else {
+        Lookup(T, digits[windows - 1].magnitude, R);
+    }
     Jacobian t, twice;
-    for (int i = windows - 2; i >= 0; --i) {
+    for (; i >= 0; --i) {
         for (int j = 0; j < kWindowBits; ++j) Double<Ops>(f, R, R);
-        const Digit digit = BoothDigit(Bits(k, 4, kWindowBits * i - 1, kWindowBits + 1));
-        Lookup(T, digit.magnitude, t);
-        field256::NegateIf(f, digit.negative, t.Y, t.Y);
+        Lookup(T, digits[i].magnitude, t);
+        field256::NegateIf(f, digits[i].negative, t.Y, t.Y);
         if (i > 0) {
             AddUnlessEqual<Ops>(f, t, R);
         } else {
@@ -152,6 +158,7 @@ void MultiplyPrimeOrder(const Field& f, const Limb k[4], const Affine& P, Jacobi
         }
     }
     SecureWipe(T, sizeof T);
+    SecureWipe(digits, sizeof digits);
     SecureWipe(&t, sizeof t);
     SecureWipe(&twice, sizeof twice);
 }

@@ -9,6 +9,7 @@
 // test checks it with OpenSSL.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -209,6 +210,39 @@ TEST_P(SecretMultiply, GeneratorTablesAgreeWithOpenSsl) {
         field256::StoreLimbs(a.y, f.R->Y);
         f.R->marker = infinite ? kPointInfinity : kPointNormalised;
         EXPECT_EQ(f.Get(f.R), ossl_.Multiply(Bn(k.c_str()), G)) << k;
+    }
+}
+
+// Random scalars on a chain of points (each product is the next point),
+// against the portable route: the routes keep values in other forms and
+// bounds (the IFMA route redundantly, below small multiples of p), so a carry
+// or a bound that only rare values reach shows up here.
+TEST_P(SecretMultiply, RoutesAgreeWithThePortableRouteOnManyRandomScalars) {
+    if (GetParam() == Route::Portable) GTEST_SKIP() << "the portable route is the reference";
+    const AffinePoint G{false, "1", test::kGeneratorY};
+    Fixture f;
+    f.Set(G);
+    const field256::Field* field = field256::CurrentField();
+    ASSERT_NE(field, nullptr);
+    curve_detail::Affine P;
+    field256::LoadLimbs(f.P->X, P.x);
+    field256::LoadLimbs(f.P->Y, P.y);
+    std::mt19937_64 rng(0x5ec);
+    for (int i = 0; i < 400; ++i) {
+        Limb k[4];
+        for (Limb& l : k) l = rng();
+        if (i % 4 == 1) k[i / 4 % 4] = 0;         // a zero limb: zero digits in a row
+        if (i % 4 == 2) k[i / 4 % 4] = ~Limb{0};  // an all-ones limb
+        curve_detail::Jacobian R;
+        curve_detail::Affine route, portable;
+        ASSERT_TRUE(field256::SelectRoute(GetParam()));
+        curve_detail::MultiplySecretPrimeOrder(*field, k, P, R);
+        const Limb infinite = curve_detail::AffineOf(*field, R, route);
+        ASSERT_TRUE(field256::SelectRoute(Route::Portable));
+        curve_detail::MultiplySecretPrimeOrder(*field, k, P, R);
+        EXPECT_EQ(curve_detail::AffineOf(*field, R, portable), infinite);
+        ASSERT_EQ(std::memcmp(&route, &portable, sizeof route), 0) << "scalar " << i;
+        if (infinite == 0) P = route;
     }
 }
 
