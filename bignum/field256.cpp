@@ -2,7 +2,6 @@
 // limbs and numbers, and the choice of the product's route.
 #include "bignum/field256.h"
 
-#include <algorithm>
 #include <atomic>
 
 #if defined(__x86_64__)
@@ -45,61 +44,88 @@ void Build(const std::uint32_t* modulus, Field& f) {
 }
 
 // The inversion by divsteps (Bernstein and Yang, "Fast constant-time gcd
-// computation and modular inversion", 2019). With delta = 1, f = p, g = x:
+// computation and modular inversion", 2019) in the variant whose delta
+// starts at 1/2 (hddivsteps, P. Wuille, "The safegcd implementation in
+// libsecp256k1 explained", 2021). With delta = 1/2, f = p, g = x:
 //   if delta > 0 and g is odd:  delta, f, g = 1 - delta, g, (g - f) / 2
 //   else if g is odd:           delta, f, g = 1 + delta, f, (g + f) / 2
 //   else:                       delta, f, g = 1 + delta, f, g / 2
-// f stays odd, and for inputs below 2^256 g is zero after 741 steps (the
-// paper's bound (49 * 256 + 57) / 17), when f = +-gcd = +-1. Alongside,
-// d and e keep f = d x and g = e x mod p (d = 0, e = 1 at the start), so
-// then x^-1 = +-d.
+// f stays odd, and for inputs below 2^256 g is zero after 590 steps (the
+// bound that Wuille computed for this variant with the method of the
+// paper's section 11, where the paper's own bound for delta = 1 is
+// (49 * 256 + 57) / 17 = 741 steps), when f = +-gcd = +-1. Alongside, d and
+// e keep f = d x and g = e x mod p (d = 0, e = 1 at the start), so then
+// x^-1 = +-d. The code keeps zeta = -(delta + 1/2), an integer whose sign
+// bit is the condition delta > 0.
 //
-// The steps run in batches of 62 on the low 64 bits of f and g, which decide
-// the next 62 steps; a batch yields the matrix (u v; q r) with
+// The steps run in 10 batches of 59 on the low 64 bits of f and g, which
+// decide the next 59 steps; a batch yields the matrix (u v; q r) with
 // 2^62 (f', g') = (u f + v g, q f + r g), |u| + |v| <= 2^62 and
-// |q| + |r| <= 2^62, which is then applied to the whole f, g, d and e.
-// Numbers are five signed limbs of 62 bits (value = sum of l_i 2^(62 i),
-// limbs 0-3 in [0, 2^62), the top limb carrying the sign). d and e stay in
-// [0, p): u d + v e lies within +-2^62 p; adding m p with m in [0, 2^62)
-// chosen to clear the low 62 bits and dividing by 2^62 gives a value in
-// (-p, 2p), brought back into [0, p) by masks. Every step is the same
-// sequence of instructions for every value.
+// |q| + |r| <= 2^62 (the steps' matrix scaled by 8), which is then applied
+// to the whole f, g, d and e. Numbers are five signed limbs of 62 bits
+// (value = sum of l_i 2^(62 i), limbs 0-3 in [0, 2^62), the top limb
+// carrying the sign). Every step is the same sequence of instructions for
+// every value.
 using Signed62 = std::int64_t[5];
 
 constexpr SignedWideLimb Wide(std::int64_t a) { return a; }
+
+constexpr int kBatches = 10;  // 10 x 59 = 590 steps
 
 struct Transition {
     std::int64_t u, v, q, r;
 };
 
-// 62 divsteps from delta on the low words of f and g; returns the new delta.
-std::int64_t Divsteps62(std::int64_t delta, Limb f, Limb g, Transition& t) {
-    std::int64_t u = 1, v = 0, q = 0, r = 1;
-    for (int i = 0; i < 62; ++i) {
-        // Under `swap` (delta > 0, g odd): delta, f, g, u, v, q, r become
-        // -delta, g, -f, q, r, -u, -v; then g odd adds f (row q, r adds u, v).
-        const std::int64_t swap = ((0 - delta) >> 63) & (0 - static_cast<std::int64_t>(g & 1));
-        const Limb swapMask = static_cast<Limb>(swap);
-        delta = (delta ^ swap) - swap;
-        const Limb fg = (f ^ g) & swapMask;
-        f ^= fg;
-        g = ((g ^ fg) ^ swapMask) - swapMask;
-        const std::int64_t uq = (u ^ q) & swap, vr = (v ^ r) & swap;
-        u ^= uq;
-        q = ((q ^ uq) ^ swap) - swap;
-        v ^= vr;
-        r = ((r ^ vr) ^ swap) - swap;
-        const Limb odd = 0 - (g & 1);
-        g += f & odd;
-        q += u & static_cast<std::int64_t>(odd);
-        r += v & static_cast<std::int64_t>(odd);
-        g >>= 1;
-        u *= 2;
-        v *= 2;
-        delta += 1;
+// n <= 30 steps from zeta on the low words f and g, which are advanced. The
+// rows of the steps' matrix are kept as single words, fRow = u + 2^32 v and
+// gRow = q + 2^32 r: every step only adds, negates and doubles rows, which
+// acts on these sums as on the pairs, and |u|, |v|, |q|, |r| <= 2^n < 2^31
+// lets the pairs be read back. Per step, with sw the mask of the swap
+// (zeta < 0, g odd) and odd that of g odd: g += odd ? (sw ? -f : f) : 0,
+// then f += g under sw (f becomes the old g), g /= 2; the same on the rows,
+// with the f row doubled where g is halved. The mask of the next g's
+// parity comes from bit 1 of the sum, before the shift.
+template <int n>
+std::int64_t PackedDivsteps(std::int64_t zeta, Limb& f, Limb& g, Limb& fRow, Limb& gRow) {
+    fRow = 1;
+    gRow = Limb{1} << 32;
+    Limb odd = 0 - (g & 1);
+#pragma GCC unroll 30
+    for (int i = 0; i < n; ++i) {
+        const Limb negative = static_cast<Limb>(zeta >> 63);
+        const Limb sw = negative & odd;
+        const Limb x = (f ^ negative) - negative, y = (fRow ^ negative) - negative;
+        const Limb nextF = f ^ ((f ^ g) & sw), nextFRow = fRow ^ ((fRow ^ gRow) & sw);
+        const Limb sum = g + (x & odd);
+        gRow += y & odd;
+        zeta = (zeta ^ static_cast<std::int64_t>(sw)) - 1;
+        f = nextF;
+        fRow = nextFRow + nextFRow;
+        odd = static_cast<Limb>(static_cast<std::int64_t>(sum << 62) >> 63);
+        g = sum >> 1;
     }
-    t = {u, v, q, r};
-    return delta;
+    return zeta;
+}
+
+// The pair (a, b) of a row a + 2^32 b with |a|, |b| < 2^31.
+void UnpackRow(Limb row, std::int64_t& a, std::int64_t& b) {
+    a = static_cast<std::int32_t>(static_cast<std::uint32_t>(row));
+    b = (static_cast<std::int64_t>(row) - a) >> 32;
+}
+
+// 59 steps from zeta on the low words of f and g, as 30 and 29 packed steps
+// whose matrices are multiplied; returns the new zeta.
+std::int64_t Divsteps59(std::int64_t zeta, Limb f, Limb g, Transition& t) {
+    Limb fRow, gRow;
+    std::int64_t u1, v1, q1, r1, u2, v2, q2, r2;
+    zeta = PackedDivsteps<30>(zeta, f, g, fRow, gRow);
+    UnpackRow(fRow, u1, v1);
+    UnpackRow(gRow, q1, r1);
+    zeta = PackedDivsteps<29>(zeta, f, g, fRow, gRow);
+    UnpackRow(fRow, u2, v2);
+    UnpackRow(gRow, q2, r2);
+    t = {8 * (u2 * u1 + v2 * q1), 8 * (u2 * v1 + v2 * r1), 8 * (q2 * u1 + r2 * q1), 8 * (q2 * v1 + r2 * r1)};
+    return zeta;
 }
 
 // (f, g) = (u f + v g, q f + r g) / 2^62, exactly.
@@ -120,6 +146,36 @@ void ApplyToFg(const Transition& t, Signed62 f, Signed62 g) {
     g[4] = static_cast<std::int64_t>(cg);
 }
 
+// (d, e) = (u d + v e + md p, q d + r e + me p) / 2^62 for d and e in
+// (-2p, p), with results again in (-2p, p). With D = d + p where d < 0 (so
+// D in (-p, p)) and E likewise, S = u D + v E lies within +-2^62 p; md is
+// the multiple of p added for d < 0 and e < 0, less the k in [0, 2^62) with
+// S - k p divisible by 2^62, which puts the result in (-2p, p).
+void ApplyToDe(const Field& field, const Signed62 p, const Transition& t, Signed62 d, Signed62 e) {
+    const std::int64_t dNegative = d[4] >> 63, eNegative = e[4] >> 63;
+    std::int64_t md = (t.u & dNegative) + (t.v & eNegative), me = (t.q & dNegative) + (t.r & eNegative);
+    const Limb lowD =
+        static_cast<Limb>(t.u) * static_cast<Limb>(d[0]) + static_cast<Limb>(t.v) * static_cast<Limb>(e[0]);
+    const Limb lowE =
+        static_cast<Limb>(t.q) * static_cast<Limb>(d[0]) + static_cast<Limb>(t.r) * static_cast<Limb>(e[0]);
+    md -= static_cast<std::int64_t>((lowD * field.inverse62 + static_cast<Limb>(md)) & kLow62);
+    me -= static_cast<std::int64_t>((lowE * field.inverse62 + static_cast<Limb>(me)) & kLow62);
+    SignedWideLimb cd = Wide(t.u) * d[0] + Wide(t.v) * e[0] + Wide(md) * p[0];
+    SignedWideLimb ce = Wide(t.q) * d[0] + Wide(t.r) * e[0] + Wide(me) * p[0];
+    cd >>= 62;
+    ce >>= 62;
+    for (int i = 1; i < 5; ++i) {
+        cd += Wide(t.u) * d[i] + Wide(t.v) * e[i] + Wide(md) * p[i];
+        ce += Wide(t.q) * d[i] + Wide(t.r) * e[i] + Wide(me) * p[i];
+        d[i - 1] = static_cast<std::int64_t>(cd) & kLow62;
+        e[i - 1] = static_cast<std::int64_t>(ce) & kLow62;
+        cd >>= 62;
+        ce >>= 62;
+    }
+    d[4] = static_cast<std::int64_t>(cd);
+    e[4] = static_cast<std::int64_t>(ce);
+}
+
 // x = x + p where mask is all ones, limbs carried.
 void AddPIf(const Signed62 p, std::int64_t mask, Signed62 x) {
     std::int64_t carry = 0;
@@ -129,33 +185,6 @@ void AddPIf(const Signed62 p, std::int64_t mask, Signed62 x) {
         carry = s >> 62;
     }
     x[4] += (p[4] & mask) + carry;
-}
-
-// One of d, e: x = (u d + v e + m p) / 2^62 in [0, p).
-void ApplyToOne(const Field& field, const Signed62 p, std::int64_t u, std::int64_t v, const Signed62 d,
-                const Signed62 e, Signed62 x) {
-    const Limb low = static_cast<Limb>(u) * static_cast<Limb>(d[0]) + static_cast<Limb>(v) * static_cast<Limb>(e[0]);
-    const std::int64_t m = static_cast<std::int64_t>((0 - low * field.inverse62) & kLow62);
-    SignedWideLimb c = Wide(u) * d[0] + Wide(v) * e[0] + Wide(m) * p[0];
-    c >>= 62;
-    for (int i = 1; i < 5; ++i) {
-        c += Wide(u) * d[i] + Wide(v) * e[i] + Wide(m) * p[i];
-        x[i - 1] = static_cast<std::int64_t>(c) & kLow62;
-        c >>= 62;
-    }
-    x[4] = static_cast<std::int64_t>(c);
-    AddPIf(p, x[4] >> 63, x);  // (-p, 0) -> (0, p)
-    Signed62 y;
-    std::copy(x, x + 5, y);
-    std::int64_t borrow = 0;
-    for (int i = 0; i < 4; ++i) {
-        const std::int64_t s = y[i] - p[i] + borrow;
-        y[i] = s & kLow62;
-        borrow = s >> 62;
-    }
-    y[4] += borrow - p[4];
-    const std::int64_t keep = y[4] >> 63;  // x - p < 0: keep x
-    for (int i = 0; i < 5; ++i) x[i] ^= ~keep & (x[i] ^ y[i]);
 }
 
 void ToSigned62(const Element x, Signed62 s) {
@@ -224,18 +253,16 @@ void InvertPlain(const Field& field, const Element x, Element z) {
     ToSigned62(field.p, p);
     ToSigned62(field.p, f);
     ToSigned62(x, g);
-    std::int64_t delta = 1;
-    for (int batch = 0; batch < 12; ++batch) {  // 744 >= 741 steps
+    std::int64_t zeta = -1;  // delta = 1/2
+    for (int batch = 0; batch < kBatches; ++batch) {
         Transition t;
-        delta = Divsteps62(delta, static_cast<Limb>(f[0]) | static_cast<Limb>(f[1]) << 62,
-                           static_cast<Limb>(g[0]) | static_cast<Limb>(g[1]) << 62, t);
+        zeta = Divsteps59(zeta, static_cast<Limb>(f[0]) | static_cast<Limb>(f[1]) << 62,
+                          static_cast<Limb>(g[0]) | static_cast<Limb>(g[1]) << 62, t);
         ApplyToFg(t, f, g);
-        Signed62 d2, e2;
-        ApplyToOne(field, p, t.u, t.v, d, e, d2);
-        ApplyToOne(field, p, t.q, t.r, d, e, e2);
-        std::copy(d2, d2 + 5, d);
-        std::copy(e2, e2 + 5, e);
+        ApplyToDe(field, p, t, d, e);
     }
+    AddPIf(p, d[4] >> 63, d);  // (-2p, p) -> [0, p) in two steps
+    AddPIf(p, d[4] >> 63, d);
     Element inverse;
     FromSigned62(d, inverse);
     NegateIf(field, static_cast<Limb>(f[4] >> 63), inverse, z);  // f = -1: x^-1 = -d

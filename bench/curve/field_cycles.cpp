@@ -3,8 +3,9 @@
 // the latency of a chain of dependent products and squares, the throughput
 // of four independent chains, one sum, one doubling and one addition of
 // Jacobian points; on the IFMA route also its paired products, alone and
-// beside mulx products. Each figure is the best of several rounds; it shows where
-// a scalar multiplication's cycles go.
+// beside mulx products; and the inversion, which has one route. Each figure is
+// the best of several rounds; it shows where a scalar multiplication's cycles
+// go.
 //
 //   field_cycles [rounds]        default 15
 #include <algorithm>
@@ -98,6 +99,12 @@ int main(int argc, char** argv) {
     MontgomerySetModulus(p);
     const field256::Field* f = field256::CurrentField();
     if (f == nullptr) return 1;
+    Element x = {0x0123456789abcdef, 0xfedcba9876543210, 0x0f1e2d3c4b5a6978, 0x1122334455667788};
+    std::printf("inversion (plain)       %7.1f\n", Cycles(rounds, [&] {
+                    field256::InvertPlain(*f, x, x);
+                    x[0] ^= 2;
+                }));
+    std::printf("  (check %016llx)\n", static_cast<unsigned long long>(x[0]));
     field256::SelectRoute(field256::Route::Portable);
     Measure<field256::PortableOps>("portable", *f, rounds);
     if (field256::SelectRoute(field256::Route::Mulx)) Measure<field256::MulxOps>("mulx", *f, rounds);

@@ -303,6 +303,84 @@ TEST_P(Field256Test, InverseHalvingNegationAndOne) {
     });
 }
 
+// The plain inverse against OpenSSL's, on every prime: values whose steps
+// run long on one branch (powers of two, long runs of ones or zeros, values
+// next to p and to powers of two) and random ones. 0 has the inverse 0.
+TEST(Field256, PlainInverseMatchesOpenSsl) {
+    ASSERT_NE(CreateNumberSystem(640, 0), nullptr);
+    BigNumber p = NewBig(0), n = NewBig(0);
+    BN_CTX* ctx = BN_CTX_new();
+    std::mt19937_64 rng(590);
+    for (const FieldCase& prime : kPrimes) {
+        BigFromString(p, prime.prime);
+        MontgomerySetModulus(p);
+        const Field* field = field256::CurrentField();
+        ASSERT_NE(field, nullptr);
+        const Bn modulus(prime.prime);
+        // Each value is 2^bit + offset (no power where bit < 0), then reduced
+        // modulo p; offset -1 below a power of two is a run of ones.
+        std::vector<Bn> values;
+        const auto add = [&](int bit, long offset, bool fromP = false) {
+            Bn v;
+            if (fromP) BN_copy(v.get(), modulus.get());
+            if (bit >= 0) BN_set_bit(v.get(), bit);
+            if (offset >= 0) BN_add_word(v.get(), static_cast<BN_ULONG>(offset));
+            if (offset < 0) BN_sub_word(v.get(), static_cast<BN_ULONG>(-offset));
+            BN_nnmod(v.get(), v.get(), modulus.get(), ctx);
+            values.push_back(v);
+        };
+        for (long small : {0, 1, 2, 3, 5}) add(-1, small);
+        for (long below : {-1, -2, -3}) add(-1, below, true);
+        for (int bit : {1, 61, 62, 63, 64, 124, 128, 192, 248, 254, 255}) add(bit, 0);
+        for (int bit : {62, 64, 128, 200, 255, 256}) add(bit, -1);
+        add(255, 1);
+        for (int bit : {64, 128, 250}) {  // p minus a power of two, p plus a power of two
+            Bn v(modulus);
+            Bn power;
+            BN_set_bit(power.get(), bit);
+            BN_sub(v.get(), v.get(), power.get());
+            values.push_back(v);
+            BN_add(v.get(), modulus.get(), power.get());
+            BN_nnmod(v.get(), v.get(), modulus.get(), ctx);
+            values.push_back(v);
+        }
+        for (int pattern : {0x55, 0xaa, 0xf0, 0x0f}) {  // alternating bits, runs of four
+            std::uint8_t bytes[32];
+            for (auto& b : bytes) b = static_cast<std::uint8_t>(pattern);
+            Bn v;
+            BN_bin2bn(bytes, 32, v.get());
+            BN_nnmod(v.get(), v.get(), modulus.get(), ctx);
+            values.push_back(v);
+        }
+        for (int i = 0; i < 200; ++i) {
+            std::uint8_t bytes[32];
+            for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
+            Bn v;
+            BN_bin2bn(bytes, 32, v.get());
+            BN_nnmod(v.get(), v.get(), modulus.get(), ctx);
+            values.push_back(v);
+        }
+        for (const Bn& v : values) {
+            const std::string decimal = v.Decimal();
+            Bn want;
+            if (!BN_is_zero(v.get())) {
+                ASSERT_NE(BN_mod_inverse(want.get(), v.get(), modulus.get(), ctx), nullptr);
+            }
+            Element x, z;
+            BigFromString(n, decimal.c_str());
+            field256::LoadLimbs(n, x);
+            field256::InvertPlain(*field, x, z);
+            field256::StoreLimbs(z, n);
+            EXPECT_EQ(Bn::From(n).Decimal(), want.Decimal()) << prime.name << ": 1 / " << decimal;
+        }
+    }
+    BN_CTX_free(ctx);
+    FreeBig(n);
+    FreeBig(p);
+    EXPECT_EQ(CurrentNumberSystem()->errorCode, 0);
+    DestroyNumberSystem();
+}
+
 // Squares by the Jacobi symbol and by the root, against OpenSSL's Kronecker
 // symbol, on plain values and on their Montgomery forms.
 TEST_P(Field256Test, SquaresAreFoundByTheSymbolAndByTheRoot) {
