@@ -183,6 +183,14 @@ template <int t0, int t1, int t2, int t3>
     return r;
 }
 
+// The lanes whose value equals y's, for carried values.
+[[gnu::always_inline]] inline __mmask8 Equal(const Lanes& x, const Lanes& y) {
+    __mmask8 equal = 0xf;
+#pragma GCC unroll 5
+    for (int k = 0; k < kLimbs; ++k) equal &= _mm256_cmpeq_epi64_mask(x.l[k], y.l[k]);
+    return equal;
+}
+
 // The lanes that are zero, for carried values.
 [[gnu::always_inline]] inline __mmask8 Zero(const Lanes& x) {
     __mmask8 zero = 0xf;

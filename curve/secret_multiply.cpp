@@ -133,20 +133,19 @@ void BuildMultiples(const Field& f, const Affine& P, Jacobian* T) {
 // doubled.
 template <class Ops>
 void MultiplyPrimeOrder(const Field& f, const Limb k[4], const Affine& P, Jacobian& R) {
-    Jacobian T[kEntries + 1];
-    BuildMultiples<Ops>(f, P, T);
     constexpr int windows = 64 * 4 / kWindowBits + 1;
     Digit digits[windows];
     for (int i = 0; i < windows; ++i) digits[i] = BoothDigit(Bits(k, 4, kWindowBits * i - 1, kWindowBits + 1));
-    int i = windows - 2;
     if constexpr (std::is_same_v<Ops, field256::IfmaOps>) {
-        MultiplyUpperWindowsInLanes(f, T, digits, windows, R);
-        i = 0;
-    } else {
-        Lookup(T, digits[windows - 1].magnitude, R);
+        MultiplyPrimeOrderInLanes(f, P, digits, windows, R);
+        SecureWipe(digits, sizeof digits);
+        return;
     }
+    Jacobian T[kEntries + 1];
+    BuildMultiples<Ops>(f, P, T);
+    Lookup(T, digits[windows - 1].magnitude, R);
     Jacobian t, twice;
-    for (; i >= 0; --i) {
+    for (int i = windows - 2; i >= 0; --i) {
         for (int j = 0; j < kWindowBits; ++j) Double<Ops>(f, R, R);
         Lookup(T, digits[i].magnitude, t);
         field256::NegateIf(f, digits[i].negative, t.Y, t.Y);

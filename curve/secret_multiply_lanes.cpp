@@ -1,5 +1,5 @@
-// The upper windows of the prime-order multiplication with each point in the
-// lanes of one register set (bignum/field256_lanes.h): radix 2^52,
+// The prime-order multiplication with each point in the lanes of one
+// register set (bignum/field256_lanes.h): radix 2^52,
 // Montgomery form for R' = 2^260, values redundant below small multiples of
 // p. Compiled for AVX-512 IFMA; uses no inline function of a header other
 // than field256_lanes.h.
@@ -22,14 +22,16 @@
 // against the product-after-product formulas: the same affine point.
 //
 // Bounds, in multiples of p (a product of values below u p and v p is below
-// u v / 16 + 1): the accumulator keeps X, y < 2.2, Z, Z^2 < 1.5; entries
-// X2, Z2, Z2^2, Z2^3 < 1.2 and y2 < 2 (negated: 2p - y2). Doubling: M/3 <
+// u v / 16 + 1): the accumulator keeps X, y < 2.2 (y < 3 right after it
+// took a negated entry), Z, Z^2 < 1.5; entries X2, y2 < 2.1, Z2 < 1.46,
+// Z2^2 < 1.14, Z2^3 < 1.11 (a negated y2 is 3p - y2, below 3). Doubling: M/3 <
 // 1.97, M < 5.9, T < 1.31, M X < 1.82, M^2 < 3.18, X T < 1.18, W < 12.9,
 // T W < 2.07, M^3 < 2.18; X' and y' (below 7.1) are reduced below 2.1 and
-// Z' < 1.21, Z'^2 < 1.13. Addition: U1, s1, U2, y2 Z1 < 1.2, H < 3.2,
-// s2, Z1 Z2 < 1.12, I < 3.6, r < 3.2, J < 1.72, V < 1.27, r^2 < 1.64, Z3 <
-// 1.45, X3 < 6.8 (reduced), V - X3 + 7p < 8.3, r (V - X3) < 2.66, s1 J <
-// 1.13, Z3^2 < 1.14, y3 < 9.4 (reduced). Every value stays below 16 p.
+// Z' < 1.21, Z'^2 < 1.13. Addition: U1, s1, U2 < 1.21, y2 Z1 < 1.29,
+// H < 3.3, s2, Z1 Z2 < 1.14, I < 3.6, r < 3.2, J < 1.75, V < 1.28, r^2 <
+// 1.64, Z3 < 1.46, X3 < 6.7 (reduced), V - X3 + 7p < 8.3, r (V - X3) <
+// 2.67, s1 J < 1.14, Z3^2 < 1.14, y3 < 9.4 (reduced). A reduction leaves
+// below 2.1. Every value stays below 16 p.
 #include "curve/secret_multiply_lanes.h"
 
 #if defined(__x86_64__) && defined(__AVX512IFMA__) && defined(__AVX512VL__) && defined(__AVX512DQ__)
@@ -106,22 +108,36 @@ void Double(Accumulator& acc, const Constants& c, const Multiples& k) {
     acc.y = Reduce(Subtract(Permute<0, 0, 0, 0>(r3), Add(cube, cube), k.multiple[5]), LaneBias(1, 1, 1, 1), c);
 }
 
+// to = from in the lanes of `take` (all four or none).
+void Select(__mmask8 take, const Accumulator& from, Accumulator& to) {
+    to.xzd = field256::lanes::Select(take, to.xzd, from.xzd);
+    to.y = field256::lanes::Select(take, to.y, from.y);
+}
+
 // The accumulator equal to the entry's point.
 Accumulator FromEntry(const Entry& e) {
     return {Blend<0, 0, 1, 0>(Permute<2, 2, 0, 0>(e.a), e.z), Permute<3, 3, 3, 3>(e.a)};
 }
 
-// acc = acc + e for any acc and e except equal points (the caller rules that
-// out); an entry with Z2 = 0 is infinity and leaves acc, an accumulator
-// with Z1 = 0 mod p takes the entry.
+// The lanes of x (carried, below 4p) that are zero modulo p.
+__mmask8 ZeroBelowFourP(const Lanes& x, const Multiples& k) {
+    return field256::lanes::Zero(x) | field256::lanes::Equal(x, k.multiple[1]) |
+           field256::lanes::Equal(x, k.multiple[2]) | field256::lanes::Equal(x, k.multiple[3]);
+}
+
+// acc = acc + e: an entry with Z2 = 0 is infinity and leaves acc, an
+// accumulator with Z1 = 0 mod p takes the entry. Equal points give nothing
+// useful unless `complete`, which then takes the doubled entry (the caller
+// rules them out otherwise).
+template <bool complete>
 void AddEntry(Accumulator& acc, const Entry& e, const Constants& c, const Multiples& k) {
     const Lanes& s = acc.xzd;
     // (X1, y1, X2, y2) (Z2^2, Z2^3, Z1^2, Z1)
     const Lanes a1 = Blend<0, 1, 0, 0>(Blend<0, 0, 1, 1>(s, e.a), acc.y);
     const Lanes b1 = Blend<0, 0, 1, 1>(e.a, Permute<0, 0, 3, 2>(s));
-    const Lanes r1 = Multiply(a1, b1, c);                                              // U1, s1, U2, y2 Z1
-    const Lanes h = Carried(Subtract(r1, Permute<0, 0, 0, 0>(r1), k.multiple[2]), c);  // lane 2: H
-    const Lanes h2 = Carried(Add(h, h), c);
+    const Lanes r1 = Multiply(a1, b1, c);                                     // U1, s1, U2, y2 Z1
+    const Lanes hRaw = Subtract(r1, Permute<0, 0, 0, 0>(r1), k.multiple[2]);  // lane 2: H
+    const Lanes h = Carried(hRaw, c), h2 = Carried(Add(hRaw, hRaw), c);
     // (y2 Z1, Z1, 2H, -) (Z1^2, Z2, 2H, -)
     const Lanes a2 = Blend<0, 1, 0, 0>(Blend<0, 0, 1, 0>(Permute<3, 3, 3, 3>(r1), h2), Permute<2, 2, 2, 2>(s));
     const Lanes b2 = Blend<0, 1, 0, 0>(Blend<0, 0, 1, 0>(Permute<3, 3, 3, 3>(s), h2), e.z);
@@ -132,7 +148,7 @@ void AddEntry(Accumulator& acc, const Entry& e, const Constants& c, const Multip
     const Lanes a3 = Blend<1, 0, 0, 0>(Blend<0, 0, 1, 0>(u1z, r), Permute<2, 2, 2, 2>(h));
     const Lanes b3 = Blend<0, 0, 1, 1>(Permute<2, 2, 2, 2>(r2), Blend<0, 0, 0, 1>(r, Permute<2, 2, 2, 2>(h2)));
     const Lanes r3 = Multiply(a3, b3, c);  // J, V, r^2, Z3
-    // X3 = r^2 - J - 2V + 5p
+    // X3 = r^2 - J - 2V + 5p, not yet carried
     const Lanes j = Permute<0, 0, 0, 0>(r3), v = Permute<1, 1, 1, 1>(r3);
     const Lanes x3 = Subtract(Permute<2, 2, 2, 2>(r3), Add(j, Add(v, v)), k.multiple[5]);
     // (r, s1, Z3, -) (V - X3 + 7p, J, Z3, -)
@@ -145,13 +161,16 @@ void AddEntry(Accumulator& acc, const Entry& e, const Constants& c, const Multip
     // X3, -, Z3, Z3^2
     sum.xzd = Blend<0, 0, 1, 1>(Reduce(x3, LaneBias(1, 1, 1, 1), c),
                                 Blend<0, 0, 0, 1>(Permute<3, 3, 3, 3>(r3), Permute<2, 2, 2, 2>(r4)));
-    const __mmask8 accInfinite = field256::lanes::SpreadLane<2>(field256::lanes::ZeroModP(s, c));
-    const __mmask8 entryInfinite = field256::lanes::SpreadLane<0>(field256::lanes::Zero(e.z));
-    const Accumulator entry = FromEntry(e);
-    sum.xzd = field256::lanes::Select(accInfinite, sum.xzd, entry.xzd);
-    sum.y = field256::lanes::Select(accInfinite, sum.y, entry.y);
-    acc.xzd = field256::lanes::Select(entryInfinite, sum.xzd, acc.xzd);
-    acc.y = field256::lanes::Select(entryInfinite, sum.y, acc.y);
+    if constexpr (complete) {
+        const __mmask8 equal =
+            field256::lanes::SpreadLane<2>(ZeroBelowFourP(h, k)) & field256::lanes::SpreadLane<0>(ZeroBelowFourP(r, k));
+        Accumulator twice = FromEntry(e);
+        Double(twice, c, k);
+        Select(equal, twice, sum);
+    }
+    Select(field256::lanes::SpreadLane<2>(field256::lanes::ZeroModP(s, c)), FromEntry(e), sum);
+    Select(field256::lanes::SpreadLane<0>(field256::lanes::Zero(e.z)), acc, sum);
+    acc = sum;
 }
 
 // Entry j of the table, its y negated where negative is all ones: every
@@ -167,20 +186,24 @@ Entry Lookup(const Entry* table, Limb index, Limb negative, const Constants& c, 
             out.z.l[k] = _mm256_ternarylogic_epi64(out.z.l[k], mask, table[j].z.l[k], 0xf8);
         }
     }
-    const Lanes negated = Carried(Subtract(k.multiple[0], out.a, k.multiple[2]), c);
+    const Lanes negated = Carried(Subtract(k.multiple[0], out.a, k.multiple[3]), c);
     const __mmask8 take = static_cast<__mmask8>(negative & 0x8);
     out.a = field256::lanes::Select(take, out.a, negated);
     return out;
 }
 
-// Entry of the Jacobian point P (Montgomery form for R = 2^256).
-Entry MakeEntry(const Jacobian& P, const Lanes& one, const Constants& c) {
-    Lanes v = field256::lanes::FromElements(P.Z, P.Z, P.X, P.Y, c);  // Z, Z, X, Y
-    v = Carried(Blend<0, 0, 0, 1>(v, Add(v, v)), c);                 // Z, Z, X, 2Y
-    const Lanes z = Permute<0, 0, 0, 0>(v);
-    const Lanes squared = Multiply(v, Blend<1, 0, 0, 0>(one, z), c);                             // Z^2, Z, X, y
-    const Lanes a = Multiply(squared, Blend<0, 1, 0, 0>(one, Permute<0, 0, 0, 0>(squared)), c);  // Z^2, Z^3, X, y
-    return {a, z};
+// The accumulator of the affine point (x, y) (Montgomery form for R = 2^256):
+// (X, X, 1, 1) and y = 2Y, each value below 1.04 p, y below 2.1 p.
+Accumulator FromAffine(const Field& f, const Affine& P, const Constants& c) {
+    const Lanes v = field256::lanes::FromElements(P.x, P.y, f.one, f.one, c);  // X, Y, 1, 1
+    return {Permute<0, 0, 2, 3>(v), Carried(Permute<1, 1, 1, 1>(Add(v, v)), c)};
+}
+
+// The entry of the accumulator's point: Z^3 is its one product.
+Entry ToEntry(const Accumulator& acc, const Constants& c) {
+    const Lanes z = Permute<2, 2, 2, 2>(acc.xzd);
+    const Lanes cube = Multiply(z, Permute<3, 3, 3, 3>(acc.xzd), c);
+    return {Blend<0, 0, 0, 1>(Blend<0, 1, 0, 0>(Permute<3, 3, 0, 0>(acc.xzd), cube), acc.y), z};
 }
 
 // (2^256 / 2) mod p: the factor that takes y = 2Y back to Y R.
@@ -200,19 +223,32 @@ void HalfOfOne(const Field& f, Limb out[4]) {
 
 }  // namespace
 
-void MultiplyUpperWindowsInLanes(const Field& f, const Jacobian T[17], const SignedDigit* digits, int windows,
-                                 Jacobian& R) {
+void MultiplyPrimeOrderInLanes(const Field& f, const Affine& P, const SignedDigit* digits, int windows, Jacobian& R) {
     const Constants c = field256::lanes::LoadConstants(f);
     const Multiples k(f);
-    const Lanes one = field256::lanes::FromElements(f.one, f.one, f.one, f.one, c);
+    // T[j] = j P: doublings, and additions of P that never meet P or -P
+    // (j P = +-P would need n <= 17).
     Entry table[17] = {};
-    for (int j = 1; j <= 16; ++j) table[j] = MakeEntry(T[j], one, c);
-    Accumulator acc = FromEntry(Lookup(table, digits[windows - 1].magnitude, 0, c, k));
-    for (int i = windows - 2; i >= 1; --i) {
-        for (int d = 0; d < 5; ++d) Double(acc, c, k);
-        AddEntry(acc, Lookup(table, digits[i].magnitude, digits[i].negative, c, k), c, k);
+    table[1] = ToEntry(FromAffine(f, P, c), c);
+    for (int j = 1; j <= 8; ++j) {
+        Accumulator multiple = FromEntry(table[j]);
+        Double(multiple, c, k);
+        table[2 * j] = ToEntry(multiple, c);
+        if (2 * j + 1 > 16) continue;
+        AddEntry<false>(multiple, table[1], c, k);
+        table[2 * j + 1] = ToEntry(multiple, c);
     }
-    // Out of the lanes: (X, Y, Z, -) times (2^256, 2^255, 2^256, -) / 2^260.
+    Accumulator acc = FromEntry(Lookup(table, digits[windows - 1].magnitude, 0, c, k));
+    for (int i = windows - 2; i >= 0; --i) {
+        for (int d = 0; d < 5; ++d) Double(acc, c, k);
+        const Entry e = Lookup(table, digits[i].magnitude, digits[i].negative, c, k);
+        if (i > 0) {
+            AddEntry<false>(acc, e, c, k);
+        } else {
+            AddEntry<true>(acc, e, c, k);
+        }
+    }
+    // Out of the lanes: (X, y, Z, -) times (2^256, 2^255, 2^256, -) / 2^260.
     Limb half[4], unused[4];
     HalfOfOne(f, half);
     const Lanes factor = field256::lanes::Radix52(f.one, half, f.one, f.one, c);
@@ -230,7 +266,7 @@ void MultiplyUpperWindowsInLanes(const Field& f, const Jacobian T[17], const Sig
 
 namespace arkseal::curve_detail {
 
-void MultiplyUpperWindowsInLanes(const Field&, const Jacobian*, const SignedDigit*, int, Jacobian&) { std::abort(); }
+void MultiplyPrimeOrderInLanes(const Field&, const Affine&, const SignedDigit*, int, Jacobian&) { std::abort(); }
 
 }  // namespace arkseal::curve_detail
 
