@@ -82,13 +82,15 @@ struct Transition {
 using Row = std::int64_t __attribute__((vector_size(16)));
 
 // 59 steps from zeta on the low words f and g, the matrix starting at
-// 8 times the identity; returns the new zeta. Per step, with sw the mask of
+// 8 times the identity; returns the new zeta, and leaves in f the low word
+// of the last f, exact in its low 64 - 59 bits. Per step, with sw the mask of
 // the swap (zeta < 0, g odd) and odd that of g odd: g += odd ? (sw ? -f : f)
 // : 0 and f becomes the old g under sw, then g /= 2; the same on the rows,
 // (q, r) += odd ? (sw ? -(u, v) : (u, v)) : 0 and (u, v) becomes the old
 // (q, r) under sw, then (u, v) is doubled. The mask of the next g's parity
 // comes from bit 1 of the sum, before the shift.
-std::int64_t Divsteps59(std::int64_t zeta, Limb f, Limb g, Transition& t) {
+[[gnu::always_inline]] inline std::int64_t Divsteps59(std::int64_t zeta, Limb& fWord, Limb g, Transition& t) {
+    Limb f = fWord;
     Row fRow = {8, 0}, gRow = {0, 8};
     Limb odd = 0 - (g & 1);
     for (int i = 0; i < 59; ++i) {
@@ -109,11 +111,12 @@ std::int64_t Divsteps59(std::int64_t zeta, Limb f, Limb g, Transition& t) {
         g = sum >> 1;
     }
     t = {fRow[0], fRow[1], gRow[0], gRow[1]};
+    fWord = f;
     return zeta;
 }
 
 // (f, g) = (u f + v g, q f + r g) / 2^62, exactly.
-void ApplyToFg(const Transition& t, Signed62 f, Signed62 g) {
+[[gnu::always_inline]] inline void ApplyToFg(const Transition& t, Signed62 f, Signed62 g) {
     const std::int64_t u = t.u, v = t.v, q = t.q, r = t.r;
     SignedWideLimb cf = Wide(u) * f[0] + Wide(v) * g[0];
     SignedWideLimb cg = Wide(q) * f[0] + Wide(r) * g[0];
@@ -134,35 +137,41 @@ void ApplyToFg(const Transition& t, Signed62 f, Signed62 g) {
 }
 
 // (d, e) = (u d + v e + md p, q d + r e + me p) / 2^62 for d and e in
-// (-2p, p), with results again in (-2p, p). With D = d + p where d < 0 (so
-// D in (-p, p)) and E likewise, S = u D + v E lies within +-2^62 p; md is
-// the multiple of p added for d < 0 and e < 0, less the k in [0, 2^62) with
-// S - k p divisible by 2^62, which puts the result in (-2p, p).
-void ApplyToDe(const Field& field, const Signed62 p, const Transition& t, Signed62 d, Signed62 e) {
+// (-2p, p), with results again in (-2p, p); only d where rows = 1. With
+// D = d + p where d < 0 (so D in (-p, p)) and E likewise, S = u D + v E
+// lies within +-2^62 p; md is the multiple of p added for d < 0 and e < 0,
+// less the k in [0, 2^62) with S - k p divisible by 2^62, which puts the
+// result in (-2p, p). The same for e with q and r.
+template <int rows>
+[[gnu::always_inline]] inline void ApplyToDe(const Field& field, const Signed62 p, const Transition& t, Signed62 d,
+                                             Signed62 e) {
     const std::int64_t u = t.u, v = t.v, q = t.q, r = t.r;
     const std::int64_t dNegative = d[4] >> 63, eNegative = e[4] >> 63;
-    std::int64_t md = (u & dNegative) + (v & eNegative), me = (q & dNegative) + (r & eNegative);
     const Limb d0 = static_cast<Limb>(d[0]), e0 = static_cast<Limb>(e[0]);
-    const Limb lowD = static_cast<Limb>(u) * d0 + static_cast<Limb>(v) * e0;
-    const Limb lowE = static_cast<Limb>(q) * d0 + static_cast<Limb>(r) * e0;
-    md -= static_cast<std::int64_t>((lowD * field.inverse62 + static_cast<Limb>(md)) & kLow62);
-    me -= static_cast<std::int64_t>((lowE * field.inverse62 + static_cast<Limb>(me)) & kLow62);
-    SignedWideLimb cd = Wide(u) * d[0] + Wide(v) * e[0] + Wide(md) * p[0];
-    SignedWideLimb ce = Wide(q) * d[0] + Wide(r) * e[0] + Wide(me) * p[0];
-    cd >>= 62;
-    ce >>= 62;
+    // The multiple of p for a row (a, b).
+    const auto multiple = [&](std::int64_t a, std::int64_t b) {
+        const std::int64_t m = (a & dNegative) + (b & eNegative);
+        const Limb low = static_cast<Limb>(a) * d0 + static_cast<Limb>(b) * e0;
+        return m - static_cast<std::int64_t>((low * field.inverse62 + static_cast<Limb>(m)) & kLow62);
+    };
+    const std::int64_t md = multiple(u, v), me = rows == 2 ? multiple(q, r) : 0;
+    SignedWideLimb cd = (Wide(u) * d[0] + Wide(v) * e[0] + Wide(md) * p[0]) >> 62;
+    SignedWideLimb ce = 0;
+    if constexpr (rows == 2) ce = (Wide(q) * d[0] + Wide(r) * e[0] + Wide(me) * p[0]) >> 62;
 #pragma GCC unroll 4
     for (int i = 1; i < 5; ++i) {
         const std::int64_t di = d[i], ei = e[i], pi = p[i];
         cd += Wide(u) * di + Wide(v) * ei + Wide(md) * pi;
-        ce += Wide(q) * di + Wide(r) * ei + Wide(me) * pi;
         d[i - 1] = static_cast<std::int64_t>(cd) & kLow62;
-        e[i - 1] = static_cast<std::int64_t>(ce) & kLow62;
         cd >>= 62;
-        ce >>= 62;
+        if constexpr (rows == 2) {
+            ce += Wide(q) * di + Wide(r) * ei + Wide(me) * pi;
+            e[i - 1] = static_cast<std::int64_t>(ce) & kLow62;
+            ce >>= 62;
+        }
     }
     d[4] = static_cast<std::int64_t>(cd);
-    e[4] = static_cast<std::int64_t>(ce);
+    if constexpr (rows == 2) e[4] = static_cast<std::int64_t>(ce);
 }
 
 // x = x + p where mask is all ones, limbs carried.
@@ -192,6 +201,9 @@ void FromSigned62(const Signed62 s, Element x) {
     x[2] = l(2) >> 4 | l(3) << 58;
     x[3] = l(3) >> 6 | l(4) << 56;
 }
+
+// The low 64 bits of a value whose limbs 0 and 1 are in [0, 2^62).
+Limb LowWord(const Signed62 x) { return static_cast<Limb>(x[0]) | static_cast<Limb>(x[1]) << 62; }
 
 Route DefaultRoute() {
     if (IfmaAvailable()) return Route::Ifma;
@@ -243,23 +255,30 @@ void InvertPlain(const Field& field, const Element x, Element z) {
     ToSigned62(field.p, f);
     ToSigned62(x, g);
     std::int64_t zeta = -1;  // delta = 1/2
-    for (int batch = 0; batch < kBatches; ++batch) {
-        Transition t;
-        zeta = Divsteps59(zeta, static_cast<Limb>(f[0]) | static_cast<Limb>(f[1]) << 62,
-                          static_cast<Limb>(g[0]) | static_cast<Limb>(g[1]) << 62, t);
+    Transition t;
+    for (int batch = 0; batch < kBatches - 1; ++batch) {
+        Limb fLow = LowWord(f);
+        zeta = Divsteps59(zeta, fLow, LowWord(g), t);
         ApplyToFg(t, f, g);
-        ApplyToDe(field, p, t, d, e);
+        ApplyToDe<2>(field, p, t, d, e);
     }
+    // The last batch leaves g = 0 and f = +-1, whose sign shows in the low
+    // bits of the steps' own f word: only d is still needed. (For x = 0, f
+    // stays p and d stays 0, whatever the sign.)
+    Limb lastF = LowWord(f);
+    Divsteps59(zeta, lastF, LowWord(g), t);
+    ApplyToDe<1>(field, p, t, d, e);
     AddPIf(p, d[4] >> 63, d);  // (-2p, p) -> [0, p) in two steps
     AddPIf(p, d[4] >> 63, d);
     Element inverse;
     FromSigned62(d, inverse);
-    NegateIf(field, static_cast<Limb>(f[4] >> 63), inverse, z);  // f = -1: x^-1 = -d
+    NegateIf(field, 0 - (lastF >> 1 & 1), inverse, z);  // f = -1 (low bits 11111): x^-1 = -d
     detail::WipeMemory(d, sizeof d);
     detail::WipeMemory(e, sizeof e);
     detail::WipeMemory(f, sizeof f);
     detail::WipeMemory(g, sizeof g);
     detail::WipeMemory(inverse, sizeof inverse);
+    detail::WipeMemory(&t, sizeof t);
 }
 
 bool MulxAvailable() {
