@@ -252,7 +252,7 @@ void MultiplyPrimeOrderInLanes(const Field& f, const Affine& P, const SignedDigi
     // Out of the lanes: (X, y, Z, -) times (2^256, 2^255, 2^256, -) / 2^260.
     Limb half[4], unused[4];
     HalfOfOne(f, half);
-    const Lanes factor = field256::lanes::Radix52(f.one, half, f.one, f.one, c);
+    const Lanes factor = field256::lanes::Radix52(f.one, half, f.one, f.one, 0, c);
     field256::lanes::ToElements(Blend<0, 1, 0, 0>(acc.xzd, acc.y), factor, c, R.X, R.Y, R.Z, unused);
     volatile unsigned char* wipe = reinterpret_cast<volatile unsigned char*>(table);
     for (unsigned i = 0; i < sizeof table; ++i) wipe[i] = 0;
