@@ -76,67 +76,54 @@ struct Transition {
     std::int64_t u, v, q, r;
 };
 
-// n <= 30 steps from zeta on the low words f and g, which are advanced. The
-// rows of the steps' matrix are kept as single words, fRow = u + 2^32 v and
-// gRow = q + 2^32 r: every step only adds, negates and doubles rows, which
-// acts on these sums as on the pairs, and |u|, |v|, |q|, |r| <= 2^n < 2^31
-// lets the pairs be read back. Per step, with sw the mask of the swap
-// (zeta < 0, g odd) and odd that of g odd: g += odd ? (sw ? -f : f) : 0,
-// then f += g under sw (f becomes the old g), g /= 2; the same on the rows,
-// with the f row doubled where g is halved. The mask of the next g's
-// parity comes from bit 1 of the sum, before the shift.
-template <int n>
-std::int64_t PackedDivsteps(std::int64_t zeta, Limb& f, Limb& g, Limb& fRow, Limb& gRow) {
-    fRow = 1;
-    gRow = Limb{1} << 32;
+// A row (u, v) or (q, r) of the steps' matrix, whose two entries take the
+// same operations each step (the vector registers where the compiler has
+// them).
+using Row = std::int64_t __attribute__((vector_size(16)));
+
+// 59 steps from zeta on the low words f and g, the matrix starting at
+// 8 times the identity; returns the new zeta. Per step, with sw the mask of
+// the swap (zeta < 0, g odd) and odd that of g odd: g += odd ? (sw ? -f : f)
+// : 0 and f becomes the old g under sw, then g /= 2; the same on the rows,
+// (q, r) += odd ? (sw ? -(u, v) : (u, v)) : 0 and (u, v) becomes the old
+// (q, r) under sw, then (u, v) is doubled. The mask of the next g's parity
+// comes from bit 1 of the sum, before the shift.
+std::int64_t Divsteps59(std::int64_t zeta, Limb f, Limb g, Transition& t) {
+    Row fRow = {8, 0}, gRow = {0, 8};
     Limb odd = 0 - (g & 1);
-#pragma GCC unroll 30
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < 59; ++i) {
         const Limb negative = static_cast<Limb>(zeta >> 63);
         const Limb sw = negative & odd;
-        const Limb x = (f ^ negative) - negative, y = (fRow ^ negative) - negative;
-        const Limb nextF = f ^ ((f ^ g) & sw), nextFRow = fRow ^ ((fRow ^ gRow) & sw);
-        const Limb sum = g + (x & odd);
-        gRow += y & odd;
-        zeta = (zeta ^ static_cast<std::int64_t>(sw)) - 1;
-        f = nextF;
+        const Limb x = (f ^ negative) - negative;
+        const Limb nextF = f ^ ((f ^ g) & sw);
+        const std::int64_t oddMask = static_cast<std::int64_t>(odd), swMask = static_cast<std::int64_t>(sw);
+        const Row rowOdd = {oddMask, oddMask}, rowSw = {swMask, swMask};
+        const Row y = ((fRow ^ rowSw) - rowSw) & rowOdd;
+        const Row nextFRow = fRow ^ ((fRow ^ gRow) & rowSw);
+        gRow += y;
         fRow = nextFRow + nextFRow;
+        const Limb sum = g + (x & odd);
+        zeta = (zeta ^ swMask) - 1;
+        f = nextF;
         odd = static_cast<Limb>(static_cast<std::int64_t>(sum << 62) >> 63);
         g = sum >> 1;
     }
-    return zeta;
-}
-
-// The pair (a, b) of a row a + 2^32 b with |a|, |b| < 2^31.
-void UnpackRow(Limb row, std::int64_t& a, std::int64_t& b) {
-    a = static_cast<std::int32_t>(static_cast<std::uint32_t>(row));
-    b = (static_cast<std::int64_t>(row) - a) >> 32;
-}
-
-// 59 steps from zeta on the low words of f and g, as 30 and 29 packed steps
-// whose matrices are multiplied; returns the new zeta.
-std::int64_t Divsteps59(std::int64_t zeta, Limb f, Limb g, Transition& t) {
-    Limb fRow, gRow;
-    std::int64_t u1, v1, q1, r1, u2, v2, q2, r2;
-    zeta = PackedDivsteps<30>(zeta, f, g, fRow, gRow);
-    UnpackRow(fRow, u1, v1);
-    UnpackRow(gRow, q1, r1);
-    zeta = PackedDivsteps<29>(zeta, f, g, fRow, gRow);
-    UnpackRow(fRow, u2, v2);
-    UnpackRow(gRow, q2, r2);
-    t = {8 * (u2 * u1 + v2 * q1), 8 * (u2 * v1 + v2 * r1), 8 * (q2 * u1 + r2 * q1), 8 * (q2 * v1 + r2 * r1)};
+    t = {fRow[0], fRow[1], gRow[0], gRow[1]};
     return zeta;
 }
 
 // (f, g) = (u f + v g, q f + r g) / 2^62, exactly.
 void ApplyToFg(const Transition& t, Signed62 f, Signed62 g) {
-    SignedWideLimb cf = Wide(t.u) * f[0] + Wide(t.v) * g[0];
-    SignedWideLimb cg = Wide(t.q) * f[0] + Wide(t.r) * g[0];
+    const std::int64_t u = t.u, v = t.v, q = t.q, r = t.r;
+    SignedWideLimb cf = Wide(u) * f[0] + Wide(v) * g[0];
+    SignedWideLimb cg = Wide(q) * f[0] + Wide(r) * g[0];
     cf >>= 62;
     cg >>= 62;
+#pragma GCC unroll 4
     for (int i = 1; i < 5; ++i) {
-        cf += Wide(t.u) * f[i] + Wide(t.v) * g[i];
-        cg += Wide(t.q) * f[i] + Wide(t.r) * g[i];
+        const std::int64_t fi = f[i], gi = g[i];
+        cf += Wide(u) * fi + Wide(v) * gi;
+        cg += Wide(q) * fi + Wide(r) * gi;
         f[i - 1] = static_cast<std::int64_t>(cf) & kLow62;
         g[i - 1] = static_cast<std::int64_t>(cg) & kLow62;
         cf >>= 62;
@@ -152,21 +139,23 @@ void ApplyToFg(const Transition& t, Signed62 f, Signed62 g) {
 // the multiple of p added for d < 0 and e < 0, less the k in [0, 2^62) with
 // S - k p divisible by 2^62, which puts the result in (-2p, p).
 void ApplyToDe(const Field& field, const Signed62 p, const Transition& t, Signed62 d, Signed62 e) {
+    const std::int64_t u = t.u, v = t.v, q = t.q, r = t.r;
     const std::int64_t dNegative = d[4] >> 63, eNegative = e[4] >> 63;
-    std::int64_t md = (t.u & dNegative) + (t.v & eNegative), me = (t.q & dNegative) + (t.r & eNegative);
-    const Limb lowD =
-        static_cast<Limb>(t.u) * static_cast<Limb>(d[0]) + static_cast<Limb>(t.v) * static_cast<Limb>(e[0]);
-    const Limb lowE =
-        static_cast<Limb>(t.q) * static_cast<Limb>(d[0]) + static_cast<Limb>(t.r) * static_cast<Limb>(e[0]);
+    std::int64_t md = (u & dNegative) + (v & eNegative), me = (q & dNegative) + (r & eNegative);
+    const Limb d0 = static_cast<Limb>(d[0]), e0 = static_cast<Limb>(e[0]);
+    const Limb lowD = static_cast<Limb>(u) * d0 + static_cast<Limb>(v) * e0;
+    const Limb lowE = static_cast<Limb>(q) * d0 + static_cast<Limb>(r) * e0;
     md -= static_cast<std::int64_t>((lowD * field.inverse62 + static_cast<Limb>(md)) & kLow62);
     me -= static_cast<std::int64_t>((lowE * field.inverse62 + static_cast<Limb>(me)) & kLow62);
-    SignedWideLimb cd = Wide(t.u) * d[0] + Wide(t.v) * e[0] + Wide(md) * p[0];
-    SignedWideLimb ce = Wide(t.q) * d[0] + Wide(t.r) * e[0] + Wide(me) * p[0];
+    SignedWideLimb cd = Wide(u) * d[0] + Wide(v) * e[0] + Wide(md) * p[0];
+    SignedWideLimb ce = Wide(q) * d[0] + Wide(r) * e[0] + Wide(me) * p[0];
     cd >>= 62;
     ce >>= 62;
+#pragma GCC unroll 4
     for (int i = 1; i < 5; ++i) {
-        cd += Wide(t.u) * d[i] + Wide(t.v) * e[i] + Wide(md) * p[i];
-        ce += Wide(t.q) * d[i] + Wide(t.r) * e[i] + Wide(me) * p[i];
+        const std::int64_t di = d[i], ei = e[i], pi = p[i];
+        cd += Wide(u) * di + Wide(v) * ei + Wide(md) * pi;
+        ce += Wide(q) * di + Wide(r) * ei + Wide(me) * pi;
         d[i - 1] = static_cast<std::int64_t>(cd) & kLow62;
         e[i - 1] = static_cast<std::int64_t>(ce) & kLow62;
         cd >>= 62;
