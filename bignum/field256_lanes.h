@@ -141,11 +141,13 @@ template <int factor>
     return r;
 }
 
-// x - q p with q = (x's top limb) / 2^48 - bias per lane, then carried: a
-// value below 2^256 + p + (x's top limb / 2^48) 2^248 for bias 0 when x is
-// carried, and positive with bias 1 for limbs that a difference left
-// negative (below 2^212 in size). For x below 16 p the result is below
-// 2.1 p. Without a product: q is below 2^8, q p_k fits a limb.
+// x - (q - bias) p per lane, with q = (x's top limb) / 2^48, then carried;
+// one lane multiplication by a small q instead of a product. For x = l4
+// 2^208 + L (L from the lower limbs) this is (l4 mod 2^48) 2^208 + L +
+// q (2^256 - p) + bias p, and 2^256 - p < 2^248.05. So a carried x (L >= 0)
+// below 16 p needs bias 0 and leaves below 1.07 p; an uncarried difference
+// (|L| < 2^212, x positive) needs bias 1 and leaves between p - 2^212 and
+// 2.07 p.
 [[gnu::always_inline]] inline Lanes Reduce(const Lanes& x, const V bias, const Constants& c) {
     const V q = _mm256_sub_epi64(_mm256_srai_epi64(x.l[kLimbs - 1], 48), bias);
     Lanes r;
@@ -261,25 +263,22 @@ template <int lane>
     for (int k = 0; k < kLimbs; ++k) r[k] = _mm256_blendv_epi8(d[k], r[k], keep);
 }
 
-// The values x_i below 2^256 (four limbs each) in five limbs of 52 bits.
-[[gnu::always_inline]] inline Lanes Radix52(const Limb* x0, const Limb* x1, const Limb* x2, const Limb* x3,
+// The values 2^s x_i (x_i below 2^256 in four limbs, s = 0 or 4) in five
+// limbs of 52 bits.
+[[gnu::always_inline]] inline Lanes Radix52(const Limb* x0, const Limb* x1, const Limb* x2, const Limb* x3, int s,
                                             const Constants& c) {
     V w[4];
     Transpose(Row(x0), Row(x1), Row(x2), Row(x3), w);
     Lanes r;
-    ToRadix52(w, 0, c.mask, r.l);
+    ToRadix52(w, s, c.mask, r.l);
     return r;
 }
 
 // Four residues in Montgomery form for R = 2^256 (x_i below p) as values
-// for R' = 2^260: 16 x_i, below 16 p, then reduced below 1.1 p.
+// for R' = 2^260: 16 x_i, below 16 p, then reduced below 1.07 p.
 [[gnu::always_inline]] inline Lanes FromElements(const Limb* x0, const Limb* x1, const Limb* x2, const Limb* x3,
                                                  const Constants& c) {
-    V w[4];
-    Transpose(Row(x0), Row(x1), Row(x2), Row(x3), w);
-    Lanes r;
-    ToRadix52(w, 4, c.mask, r.l);
-    return Reduce(r, _mm256_setzero_si256(), c);
+    return Reduce(Radix52(x0, x1, x2, x3, 4, c), _mm256_setzero_si256(), c);
 }
 
 // z_i = x_i f_i / 2^260 mod p, in [0, p), as four limbs, for x_i f_i below

@@ -22,16 +22,17 @@
 // against the product-after-product formulas: the same affine point.
 //
 // Bounds, in multiples of p (a product of values below u p and v p is below
-// u v / 16 + 1): the accumulator keeps X, y < 2.2 (y < 3 right after it
-// took a negated entry), Z, Z^2 < 1.5; entries X2, y2 < 2.1, Z2 < 1.46,
-// Z2^2 < 1.14, Z2^3 < 1.11 (a negated y2 is 3p - y2, below 3). Doubling: M/3 <
-// 1.97, M < 5.9, T < 1.31, M X < 1.82, M^2 < 3.18, X T < 1.18, W < 12.9,
-// T W < 2.07, M^3 < 2.18; X' and y' (below 7.1) are reduced below 2.1 and
-// Z' < 1.21, Z'^2 < 1.13. Addition: U1, s1, U2 < 1.21, y2 Z1 < 1.29,
-// H < 3.3, s2, Z1 Z2 < 1.14, I < 3.6, r < 3.2, J < 1.75, V < 1.28, r^2 <
-// 1.64, Z3 < 1.46, X3 < 6.7 (reduced), V - X3 + 7p < 8.3, r (V - X3) <
-// 2.67, s1 J < 1.14, Z3^2 < 1.14, y3 < 9.4 (reduced). A reduction leaves
-// below 2.1. Every value stays below 16 p.
+// u v / 16 + 1; a reduction leaves below 2.05): the accumulator keeps X <
+// 2.2, y < 3 (below 2.05 except right after it took a negated entry),
+// Z, Z^2 < 1.5; entries have X2, y2 < 2.15, Z2 < 1.46, Z2^2 < 1.14, Z2^3 <
+// 1.11, and a negated y2 is 3p - y2. Doubling: M/3 < 1.97, M < 5.92, T <
+// 1.57, M X < 1.81, M^2 < 3.19, X T < 1.22, W < 12.9, T W < 2.26, M^3 <
+// 2.18; X' < 6.2 and y' < 7.3 are reduced; Z' < 1.28, Z'^2 < 1.15.
+// Addition: U1, s1, U2 < 1.22, y2 Z1 < 1.29, H < 3.3, s2, Z1 Z2 < 1.14,
+// I < 3.6, r < 3.2, J < 1.75, V < 1.28, r^2 < 1.64, Z3 < 1.46, X3 < 6.7
+// (reduced), V - X3 + 7p < 8.3, r (V - X3) < 2.67, s1 J < 1.14, Z3^2 <
+// 1.14, y3 < 9.4 (reduced). Every value stays below 16 p, every product's
+// operands below u v = 41.
 #include "curve/secret_multiply_lanes.h"
 
 #if defined(__x86_64__) && defined(__AVX512IFMA__) && defined(__AVX512VL__) && defined(__AVX512DQ__)
@@ -251,7 +252,7 @@ void MultiplyPrimeOrderInLanes(const Field& f, const Affine& P, const SignedDigi
     // Out of the lanes: (X, y, Z, -) times (2^256, 2^255, 2^256, -) / 2^260.
     Limb half[4], unused[4];
     HalfOfOne(f, half);
-    const Lanes factor = field256::lanes::Radix52(f.one, half, f.one, f.one, c);
+    const Lanes factor = field256::lanes::Radix52(f.one, half, f.one, f.one, 0, c);
     field256::lanes::ToElements(Blend<0, 1, 0, 0>(acc.xzd, acc.y), factor, c, R.X, R.Y, R.Z, unused);
     volatile unsigned char* wipe = reinterpret_cast<volatile unsigned char*>(table);
     for (unsigned i = 0; i < sizeof table; ++i) wipe[i] = 0;

@@ -119,6 +119,13 @@ struct Fixture {
         BigFromString(y, A.y.c_str());
         ASSERT_EQ(PointSet(x, y, 0, P), 1);
     }
+    // P as the four-limb field's affine point.
+    curve_detail::Affine Limbs() const {
+        curve_detail::Affine a;
+        field256::LoadLimbs(P->X, a.x);
+        field256::LoadLimbs(P->Y, a.y);
+        return a;
+    }
     AffinePoint Get(CurvePoint* T) {
         AffinePoint A;
         if (PointGet(T, x, y) < 0 || PointIsInfinity(T)) return A;
@@ -176,9 +183,7 @@ TEST_P(SecretMultiply, GeneratorTablesAgreeWithOpenSsl) {
     f.Set(G);
     const field256::Field* field = field256::CurrentField();
     ASSERT_NE(field, nullptr);
-    curve_detail::Affine g;
-    field256::LoadLimbs(f.P->X, g.x);
-    field256::LoadLimbs(f.P->Y, g.y);
+    const curve_detail::Affine g = f.Limbs();
     std::vector<std::string> scalars = {"0", "1", "2", "16", "17", "31", "32", "33"};
     for (long c = -34; c <= 34; ++c) scalars.push_back(OrderMultiple(1, c));
     Bn top;
@@ -224,9 +229,7 @@ TEST_P(SecretMultiply, RoutesAgreeWithThePortableRouteOnManyRandomScalars) {
     f.Set(G);
     const field256::Field* field = field256::CurrentField();
     ASSERT_NE(field, nullptr);
-    curve_detail::Affine P;
-    field256::LoadLimbs(f.P->X, P.x);
-    field256::LoadLimbs(f.P->Y, P.y);
+    curve_detail::Affine P = f.Limbs();
     std::mt19937_64 rng(0x5ec);
     for (int i = 0; i < 400; ++i) {
         Limb k[4];
