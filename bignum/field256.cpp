@@ -51,12 +51,12 @@ void Build(const std::uint32_t* modulus, Field& f) {
 //   else if g is odd:           delta, f, g = 1 + delta, f, (g + f) / 2
 //   else:                       delta, f, g = 1 + delta, f, g / 2
 // f stays odd, and for inputs below 2^256 g is zero after 590 steps (the
-// bound that Wuille computed for this variant with the method of the
-// paper's section 11, where the paper's own bound for delta = 1 is
-// (49 * 256 + 57) / 17 = 741 steps), when f = +-gcd = +-1. Alongside, d and
-// e keep f = d x and g = e x mod p (d = 0, e = 1 at the start), so then
-// x^-1 = +-d. The code keeps zeta = -(delta + 1/2), an integer whose sign
-// bit is the condition delta > 0.
+// bound that Wuille computed for this variant; the paper's own bound for
+// delta = 1, its theorem 11.2, is floor((49 * 256 + 57) / 17) = 741
+// steps), when f = +-gcd = +-1. Alongside, d and e keep f = d x and
+// g = e x mod p (d = 0, e = 1 at the start), so then x^-1 = +-d. The
+// code keeps zeta = -(delta + 1/2), an integer whose sign bit is the
+// condition delta > 0.
 //
 // The steps run in 10 batches of 59 on the low 64 bits of f and g, which
 // decide the next 59 steps; a batch yields the matrix (u v; q r) with
@@ -82,13 +82,13 @@ struct Transition {
 using Row = std::int64_t __attribute__((vector_size(16)));
 
 // 59 steps from zeta on the low words f and g, the matrix starting at
-// 8 times the identity; returns the new zeta, and leaves in f the low word
-// of the last f, exact in its low 64 - 59 bits. Per step, with sw the mask of
-// the swap (zeta < 0, g odd) and odd that of g odd: g += odd ? (sw ? -f : f)
-// : 0 and f becomes the old g under sw, then g /= 2; the same on the rows,
-// (q, r) += odd ? (sw ? -(u, v) : (u, v)) : 0 and (u, v) becomes the old
-// (q, r) under sw, then (u, v) is doubled. The mask of the next g's parity
-// comes from bit 1 of the sum, before the shift.
+// 8 times the identity; returns the new zeta, and leaves in fWord the low
+// word of the last f, exact in its low 64 - 59 bits. Per step, with sw the
+// mask of the swap (zeta < 0, g odd) and odd that of g odd:
+// g += odd ? (sw ? -f : f) : 0 and f becomes the old g under sw, then
+// g /= 2; the same on the rows, (q, r) += odd ? (sw ? -(u, v) : (u, v)) : 0
+// and (u, v) becomes the old (q, r) under sw, then (u, v) is doubled. The
+// mask of the next g's parity comes from bit 1 of the sum, before the shift.
 [[gnu::always_inline]] inline std::int64_t Divsteps59(std::int64_t zeta, Limb& fWord, Limb g, Transition& t) {
     Limb f = fWord;
     Row fRow = {8, 0}, gRow = {0, 8};
