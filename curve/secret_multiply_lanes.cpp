@@ -38,6 +38,7 @@
 #if defined(__x86_64__) && defined(__AVX512IFMA__) && defined(__AVX512VL__) && defined(__AVX512DQ__)
 
 #include "bignum/field256_lanes.h"
+#include "crypto/wipe.h"
 
 namespace arkseal::curve_detail {
 namespace {
@@ -254,9 +255,9 @@ void MultiplyPrimeOrderInLanes(const Field& f, const Affine& P, const SignedDigi
     HalfOfOne(f, half);
     const Lanes factor = field256::lanes::Radix52(f.one, half, f.one, f.one, 0, c);
     field256::lanes::ToElements(Blend<0, 1, 0, 0>(acc.xzd, acc.y), factor, c, R.X, R.Y, R.Z, unused);
-    volatile unsigned char* wipe = reinterpret_cast<volatile unsigned char*>(table);
-    for (unsigned i = 0; i < sizeof table; ++i) wipe[i] = 0;
-    acc = {};
+    SecureWipe(table, sizeof table);
+    SecureWipe(&acc, sizeof acc);
+    SecureWipe(unused, sizeof unused);
 }
 
 }  // namespace arkseal::curve_detail
