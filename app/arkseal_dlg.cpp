@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,8 +18,11 @@
 #include "crypto/wipe.h"
 #include "guard/content_judgement.h"
 #include "guard/passphrase_strength.h"
+#include "job/block_job.h"
 #include "job/file_claim.h"
 #include "job/file_io.h"
+#include "job/human_units.h"
+#include "job/job_texts.h"
 #include "job/journal.h"
 #include "job/transform_file_thread.h"
 #include "ui/core/dropped_files.h"
@@ -48,22 +54,34 @@ void WipeText(std::string& text) {
 // worker claims the file again.
 std::string RefusalOfFile(const char* fileName) {
     const int fd = open(fileName, O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return CArksealDlg::kCannotOpen;
+    if (fd < 0) return OpenFailureReason(fileName, errno);
     const FileClaim claim = ClaimForJob(fd);
     close(fd);
     return claim.Refusal();
 }
 
-// The question's text with the part filled in.
-std::string Fill(const char* question, const std::string& part) {
+// The text with "%f" replaced by the file's base name and "%s" by part.
+std::string Fill(const char* question, const std::string& fileName, const std::string& part = {}) {
     std::string text = question;
-    text.replace(text.find("%s"), 2, part);
+    if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, part);
+    if (const std::size_t at = text.find("%f"); at != std::string::npos) text.replace(at, 2, BaseName(fileName));
     return text;
 }
 
-// The question the file's head calls for; empty when there is none. A head
+const ButtonTexts kDecryptAnyway{"&Decrypt anyway", "&Cancel"};
+const ButtonTexts kEncryptAgain{"&Encrypt again", "&Cancel"};
+const ButtonTexts kEncryptAnyway{"&Encrypt anyway", "&Cancel"};
+const ButtonTexts kFinishTheJob{"&Finish the job", "&Not now"};
+const ButtonTexts kStopAndQuit{"&Stop and quit", "&Keep going"};
+
+struct Question {
+    std::string text;  // empty: nothing to ask
+    ButtonTexts buttons;
+};
+
+// The question the file's head calls for; none when there is none. A head
 // that cannot be read raises none: the worker reports what fails.
-std::string ContentQuestion(const char* fileName, bool encrypt, const std::string& passphrase) {
+Question ContentQuestion(const char* fileName, bool encrypt, const std::string& passphrase) {
     std::vector<std::uint8_t> head;
     std::string error;
     if (!ReadFileHead(fileName, &head, &error)) return {};
@@ -71,24 +89,25 @@ std::string ContentQuestion(const char* fileName, bool encrypt, const std::strin
     switch (judgement.concern) {
         case ContentConcern::None: return {};
         case ContentConcern::LooksPlain:
-            return Fill(CArksealDlg::kLooksPlain, ShortTypeName(judgement.content.type.description));
-        case ContentConcern::HeadDoesNotDecrypt: return CArksealDlg::kDoesNotDecrypt;
-        case ContentConcern::LooksEncrypted: return CArksealDlg::kLooksEncrypted;
+            return {Fill(CArksealDlg::kLooksPlain, fileName, ShortTypeName(judgement.content.type.description)),
+                    kDecryptAnyway};
+        case ContentConcern::HeadDoesNotDecrypt: return {Fill(CArksealDlg::kDoesNotDecrypt, fileName), kDecryptAnyway};
+        case ContentConcern::LooksEncrypted: return {Fill(CArksealDlg::kLooksEncrypted, fileName), kEncryptAgain};
     }
     return {};
 }
 
-std::string PassphraseQuestion(const std::string& passphrase) {
-    if (passphrase.empty()) return CArksealDlg::kEmptyPassphrase;
+Question PassphraseQuestion(const char* fileName, const std::string& passphrase) {
+    if (passphrase.empty()) return {Fill(CArksealDlg::kEmptyPassphrase, fileName), kEncryptAnyway};
     const PassphraseStrength strength = EstimatePassphraseStrength(passphrase);
     if (!strength.weak) return {};
-    return Fill(CArksealDlg::kWeakPassphrase, DescribeGuessingTime(strength.seconds));
+    return {Fill(CArksealDlg::kWeakPassphrase, fileName, DescribeGuessingTime(strength.seconds)), kEncryptAnyway};
 }
 
-// "This file has an unfinished encryption, started 2026-12-10 14:02,
-// stopped after 1048576 of 4194304 bytes (25%). Finish it now ...?"
-std::string ResumeQuestion(const UnfinishedJob& job) {
-    std::string text = std::string("This file has an unfinished ") + (job.encrypt ? "encryption" : "decryption");
+// "The file "big.iso" has an unfinished encryption, started 2026-12-10
+// 14:02, stopped after 50.1 MB of 1.3 GB (4%). Finish it now ...?"
+std::string ResumeQuestion(const char* fileName, const UnfinishedJob& job) {
+    std::string text = Fill("The file \"%f\" has an unfinished ", fileName) + (job.encrypt ? "encryption" : "decryption");
     if (job.startedAt != 0) {
         const std::time_t started = static_cast<std::time_t>(job.startedAt);
         std::tm local{};
@@ -99,13 +118,22 @@ std::string ResumeQuestion(const UnfinishedJob& job) {
         }
     }
     if (job.length > 0) {
-        text += ", stopped after " + std::to_string(job.done) + " of " + std::to_string(job.length) + " bytes (" +
+        text += ", stopped after " + SizeText(job.done) + " of " + SizeText(job.length) + " (" +
                 std::to_string(job.done * 100 / job.length) + "%)";
     }
     return text +
            ". Finish it now with the typed passphrase? It must be the one the job was started with; a wrong one "
            "is refused and changes nothing.";
 }
+
+// "report.pdf was not encrypted; it is unchanged."
+std::string Unchanged(JobMode mode, const std::string& fileName) {
+    const char* done = mode == JobMode::kDecrypt ? " was not decrypted" : " was not encrypted";
+    return (fileName.empty() ? std::string("No file") + done + "." : fileName + done + "; it is unchanged.");
+}
+
+constexpr auto kProgressPeriod = std::chrono::milliseconds(250);
+constexpr auto kSpeedAfter = std::chrono::seconds(1);
 
 }  // namespace
 
@@ -131,6 +159,9 @@ const MessageMap* CArksealDlg::GetMessageMap() const {
         OnMessage<&CArksealDlg::OnDropFiles>(WM_DROPFILES),
         OnMessage<&CArksealDlg::OnEndSession>(WM_ENDSESSION),
         OnCommand<&CArksealDlg::OnPassphraseChange>(IDC_PASSPHRASE, EN_CHANGE),
+        OnCommand<&CArksealDlg::OnFileNameLimit>(IDC_FILENAME, EN_MAXTEXT),
+        OnCommand<&CArksealDlg::OnPassphraseLimit>(IDC_PASSPHRASE, EN_MAXTEXT),
+        OnCommand<&CArksealDlg::OnConfirmLimit>(IDC_PASSPHRASE2, EN_MAXTEXT),
     };
     static const MessageMap map{Dialog::GetMessageMap(), entries};
     return &map;
@@ -144,6 +175,7 @@ void CArksealDlg::DoDataExchange(DataExchange& dx) {
     BindControl(dx, IDC_STATUS, m_status);
     BindControl(dx, IDC_FILENAME, m_editFileName);
     BindControl(dx, IDC_PASSPHRASE, m_editPassphrase);
+    BindControl(dx, IDC_PASSPHRASE2, m_editConfirm);
     ExchangeText(dx, IDC_FILENAME, m_fileName, kMaxText);
     ExchangeText(dx, IDC_PASSPHRASE, m_passphrase, kMaxText);
     ExchangeText(dx, IDC_PASSPHRASE2, m_confirm, kMaxText);
@@ -176,10 +208,17 @@ LRESULT CArksealDlg::OnSysCommand(WPARAM command, LPARAM lParam) {
     return 0;
 }
 
-// A cancelled file dialog leaves the file name as it was.
+// The file dialog opens in the folder of the typed file (or in the typed
+// folder); a cancelled one leaves the file name as it was.
 void CArksealDlg::OnBrowse() {
     FileDialog dialog(true, nullptr, "*.*", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, "All Files (*.*)|*.*||");
     UpdateData(true);
+    if (!m_fileName.empty()) {
+        std::error_code error;
+        std::filesystem::path folder(m_fileName);
+        if (!std::filesystem::is_directory(folder, error)) folder = folder.parent_path();
+        if (!folder.empty() && std::filesystem::is_directory(folder, error)) dialog.SetInitialDirectory(folder.string());
+    }
     if (dialog.DoModal() == IDOK) m_fileName = dialog.GetPathName();
     UpdateData(false);
 }
@@ -204,20 +243,24 @@ void CArksealDlg::StartJob(int direction) {
     theJob.done = 0;
     theJob.position = 0;
     UpdateData(true);
+    const JobMode mode = direction != 0 ? JobMode::kEncrypt : JobMode::kDecrypt;
     if (!theJob.SetFileName(m_fileName)) {
-        RefuseStart(kFileNameTooLong);
+        RefuseStart(mode, kFileNameTooLong);
         return;
     }
     if (!theJob.SetPassphrase(m_passphrase)) {
-        RefuseStart(m_passphrase.find('\0') != std::string::npos ? kPassphraseHasNul : kPassphraseTooLong);
+        RefuseStart(mode, m_passphrase.find('\0') != std::string::npos ? kPassphraseHasNul : kPassphraseTooLong);
         return;
     }
     if (const std::string refusal = RefusalOfFile(theJob.fileName); !refusal.empty()) {
-        RefuseStart(refusal.c_str());
+        const std::string file = theJob.fileName[0] != '\0' ? std::string(theJob.fileName) + ": " : std::string();
+        std::string because = file + refusal;
+        because[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(because[0])));
+        RefuseStart(mode, CannotOpenText(mode) + "\n" + because + (refusal.back() == '.' ? "" : "."));
         return;
     }
     if (m_passphrase != m_confirm) {
-        RefuseStart(kMismatch);
+        RefuseStart(mode, kMismatch);
         return;
     }
     if (!ConfirmStart(direction)) {
@@ -227,25 +270,30 @@ void CArksealDlg::StartJob(int direction) {
     }
     theJob.failure.clear();
     m_jobStart = std::chrono::steady_clock::now();
+    m_speedStartPosition = -1;
     DisableStartButtons(direction != 0 ? m_btnEncrypt : m_btnDecrypt);
     m_progress.SetRange(0, 1000);
     m_progress.SetPos(0);
+    theJob.owner = this;
+    theJob.encryptFlag = static_cast<std::uint8_t>(direction);
+    m_jobRunning = true;
     // The job has its copy of the passphrase: the dialog keeps none, and
     // the push empties both fields.
     WipeText(m_passphrase);
     WipeText(m_confirm);
     UpdateData(false);
-    theJob.owner = this;
-    theJob.encryptFlag = static_cast<std::uint8_t>(direction);
-    m_jobRunning = true;
+    ShowJobProgress();
     m_worker = BeginThread(TransformFileThread, &theJob);
 }
 
-// A refused start leaves no passphrase behind in the job block.
-void CArksealDlg::RefuseStart(const char* message) {
+// A refused start leaves no passphrase behind in the job block. The box
+// says what was refused, and then, unless its reason named the file
+// already, which file is unchanged.
+void CArksealDlg::RefuseStart(JobMode mode, const std::string& reason) {
     theJob.ClearPassphrase();
-    SetStatus(NotStartedText(message));
-    MessageBox(this, message);
+    SetStatus(NotStartedText(reason));
+    const bool namesFile = reason.find('\n') != std::string::npos;
+    MessageBox(this, namesFile ? reason : reason + "\n" + Unchanged(mode, m_fileName), MB_OK | MB_ICONERROR);
 }
 
 // A file with an unfinished job can only be finished: the user is asked,
@@ -256,20 +304,30 @@ void CArksealDlg::RefuseStart(const char* message) {
 bool CArksealDlg::ConfirmStart(int direction) {
     theJob.resumeFlag = 0;
     if (const std::optional<UnfinishedJob> unfinished = LookForUnfinishedJob(WorkerFileIo(), theJob.fileName)) {
-        if (!Ask(ResumeQuestion(*unfinished))) return false;
+        if (!Ask(ResumeQuestion(theJob.fileName, *unfinished), kFinishTheJob)) return false;
         theJob.resumeFlag = 1;
+        m_jobEncrypt = unfinished->encrypt;
         return true;
     }
     const bool encrypt = direction != 0;
-    const std::string content = ContentQuestion(theJob.fileName, encrypt, m_passphrase);
-    if (!content.empty() && !Ask(content)) return false;
+    m_jobEncrypt = encrypt;
+    const Question content = ContentQuestion(theJob.fileName, encrypt, m_passphrase);
+    if (!content.text.empty() && !Ask(content.text, content.buttons)) return false;
     if (!encrypt) return true;
-    const std::string passphrase = PassphraseQuestion(m_passphrase);
-    return passphrase.empty() || Ask(passphrase);
+    const Question passphrase = PassphraseQuestion(theJob.fileName, m_passphrase);
+    return passphrase.text.empty() || Ask(passphrase.text, passphrase.buttons);
 }
 
-bool CArksealDlg::Ask(const std::string& question) {
-    return MessageBox(this, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+// The second answer, the safe one, is the default.
+bool CArksealDlg::Ask(const std::string& question, const ButtonTexts& buttons) {
+    return MessageBox(this, question, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, buttons) == IDYES;
+}
+
+// The field keeps what it had; the tip and the status line say why the
+// rest was not taken.
+void CArksealDlg::RefuseText(Edit& field, const char* why) {
+    field.ShowBalloonTip(why);
+    SetStatus(why);
 }
 
 // A disabled button loses the focus to the next tab stop, which would be
@@ -290,23 +348,45 @@ void CArksealDlg::EnableStartButtons() {
     m_startedBy = nullptr;
 }
 
-void CArksealDlg::SetStatus(const std::string& text) { m_status.SetWindowText("Status: " + text); }
+void CArksealDlg::SetStatus(const std::string& text) {
+    m_status.SetWindowText(text.empty() ? std::string("Status:") : "Status: " + text);
+}
 
-// Typing shows the strength; an emptied field leaves the status as it was.
+// Typing shows the strength, an emptied field nothing; while a job runs the
+// status line follows the job.
 void CArksealDlg::OnPassphraseChange() {
+    if (m_jobRunning) return;
     std::string passphrase = m_editPassphrase.GetWindowText();
-    if (!passphrase.empty()) SetStatus(StrengthText(EstimatePassphraseStrength(passphrase)));
+    SetStatus(passphrase.empty() ? std::string() : StrengthText(EstimatePassphraseStrength(passphrase)));
     SecureWipe(passphrase.data(), passphrase.size());
 }
 
+// The speed counts from the first progress of the job under way (keying
+// comes before it; an unfinished job starts where it stopped) and shows
+// after a second of it.
+void CArksealDlg::ShowJobProgress() {
+    const auto now = std::chrono::steady_clock::now();
+    const std::int64_t position = theJob.position;
+    if (theJob.started != 0 && m_speedStartPosition < 0) {
+        m_speedStart = now;
+        m_speedStartPosition = position;
+    }
+    double speed = 0;
+    const std::chrono::duration<double> running = now - m_speedStart;
+    if (m_speedStartPosition >= 0 && now - m_speedStart >= kSpeedAfter && position > m_speedStartPosition) {
+        speed = static_cast<double>(position - m_speedStartPosition) / running.count();
+    }
+    SetStatus(JobProgressText(ModeOf(theJob), m_jobEncrypt, theJob.fileName, position, theJob.fileLength, speed));
+    m_progressShown = now;
+}
+
 void CArksealDlg::ShowJobEnd() {
-    const bool encrypt = theJob.resumeFlag != 0 ? theJob.result.encrypt : theJob.encryptFlag != 0;
     if (!theJob.failure.empty()) {
-        SetStatus(JobFailedText(encrypt, theJob.fileName, theJob.failure));
+        SetStatus(JobFailedText(ModeOf(theJob), m_jobEncrypt, theJob.fileName, theJob.failure));
         return;
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_jobStart;
-    SetStatus(JobDoneText(encrypt, theJob.fileName, theJob.fileLength, elapsed.count()));
+    SetStatus(JobDoneText(ModeOf(theJob), m_jobEncrypt, theJob.fileName, theJob.fileLength, elapsed.count()));
 }
 
 LRESULT CArksealDlg::OnJobProgress(WPARAM, LPARAM) {
@@ -315,6 +395,7 @@ LRESULT CArksealDlg::OnJobProgress(WPARAM, LPARAM) {
     if (theJob.done == 0) {
         m_progress.SetRange(0, theJob.fileLength);
         m_progress.SetPos(theJob.position);
+        if (m_jobRunning && std::chrono::steady_clock::now() - m_progressShown >= kProgressPeriod) ShowJobProgress();
     } else {
         EnableStartButtons();
         m_progress.SetPos(0);
@@ -331,7 +412,7 @@ void CArksealDlg::OnCancel() {
         Dialog::OnCancel();
         return;
     }
-    if (!Ask(kStopNow)) return;
+    if (!Ask(kStopNow, kStopAndQuit)) return;
     // The job may have ended while the question was open.
     if (!m_jobRunning) {
         Dialog::OnCancel();
@@ -341,9 +422,11 @@ void CArksealDlg::OnCancel() {
     theJob.stopRequested = true;
 }
 
-// A termination signal: quit now, or as soon as the running job has
-// stopped at its next chunk.
+// A termination signal: quit now, whatever box is open (each closes with
+// its safe answer), or as soon as the running job has stopped at its next
+// chunk (a box of the worker's closes too, so that it can end).
 LRESULT CArksealDlg::OnEndSession(WPARAM, LPARAM) {
+    DismissBoxes();
     if (m_jobRunning) {
         m_quitWhenDone = true;
         theJob.stopRequested = true;

@@ -3,16 +3,19 @@
 // block, starts the worker and follows it with the progress bar.
 //
 // Before a job it looks at the file and the passphrase and asks first
-// (default No) when decrypting a file that looks plain or that does not
-// decrypt to anything recognisable, when encrypting a file that looks
-// encrypted, and when encrypting with an empty or weak passphrase. The
-// status line shows the passphrase's strength while it is typed, and what
+// (the safe answer the default) when decrypting a file that looks plain or
+// that does not decrypt to anything recognisable, when encrypting a file
+// that looks encrypted, and when encrypting with an empty or weak
+// passphrase; each question names the file, and its buttons say what they
+// do. The status line shows the passphrase's strength while one is typed,
+// what a running job is doing (how far, how fast, how long still), and what
 // the last job did or why it failed.
 #pragma once
 
 #include <chrono>
 #include <string>
 
+#include "job/in_place_job.h"
 #include "ui/core/icon.h"
 #include "ui/core/worker_thread.h"
 #include "ui/qt/controls.h"
@@ -25,24 +28,35 @@ public:
     explicit CArksealDlg(Window* parent = nullptr);
     ~CArksealDlg() override;
 
-    // The texts of the dialog's own messages.
+    // The file name the dialog opens with (the program's command line).
+    void SetFileName(const std::string& fileName) { m_fileName = fileName; }
+
+    // The texts of the dialog's own messages. A refusal names the file on
+    // a line of its own after them.
     static constexpr const char* kCannotOpen = "Could not open file to encrypt.";
     static constexpr const char* kMismatch = "Passphrase and confirmation does not match.";
     static constexpr const char* kFileNameTooLong = "File name is longer than 256 bytes.";
     static constexpr const char* kPassphraseTooLong = "Passphrase is longer than 256 bytes.";
     static constexpr const char* kPassphraseHasNul = "Passphrase contains a NUL character, which cannot be used.";
     static constexpr const char* kStopNow = "Stop now? The file can be finished later with the same passphrase.";
-    // The questions before a job; %s is the file's type or the time to guess.
-    static constexpr const char* kLooksPlain = "This file looks like %s, not an encrypted file. Decrypt it anyway?";
+    // The questions before a job; %f is the file's name, %s the file's type
+    // or the time to guess the passphrase.
+    static constexpr const char* kLooksPlain =
+        "The file \"%f\" looks like %s, not an encrypted file. Decrypt it anyway?";
     static constexpr const char* kDoesNotDecrypt =
-        "With this passphrase the file does not decrypt to anything recognisable. The passphrase may be wrong. "
-        "Decrypt anyway?";
-    static constexpr const char* kLooksEncrypted = "This file looks encrypted already. Encrypt it again?";
+        "With this passphrase the file \"%f\" does not decrypt to anything recognisable. The passphrase may be "
+        "wrong. Decrypt anyway?";
+    static constexpr const char* kLooksEncrypted = "The file \"%f\" looks encrypted already. Encrypt it again?";
     static constexpr const char* kEmptyPassphrase =
-        "The passphrase is empty: anyone can decrypt the file. Encrypt it anyway?";
+        "The passphrase is empty: anyone can decrypt the file \"%f\". Encrypt it anyway?";
     static constexpr const char* kWeakPassphrase =
-        "This passphrase is weak: one graphics card would guess it in %s. Encrypt with it anyway?";
+        "This passphrase is weak: one graphics card would guess it in %s. Encrypt the file \"%f\" with it anyway?";
     static constexpr const char* kAnsweredNo = "you said No; the file is unchanged.";
+    // The text refused when an edit would go beyond its limit.
+    static constexpr const char* kFileNameLimit =
+        "A file name can be at most 256 bytes long: the longer text was refused, not cut.";
+    static constexpr const char* kPassphraseLimit =
+        "A passphrase can be at most 256 bytes long: the longer text was refused, not cut.";
 
 protected:
     bool OnInitDialog() override;
@@ -60,13 +74,19 @@ private:
     LRESULT OnDropFiles(WPARAM files, LPARAM);
     LRESULT OnEndSession(WPARAM, LPARAM);
     void OnPassphraseChange();
+    void OnFileNameLimit() { RefuseText(m_editFileName, kFileNameLimit); }
+    void OnPassphraseLimit() { RefuseText(m_editPassphrase, kPassphraseLimit); }
+    void OnConfirmLimit() { RefuseText(m_editConfirm, kPassphraseLimit); }
 
     void StartJob(int direction);
-    void RefuseStart(const char* message);
+    // Refuses the start in a box that names the file after the reason.
+    void RefuseStart(JobMode mode, const std::string& reason);
     // Asks the questions the file's content and the passphrase call for;
     // false when the user answers No to one.
     bool ConfirmStart(int direction);
-    bool Ask(const std::string& question);
+    bool Ask(const std::string& question, const ButtonTexts& buttons);
+    void RefuseText(Edit& field, const char* why);
+    void ShowJobProgress();
     void ShowJobEnd();
     void DisableStartButtons(Button& startedBy);
     void EnableStartButtons();
@@ -78,6 +98,7 @@ private:
     Static m_status;
     Edit m_editFileName;
     Edit m_editPassphrase;
+    Edit m_editConfirm;
     Button* m_startedBy = nullptr;  // the button that started the running job
     std::string m_fileName;
     std::string m_passphrase;
@@ -86,8 +107,14 @@ private:
 
     ThreadId m_worker = 0;        // the last worker started
     bool m_jobRunning = false;    // from a successful start to the progress message that finds done
+    bool m_jobEncrypt = true;     // the direction of the job (of the unfinished one when finishing it)
     bool m_quitWhenDone = false;  // a stop was asked for to quit: quit when the job has ended
     std::chrono::steady_clock::time_point m_jobStart;
+    // The first progress seen with the job under way, the base of its speed;
+    // the last time the status line showed the progress.
+    std::chrono::steady_clock::time_point m_speedStart;
+    std::int64_t m_speedStartPosition = -1;
+    std::chrono::steady_clock::time_point m_progressShown;
 };
 
 }  // namespace arkseal

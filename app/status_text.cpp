@@ -2,14 +2,12 @@
 
 #include <cstdio>
 
+#include "job/human_units.h"
+#include "job/job_texts.h"
+
 namespace arkseal {
 
 namespace {
-
-std::string BaseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
@@ -19,27 +17,38 @@ std::string Formatted(const char* format, double value) {
     return text;
 }
 
-}  // namespace
-
-std::string SizeText(std::int64_t bytes) {
-    static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB"};
-    if (bytes < 1000) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
-    double value = static_cast<double>(bytes) / 1000;
-    std::size_t unit = 0;
-    while (value >= 999.95 && unit + 1 < std::size(kUnits)) {
-        value /= 1000;
-        ++unit;
+std::string PastTense(JobMode mode, bool encrypt) {
+    switch (mode) {
+        case JobMode::kEncrypt: return "Encrypted";
+        case JobMode::kDecrypt: return "Decrypted";
+        case JobMode::kResume: break;
     }
-    return Formatted("%.1f ", value) + kUnits[unit];
+    return encrypt ? "Finished the encryption of" : "Finished the decryption of";
 }
 
-std::string JobDoneText(bool encrypt, const std::string& path, std::int64_t bytes, double seconds) {
-    return std::string(encrypt ? "Encrypted " : "Decrypted ") + BaseName(path) + ", " + SizeText(bytes) + ", in " +
+}  // namespace
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string JobProgressText(JobMode mode, bool encrypt, const std::string& path, std::int64_t position,
+                            std::int64_t length, double bytesPerSecond) {
+    const std::int64_t percent = length > 0 ? position * 100 / length : 0;
+    std::string text = JobGerund(mode, encrypt) + " " + BaseName(path) + ": " + std::to_string(percent) + "%";
+    if (bytesPerSecond <= 0) return text;
+    const double left = static_cast<double>(length - position) / bytesPerSecond;
+    return text + ", " + SizeText(static_cast<std::int64_t>(bytesPerSecond)) + "/s, " + DurationText(left) + " left";
+}
+
+std::string JobDoneText(JobMode mode, bool encrypt, const std::string& path, std::int64_t bytes, double seconds) {
+    return PastTense(mode, encrypt) + " " + BaseName(path) + ", " + SizeText(bytes) + ", in " +
            Formatted("%.1f", seconds) + " s.";
 }
 
-std::string JobFailedText(bool encrypt, const std::string& path, const std::string& message) {
-    return std::string(encrypt ? "Encrypting " : "Decrypting ") + BaseName(path) + " failed: " + FirstLine(message);
+std::string JobFailedText(JobMode mode, bool encrypt, const std::string& path, const std::string& message) {
+    return JobGerund(mode, encrypt) + " " + BaseName(path) + " failed: " + FirstLine(message);
 }
 
 std::string NotStartedText(const std::string& reason) { return "Not started: " + FirstLine(reason); }

@@ -1,28 +1,36 @@
-// The texts of the main dialog's status line: what a job did, what failed,
-// and how strong the passphrase being typed is.
+// The texts of the main dialog's status line: what a running job is doing,
+// what a job did, what failed, and how strong the passphrase being typed is.
+// A file is named by its base name.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "guard/passphrase_strength.h"
+#include "job/in_place_job.h"
 
 namespace arkseal {
 
-// "512 bytes", "3.2 KB", "3.2 MB", "1.5 GB" (powers of 1000).
-std::string SizeText(std::int64_t bytes);
+// "Encrypting report.pdf: 42%, 81.0 MB/s, 0:12 left"; without the speed
+// and the time left while the speed is not known (bytesPerSecond 0).
+std::string JobProgressText(JobMode mode, bool encrypt, const std::string& path, std::int64_t position,
+                            std::int64_t length, double bytesPerSecond);
 
-// "Encrypted report.pdf, 3.2 MB, in 0.1 s." (the file's base name).
-std::string JobDoneText(bool encrypt, const std::string& path, std::int64_t bytes, double seconds);
+// "Encrypted report.pdf, 3.2 MB, in 0.1 s." ("Finished the encryption of
+// report.pdf, ..." for an unfinished job).
+std::string JobDoneText(JobMode mode, bool encrypt, const std::string& path, std::int64_t bytes, double seconds);
 
 // "Decrypting report.pdf failed: Could not read the file (Input/output
 // error)." with the first line of the message only.
-std::string JobFailedText(bool encrypt, const std::string& path, const std::string& message);
+std::string JobFailedText(JobMode mode, bool encrypt, const std::string& path, const std::string& message);
 
 // "Not started: Passphrase and confirmation does not match." (first line).
 std::string NotStartedText(const std::string& reason);
 
 // "Passphrase: weak, guessed in about 3 hours by one graphics card."
 std::string StrengthText(const PassphraseStrength& strength);
+
+// The last part of a path: "report.pdf" for "/home/ann/report.pdf".
+std::string BaseName(const std::string& path);
 
 }  // namespace arkseal

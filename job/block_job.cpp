@@ -20,12 +20,12 @@ struct Keying {
     std::uint8_t digest[64] = {};
 };
 
+}  // namespace
+
 JobMode ModeOf(const CryptJob& job) {
     if (job.resumeFlag != 0) return JobMode::kResume;
     return job.encryptFlag != 0 ? JobMode::kEncrypt : JobMode::kDecrypt;
 }
-
-}  // namespace
 
 void JobBlockObserver::Started(std::int64_t length, std::int64_t position) {
     job_.fileLength.store(length);

@@ -68,6 +68,8 @@ InPlaceJob::~InPlaceJob() {
 
 JobResult InPlaceJob::Run(const std::string& path, JobMode mode, const std::uint8_t key[64]) {
     path_ = path;
+    encrypt_ = mode != JobMode::kDecrypt;
+    resumed_ = mode == JobMode::kResume;
     fd_ = io_.Open(path.c_str(), O_RDWR, 0);
     if (fd_ < 0) return Refuse(JobStep::kOpen);
     struct stat status {};
@@ -450,6 +452,7 @@ JobResult InPlaceJob::Result(JobStep step, int error) {
     result.processed = step == JobStep::kDone ? length_ : position_;
     result.length = length_;
     result.encrypt = encrypt_;
+    result.resumed = resumed_;
     result.resumable = haveJournal_ && touched_;
     return result;
 }

@@ -122,6 +122,7 @@ private:
     std::uint64_t inode_ = 0;
     std::int64_t length_ = 0;
     bool encrypt_ = true;
+    bool resumed_ = false;  // finishing an unfinished job
     Secret<StreamCipher> cipher_;
     Secret<std::optional<JournalSecrets>> secrets_;
     Journal journal_;

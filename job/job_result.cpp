@@ -2,13 +2,15 @@
 
 #include <system_error>
 
+#include "job/human_units.h"
+#include "job/job_texts.h"
+
 namespace arkseal {
 
 namespace {
 
 std::string Reason(int error) { return " (" + std::generic_category().message(error) + ")"; }
 
-std::string Bytes(std::int64_t count) { return std::to_string(count); }
 
 const char* Action(JobStep step) {
     switch (step) {
@@ -25,10 +27,11 @@ const char* Action(JobStep step) {
 std::string HowFar(const JobResult& result) {
     if (result.processed == 0 && !result.resumable) return "The file is unchanged.";
     if (result.processed >= result.length) {
-        return "All " + Bytes(result.length) + " bytes were processed, but the file on disk may be incomplete.";
+        return "All " + SizeWithBytesText(result.length) +
+               " were processed, but the file on disk may be incomplete.";
     }
-    return "The first " + Bytes(result.processed) + " of " + Bytes(result.length) +
-           " bytes were processed; the rest of the file is unchanged.";
+    return "The first " + SizeWithBytesText(result.processed) + " of " + SizeText(result.length) +
+           " were processed; the rest of the file is unchanged.";
 }
 
 std::string Hint(const JobResult& result, const std::string& file, const char* lineBreak) {
@@ -65,22 +68,27 @@ std::string Describe(const JobResult& result, const std::string& file, const cha
     switch (result.step) {
         case JobStep::kDone:
             if (result.appended == 0) return {};
-            return Bytes(result.appended) +
-                   " bytes were added to the file by another program while it was processed; they were left "
-                   "as they are.";
-        case JobStep::kOpen: return "Could not open file to encrypt.[?]";
+            return SizeWithBytesText(result.appended) +
+                   " were added to the file by another program while it was processed; they were left as they "
+                   "are.";
+        case JobStep::kOpen:
+            return CannotOpenText(result.resumed   ? JobMode::kResume
+                                  : result.encrypt ? JobMode::kEncrypt
+                                                   : JobMode::kDecrypt) +
+                   "[?]" + (result.error != 0 ? Reason(result.error) : "");
         case JobStep::kShrunk:
             return std::string("The file was cut short by another program while it was processed: it is no longer ") +
-                   Bytes(result.length) + " bytes long." + lineBreak + HowFar(result) + Hint(result, file, lineBreak);
+                   SizeWithBytesText(result.length) + " long." + lineBreak + HowFar(result) + Hint(result, file, lineBreak);
         case JobStep::kReplaced:
             return std::string("The file was replaced by another one while it was processed.") + lineBreak +
                    HowFar(result) + Hint(result, file, lineBreak);
         case JobStep::kDamaged:
-            return "The job cannot be finished: the file was changed by another program near byte " + Bytes(result.at) +
+            return "The job cannot be finished: the file was changed by another program near byte " +
+                   std::to_string(result.at) +
                    ", which holds neither what the job found there nor what it would write.";
         case JobStep::kStopped:
             if (!result.resumable) return "Stopped; the file is unchanged.";
-            return "Stopped after " + Bytes(result.processed) + " of " + Bytes(result.length) + " bytes." +
+            return "Stopped after " + SizeWithBytesText(result.processed) + " of " + SizeText(result.length) + "." +
                    Hint(result, file, lineBreak);
         case JobStep::kClaim: return result.claim.Refusal() + lineBreak + "The file is unchanged.";
         case JobStep::kNoJob: return "There is no unfinished job on this file.";
@@ -88,8 +96,8 @@ std::string Describe(const JobResult& result, const std::string& file, const cha
             return "The interrupted job had not changed the file yet: it is unchanged. Start the job again.";
         case JobStep::kUnfinished:
             return std::string("The file has an unfinished ") + Direction(result.encrypt) + " (" +
-                   Bytes(result.processed) + " of " + Bytes(result.length) +
-                   " bytes done). Finish it first, with the same passphrase: Encrypt or Decrypt in Arkseal, or "
+                   SizeText(result.processed) + " of " + SizeText(result.length) +
+                   " done). Finish it first, with the same passphrase: Encrypt or Decrypt in Arkseal, or "
                    "arkseal-cli resume " +
                    file;
         case JobStep::kWrongPassphrase:

@@ -45,6 +45,7 @@ struct JobResult {
     std::int64_t appended = 0;   // bytes added to the file by others during the job, left alone
     std::int64_t at = 0;         // kDamaged: the offset of the sector
     bool encrypt = true;         // the job's direction
+    bool resumed = false;        // the job was to finish an unfinished one
     bool resumable = false;      // a journal remains: the job can be finished later
     FileClaim claim;             // kClaim: why the file was not taken
 };

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "job/block_job.h"
+#include "job/job_texts.h"
 #include "ui/core/message_box.h"
 
 namespace arkseal {
@@ -17,6 +19,16 @@ protected:
     void Changed() override { PostMessage(job_.owner, WM_JOB_PROGRESS, 0, 0); }
 };
 
+// A failure box names the file and what failed before saying why.
+std::string BoxText(const CryptJob& job, const JobResult& result, const std::string& text) {
+    if (result.step == JobStep::kDone) return text;
+    return JobGerund(ModeOf(job), result.encrypt) + " " + job.fileName + " failed.\n" + text;
+}
+
+unsigned BoxType(const JobResult& result) {
+    return MB_OK | (result.step == JobStep::kDone ? MB_ICONINFORMATION : MB_ICONERROR);
+}
+
 }  // namespace
 
 unsigned TransformFileThread(void* parameter) {
@@ -27,7 +39,7 @@ unsigned TransformFileThread(void* parameter) {
     // follows; the worker's box would only hold up a quit.
     const std::string text = JobResultText(result, job.fileName);
     if (result.step != JobStep::kDone) job.failure = text;
-    if (!text.empty() && result.step != JobStep::kStopped) MessageBox(job.owner, text);
+    if (!text.empty() && result.step != JobStep::kStopped) MessageBox(job.owner, BoxText(job, result, text), BoxType(result));
     observer.Ended(result);
     return 0;
 }

@@ -17,9 +17,12 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QRegularExpression>
+#include <QThread>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 #include <csignal>
 #include <filesystem>
@@ -55,23 +58,35 @@ std::string Repeat(const std::string& text, int times) {
     return repeated;
 }
 
+// The question with the file's name and the part filled in.
+std::string Question(const char* question, const std::string& fileName, const std::string& part = {}) {
+    std::string text = question;
+    if (const std::size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, part);
+    return text.replace(text.find("%f"), 2, fileName);
+}
+
+// A passphrase strong enough to raise no question.
+const char* const kStrong = "my dog ate 3 blue kites";
+
 const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new test::QtEnvironment);
 
 class MainDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetMessageBoxPresenter(
-            [this](Window* owner, const std::string& caption, const std::string& text, unsigned type) {
-                EXPECT_EQ(owner, &dlg_);
-                EXPECT_EQ(caption, "Arkseal");
-                if (type == MB_OK) {
-                    messages_.push_back(text);
-                    return IDOK;
-                }
-                EXPECT_EQ(type, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
-                questions_.push_back(text);
-                return answer_;
-            });
+        SetMessageBoxPresenter([this](Window* owner, const std::string& caption, const std::string& text,
+                                      unsigned type, const ButtonTexts& buttons) {
+            EXPECT_EQ(owner, &dlg_);
+            EXPECT_EQ(caption, "Arkseal");
+            if ((type & 0xF) == MB_OK) {
+                EXPECT_EQ(type, MB_OK | MB_ICONERROR) << text;
+                messages_.push_back(text);
+                return IDOK;
+            }
+            EXPECT_EQ(type, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+            questions_.push_back(text);
+            buttons_.push_back(buttons.yes + " / " + buttons.no);
+            return answer_;
+        });
         theApp.m_pMainWnd = &dlg_;
         ASSERT_TRUE(dlg_.Create());
         window_ = dlg_.Widget();
@@ -104,6 +119,7 @@ protected:
     QWidget* window_ = nullptr;
     std::vector<std::string> messages_;   // OK boxes
     std::vector<std::string> questions_;  // Yes/No boxes, answered with answer_
+    std::vector<std::string> buttons_;    // their buttons' texts, "yes / no"
     int answer_ = IDYES;
 };
 
@@ -147,23 +163,31 @@ TEST_F(MainDialogTest, ChecksTheFileBeforeThePassphrasesAndStaysIdle) {
     ASSERT_EQ(ClaimForJob(otherJob).result, FileClaim::kClaimed);
     const std::string busyRefusal = FileClaim{FileClaim::kBusy}.Refusal();
     const std::string deviceRefusal = FileClaim{FileClaim::kNotRegular, "a character device"}.Refusal();
+    const std::string missing = dir_.File("missing.bin");
+    const char* const toDecrypt = "Could not open file to decrypt.";
+    const std::string unchanged = "\n" + existing + " was not encrypted; it is unchanged.";
+    // Every refusal names the action, the file and the system's reason.
     struct Case {
         std::string fileName, passphrase, confirm;
         const char* button;
-        const char* message;
+        std::string message;
     };
     const Case cases[] = {
-        {dir_.File("missing.bin"), "a", "b", "IDC_ENCRYPT", CArksealDlg::kCannotOpen},
-        {dir_.File("missing.bin"), "a", "a", "IDC_DECRYPT", CArksealDlg::kCannotOpen},
-        {"", "", "", "IDC_ENCRYPT", CArksealDlg::kCannotOpen},
-        {dir_.Path(), "a", "a", "IDC_ENCRYPT", CArksealDlg::kCannotOpen},
-        {busy, "a", "b", "IDC_ENCRYPT", busyRefusal.c_str()},
-        {"/dev/zero", "a", "a", "IDC_DECRYPT", deviceRefusal.c_str()},
-        {existing, "Secret", "secret", "IDC_ENCRYPT", CArksealDlg::kMismatch},
-        {existing, "secret", "", "IDC_DECRYPT", CArksealDlg::kMismatch},
-        {existing, Repeat("\xc3\xa4", 200), Repeat("\xc3\xa4", 200), "IDC_ENCRYPT", CArksealDlg::kPassphraseTooLong},
+        {missing, "a", "b", "IDC_ENCRYPT",
+         CArksealDlg::kCannotOpen + ("\n" + missing + ": No such file or directory.")},
+        {missing, "a", "a", "IDC_DECRYPT", toDecrypt + ("\n" + missing + ": No such file or directory.")},
+        {"", "", "", "IDC_ENCRYPT", CArksealDlg::kCannotOpen + std::string("\nNo file name was given.")},
+        {dir_.Path(), "a", "a", "IDC_DECRYPT",
+         toDecrypt + ("\n" + dir_.Path() + ": it is a directory, not a regular file.")},
+        {busy, "a", "b", "IDC_ENCRYPT", CArksealDlg::kCannotOpen + ("\n" + busy + ": " + busyRefusal)},
+        {"/dev/zero", "a", "a", "IDC_DECRYPT", toDecrypt + ("\n/dev/zero: " + deviceRefusal)},
+        {existing, "Secret", "secret", "IDC_ENCRYPT", CArksealDlg::kMismatch + unchanged},
+        {existing, "secret", "", "IDC_DECRYPT",
+         CArksealDlg::kMismatch + ("\n" + existing + " was not decrypted; it is unchanged.")},
+        {existing, Repeat("\xc3\xa4", 200), Repeat("\xc3\xa4", 200), "IDC_ENCRYPT",
+         CArksealDlg::kPassphraseTooLong + unchanged},
         {existing, std::string("sec\0ret", 7), std::string("sec\0ret", 7), "IDC_ENCRYPT",
-         CArksealDlg::kPassphraseHasNul},
+         CArksealDlg::kPassphraseHasNul + unchanged},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fileName + " / " + c.passphrase + " / " + c.confirm);
@@ -210,7 +234,7 @@ TEST_F(MainDialogTest, RefusesAReadOnlyFile) {
         ASSERT_TRUE(nobody.ok()) << "could not leave root";
         Button("IDC_ENCRYPT")->click();
     }
-    EXPECT_EQ(messages_, std::vector<std::string>{CArksealDlg::kCannotOpen});
+    EXPECT_EQ(messages_, std::vector<std::string>{CArksealDlg::kCannotOpen + ("\n" + path + ": Permission denied.")});
     EXPECT_EQ(ReadFile(path), PatternBytes(10));
 }
 
@@ -223,7 +247,8 @@ TEST_F(MainDialogTest, RefusesAFileNameLongerThanTheBuffer) {
     ASSERT_GT(tooLong.size(), 256u);
     Fill(tooLong, "a", "a");
     Button("IDC_ENCRYPT")->click();
-    EXPECT_EQ(messages_, std::vector<std::string>{CArksealDlg::kFileNameTooLong});
+    const std::string refused = std::string(CArksealDlg::kFileNameTooLong) + "\n";
+    EXPECT_EQ(messages_, std::vector<std::string>{refused + tooLong + " was not encrypted; it is unchanged."});
 
     messages_.clear();
     const std::string nonAscii = dir_.File(std::string(40, 'a'));
@@ -231,7 +256,7 @@ TEST_F(MainDialogTest, RefusesAFileNameLongerThanTheBuffer) {
     Fill(wide, "a", "a");
     EXPECT_LE(Edit("IDC_FILENAME")->text().size(), 256);
     Button("IDC_ENCRYPT")->click();
-    EXPECT_EQ(messages_, std::vector<std::string>{CArksealDlg::kFileNameTooLong});
+    EXPECT_EQ(messages_, std::vector<std::string>{refused + wide + " was not encrypted; it is unchanged."});
     EXPECT_EQ(ReadFile(shortened), PatternBytes(10));
 }
 
@@ -289,7 +314,8 @@ TEST_F(MainDialogTest, ShowsTheJobBlockOnEveryProgressMessage) {
         theJob.position = c.position;
         theJob.done = c.done ? 1 : 0;
         dlg_.SendMessage(WM_JOB_PROGRESS, 0, 0);
-        EXPECT_NEAR(static_cast<double>(Bar()->value()) / Bar()->maximum(), c.filled, 1e-6);
+        EXPECT_NEAR(static_cast<double>(Bar()->value()) / Bar()->maximum(), c.filled, 1e-3);
+        EXPECT_EQ(Bar()->maximum(), 1000);  // a screen reader reads thousandths, never bytes
         EXPECT_EQ(Idle(), c.idle);
     }
     theJob.done = 0;
@@ -301,23 +327,43 @@ TEST_F(MainDialogTest, EnterStartsAnEncryption) {
     WriteFile(path, plain);
     Fill(path, "", "");  // the empty passphrase is accepted once the user says yes
     QTest::keyClick(Edit("IDC_PASSPHRASE2"), Qt::Key_Return);
-    EXPECT_EQ(questions_, std::vector<std::string>{CArksealDlg::kEmptyPassphrase});
+    EXPECT_EQ(questions_, std::vector<std::string>{Question(CArksealDlg::kEmptyPassphrase, "enter.bin")});
     EXPECT_FALSE(Button("IDC_DECRYPT")->isEnabled());
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "", true));
 }
 
-TEST_F(MainDialogTest, LimitsTypingTo256Characters) {
-    for (const char* name : {"IDC_FILENAME", "IDC_PASSPHRASE", "IDC_PASSPHRASE2"}) {
+// The fields take what the job block takes, 256 bytes, and say so when they
+// refuse more: a paste beyond the limit is refused whole, never cut, and
+// the status line and a tip at the field tell why.
+TEST_F(MainDialogTest, LimitsTypingTo256BytesAndSaysWhenItRefusesText) {
+    const QLabel* status = window_->findChild<QLabel*>("label_status");
+    window_->activateWindow();
+    ASSERT_TRUE(RunUntil([this] { return window_->isActiveWindow(); }));
+    const std::pair<const char*, const char*> fields[] = {
+        {"IDC_FILENAME", CArksealDlg::kFileNameLimit},
+        {"IDC_PASSPHRASE", CArksealDlg::kPassphraseLimit},
+        {"IDC_PASSPHRASE2", CArksealDlg::kPassphraseLimit},
+    };
+    for (const auto& [name, why] : fields) {
+        SCOPED_TRACE(name);
         QLineEdit* edit = Edit(name);
         edit->clear();
         QTest::keyClicks(edit, QString(300, 'k'));
-        EXPECT_EQ(edit->text().size(), 256) << name;
-        // A paste that would go beyond the limit is refused whole, not cut.
+        EXPECT_EQ(edit->text().size(), 256);
         edit->clear();
-        QApplication::clipboard()->setText(QString(257, 'v'));
+        for (int i = 0; i < 200; ++i) edit->insert(QString(QChar(0xE4)));  // two bytes each in UTF-8
+        EXPECT_EQ(edit->text(), QString(128, QChar(0xE4)));
+
+        edit->clear();
+        QTest::qWait(1);
+        QApplication::clipboard()->setText(QString(300, 'v'));
         edit->paste();
-        EXPECT_EQ(edit->text(), "") << name;
+        EXPECT_EQ(edit->text(), "");
+        ASSERT_TRUE(RunUntil([&] { return status->text() == QString("Status: ") + why; }))
+            << status->text().toStdString();
+        EXPECT_EQ(QToolTip::text(), why);
+        QToolTip::hideText();
     }
 }
 
@@ -337,9 +383,10 @@ TEST_F(MainDialogTest, TheWorkersFailuresAreShownAndTheDialogBecomesIdle) {
     } failingRead;
     const std::string path = dir_.File("data.bin");
     WriteFile(path, PatternBytes(100));
+    const std::string failed = "Decrypting " + path + " failed.\n";
     const std::pair<FileIo*, std::string> cases[] = {
-        {&failingOpen, "Could not open file to encrypt.[?]"},
-        {&failingRead, "Could not read the file (Input/output error).\nThe file is unchanged."},
+        {&failingOpen, failed + "Could not open file to decrypt.[?] (No such file or directory)"},
+        {&failingRead, failed + "Could not read the file (Input/output error).\nThe file is unchanged."},
     };
     for (const auto& [io, message] : cases) {
         messages_.clear();
@@ -357,12 +404,27 @@ TEST_F(MainDialogTest, TheWorkersFailuresAreShownAndTheDialogBecomesIdle) {
 
 TEST_F(MainDialogTest, BrowseTakesTheChosenFileAndKeepsTheNameOnCancel) {
     std::optional<std::string> answer = "/chosen/file.txt";
+    std::string initialDirectory = "unset";
     SetFileDialogPresenter([&](const FileDialogRequest& request) {
         EXPECT_TRUE(request.open);
         EXPECT_EQ(request.flags, 0x1004u);
         EXPECT_EQ(request.fileName, "*.*");
+        initialDirectory = request.initialDirectory;
         return answer;
     });
+    // It opens in the typed file's folder, or the typed folder; a name in
+    // no folder that exists leaves the working folder.
+    const std::string folder = dir_.File("sub");
+    std::filesystem::create_directory(folder);
+    const std::pair<std::string, std::string> typed[] = {
+        {folder + "/notes.txt", folder}, {folder, folder}, {"/no/such/folder/x", ""}, {"", ""}};
+    answer.reset();
+    for (const auto& [name, expected] : typed) {
+        Edit("IDC_FILENAME")->setText(QString::fromStdString(name));
+        Button("IDC_BROWSE")->click();
+        EXPECT_EQ(initialDirectory, expected) << name;
+    }
+    answer = "/chosen/file.txt";
     Button("IDC_BROWSE")->click();
     EXPECT_EQ(Edit("IDC_FILENAME")->text(), "/chosen/file.txt");
     answer.reset();
@@ -464,6 +526,74 @@ TEST_F(MainDialogTest, QuittingDuringAJobAsksAndStopsItFinishably) {
     }
 }
 
+// A termination signal ends the program at once when no job runs, whatever
+// box is open over the dialog: the box closes with its safe answer (a
+// question's No changes nothing). With a job running it stops the job; the
+// worker's failure box closes too, so that the job can end.
+TEST_F(MainDialogTest, ATerminationSignalEndsTheDialogWhateverBoxIsOpen) {
+    SetMessageBoxPresenter(nullptr);
+    TerminationSignals endRequests([this] { PostMessage(&dlg_, WM_ENDSESSION, 0, 0); });
+    const std::string pdf = dir_.File("report.pdf");
+    WriteFile(pdf, test::PdfFixture());
+    const std::string encrypted = dir_.File("notes.txt");
+    const Bytes encryptedText = ReferenceFileCipher(test::TextFixture(), kStrong, true);
+    WriteFile(encrypted, encryptedText);
+    struct FailingRead : FileIo {
+        ssize_t Pread(int, void*, std::size_t, off_t) override {
+            errno = EIO;
+            return -1;
+        }
+    } failingRead;
+    struct Case {
+        const char* box;  // the object name of what is open when the signal comes
+        std::function<void()> open;
+    };
+    const Case cases[] = {
+        {"message_box",
+         [this] {
+             Fill("", "", "");
+             Button("IDC_ENCRYPT")->click();
+         }},
+        {"question_box",
+         [&] {
+             Fill(pdf, kStrong, kStrong);
+             Button("IDC_DECRYPT")->click();
+         }},
+        {"IDD_ABOUTBOX", [this] { dlg_.SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0); }},
+        {"message_box",  // the worker's, while its job is still running
+         [&] {
+             SetWorkerFileIo(&failingRead);
+             Fill(encrypted, kStrong, kStrong);
+             Button("IDC_DECRYPT")->click();
+             RunUntil([this] { return !window_->isVisible(); });
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        if (!window_->isVisible()) {
+            ASSERT_TRUE(dlg_.Create());
+            window_ = dlg_.Widget();
+        }
+        std::string seen;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal == window_ || !seen.empty()) return;
+            seen = modal->objectName().toStdString();
+            std::raise(SIGTERM);
+        });
+        poll.start(5);
+        c.open();
+        EXPECT_EQ(seen, c.box);
+        EXPECT_TRUE(RunUntil([this] { return !window_->isVisible(); }));
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        WaitForAllThreads();
+        SetWorkerFileIo(nullptr);
+    }
+    EXPECT_EQ(ReadFile(pdf), test::PdfFixture());
+    EXPECT_EQ(ReadFile(encrypted), encryptedText);
+}
+
 TEST_F(MainDialogTest, QuitDuringAJobStopsItWhenTheAnswerIsYes) {
     const std::string path = dir_.File("long.bin");
     const Bytes plain = PatternBytes(16 * 262144, 3);
@@ -519,9 +649,11 @@ TEST_F(MainDialogTest, AnUnfinishedJobIsFinishedWithItsPassphraseWhenTheUserSays
     Fill(path, kSolid, kSolid);
     Button("IDC_DECRYPT")->click();
     ASSERT_EQ(questions_.size(), 1u);
-    EXPECT_EQ(questions_[0].rfind("This file has an unfinished encryption, started ", 0), 0u) << questions_[0];
-    EXPECT_NE(questions_[0].find(", stopped after 262144 of 1048576 bytes (25%). Finish it now"), std::string::npos)
+    EXPECT_EQ(questions_[0].rfind("The file \"half.bin\" has an unfinished encryption, started ", 0), 0u)
         << questions_[0];
+    EXPECT_NE(questions_[0].find(", stopped after 262.1 KB of 1.0 MB (25%). Finish it now"), std::string::npos)
+        << questions_[0];
+    EXPECT_EQ(buttons_, std::vector<std::string>{"&Finish the job / &Not now"});
     EXPECT_TRUE(Idle());
     EXPECT_EQ(ReadFile(path), half);
 
@@ -531,7 +663,9 @@ TEST_F(MainDialogTest, AnUnfinishedJobIsFinishedWithItsPassphraseWhenTheUserSays
     Button("IDC_DECRYPT")->click();
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(messages_, std::vector<std::string>{
-                             "This is not the passphrase the unfinished job was started with. Nothing was changed."});
+                             "Finishing the encryption of " + path +
+                             " failed.\nThis is not the passphrase the unfinished job was started with. Nothing was "
+                             "changed."});
     EXPECT_EQ(ReadFile(path), half);
 
     messages_.clear();
@@ -543,13 +677,6 @@ TEST_F(MainDialogTest, AnUnfinishedJobIsFinishedWithItsPassphraseWhenTheUserSays
     EXPECT_FALSE(LookForUnfinishedJob(WorkerFileIo(), path));
 }
 
-std::string Question(const char* question, const std::string& part) {
-    std::string text = question;
-    return text.replace(text.find("%s"), 2, part);
-}
-
-const char* const kStrong = "my dog ate 3 blue kites";
-
 // Each question stops the job until the user says yes: with No the file is
 // unchanged and the status says so; with Yes the job runs.
 TEST_F(MainDialogTest, AsksBeforeAJobThatLooksWrongAndChangesNothingUntilYes) {
@@ -560,17 +687,24 @@ TEST_F(MainDialogTest, AsksBeforeAJobThatLooksWrongAndChangesNothingUntilYes) {
         const char* button;
         std::string passphrase;
         std::string question;
+        std::string buttons;  // what the two answers say
     };
+    const std::string decryptAnyway = "&Decrypt anyway / &Cancel";
+    const std::string encryptAnyway = "&Encrypt anyway / &Cancel";
     const Case cases[] = {
-        {"plain PDF", test::PdfFixture(), "IDC_DECRYPT", kStrong, Question(CArksealDlg::kLooksPlain, "PDF document")},
-        {"plain PNG", test::PngFixture(), "IDC_DECRYPT", kStrong, Question(CArksealDlg::kLooksPlain, "PNG image data")},
-        {"plain text", text, "IDC_DECRYPT", kStrong, Question(CArksealDlg::kLooksPlain, "ASCII text")},
+        {"plain PDF", test::PdfFixture(), "IDC_DECRYPT", kStrong,
+         Question(CArksealDlg::kLooksPlain, "file", "PDF document"), decryptAnyway},
+        {"plain PNG", test::PngFixture(), "IDC_DECRYPT", kStrong,
+         Question(CArksealDlg::kLooksPlain, "file", "PNG image data"), decryptAnyway},
+        {"plain text", text, "IDC_DECRYPT", kStrong, Question(CArksealDlg::kLooksPlain, "file", "ASCII text"),
+         decryptAnyway},
         {"wrong passphrase", ReferenceFileCipher(text, "another passphrase", true), "IDC_DECRYPT", kStrong,
-         CArksealDlg::kDoesNotDecrypt},
-        {"random bytes", test::RandomFixture(5000), "IDC_ENCRYPT", kStrong, CArksealDlg::kLooksEncrypted},
-        {"empty passphrase", text, "IDC_ENCRYPT", "", CArksealDlg::kEmptyPassphrase},
+         Question(CArksealDlg::kDoesNotDecrypt, "file"), decryptAnyway},
+        {"random bytes", test::RandomFixture(5000), "IDC_ENCRYPT", kStrong,
+         Question(CArksealDlg::kLooksEncrypted, "file"), "&Encrypt again / &Cancel"},
+        {"empty passphrase", text, "IDC_ENCRYPT", "", Question(CArksealDlg::kEmptyPassphrase, "file"), encryptAnyway},
         {"weak passphrase", text, "IDC_ENCRYPT", "Tr0ub4dor&3",
-         Question(CArksealDlg::kWeakPassphrase, "about 3 hours")},
+         Question(CArksealDlg::kWeakPassphrase, "file", "about 3 hours"), encryptAnyway},
     };
     const QLabel* status = window_->findChild<QLabel*>("label_status");
     for (const Case& c : cases) {
@@ -578,10 +712,12 @@ TEST_F(MainDialogTest, AsksBeforeAJobThatLooksWrongAndChangesNothingUntilYes) {
         const std::string path = dir_.File("file");
         WriteFile(path, c.content);
         questions_.clear();
+        buttons_.clear();
         answer_ = IDNO;
         Fill(path, c.passphrase, c.passphrase);
         Button(c.button)->click();
         EXPECT_EQ(questions_, std::vector<std::string>{c.question});
+        EXPECT_EQ(buttons_, std::vector<std::string>{c.buttons});
         EXPECT_TRUE(Idle());
         EXPECT_EQ(ReadFile(path), c.content);
         EXPECT_EQ(status->text().toStdString(), "Status: Not started: you said No; the file is unchanged.");
@@ -612,8 +748,19 @@ TEST_F(MainDialogTest, TheRightPassphraseOnARecognisableFileDoesNotAsk) {
     EXPECT_TRUE(questions_.empty()) << questions_.front();
 }
 
-// The status line says what the last job did, or why it did not happen, in
-// one line; while a passphrase is typed it shows its strength.
+// Slows each write of the job down, so that it runs long enough to show
+// its speed.
+class SlowWrites : public FileIo {
+public:
+    ssize_t Pwrite(int fd, const void* buffer, std::size_t size, off_t offset) override {
+        QThread::msleep(150);
+        return FileIo::Pwrite(fd, buffer, size, offset);
+    }
+};
+
+// The status line says what a running job is doing, what the last job did,
+// or why it did not happen, in one line; while a passphrase is typed it
+// shows its strength, and nothing once the field is empty.
 TEST_F(MainDialogTest, TheStatusLineSaysWhatHappened) {
     const QLabel* status = window_->findChild<QLabel*>("label_status");
     const std::string path = dir_.File("report.txt");
@@ -623,6 +770,23 @@ TEST_F(MainDialogTest, TheStatusLineSaysWhatHappened) {
     EXPECT_EQ(status->text(), "Status: Passphrase: weak, guessed in less than a second by one graphics card.");
     Edit("IDC_PASSPHRASE")->setText(kStrong);
     EXPECT_EQ(status->text(), "Status: Passphrase: strong, guessed in more than a million years by one graphics card.");
+    Edit("IDC_PASSPHRASE")->clear();
+    EXPECT_EQ(status->text(), "Status:");
+
+    // A job of eight chunks at 150 ms a write: the percentage at once, the
+    // speed and the time left after a second.
+    const std::string big = dir_.File("big.bin");
+    WriteFile(big, PatternBytes(8 * 262144));
+    SlowWrites slow;
+    SetWorkerFileIo(&slow);
+    Fill(big, kStrong, kStrong);
+    Button("IDC_ENCRYPT")->click();
+    EXPECT_EQ(status->text(), "Status: Encrypting big.bin: 0%");
+    const QRegularExpression running("^Status: Encrypting big\\.bin: [0-9]+%, [0-9.]+ [KM]B/s, 0:0[0-9] left$");
+    EXPECT_TRUE(RunUntil([&] { return running.match(status->text()).hasMatch(); })) << status->text().toStdString();
+    ASSERT_TRUE(WaitForIdle());
+    WaitForAllThreads();
+    SetWorkerFileIo(nullptr);
 
     Fill(path, kStrong, kStrong);
     Button("IDC_ENCRYPT")->click();
@@ -644,6 +808,8 @@ TEST_F(MainDialogTest, TheStatusLineSaysWhatHappened) {
     WaitForAllThreads();
     SetWorkerFileIo(nullptr);
     EXPECT_EQ(status->text(), "Status: Decrypting report.txt failed: Could not read the file (Input/output error).");
+    EXPECT_EQ(messages_.size(), 1u);
+    messages_.clear();
 
     Fill(path, kStrong, "other");
     Button("IDC_DECRYPT")->click();
@@ -705,6 +871,22 @@ TEST_F(MainDialogTest, TheMenuKeysOpenTheDialogsMenuFromAnyControl) {
     }
     QTest::keyClick(Edit("IDC_FILENAME"), Qt::Key_F10);  // F10 alone is no menu key
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    // A window system also asks an edit for its context menu when the Menu
+    // key is pressed: that opens the dialog's menu too, not the edit's.
+    for (const char* name : {"IDC_FILENAME", "IDC_PASSPHRASE"}) {
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(5, 5));
+        QCoreApplication::sendEvent(Edit(name), &request);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr) << name;
+        EXPECT_EQ(menu->objectName(), "system_menu") << name;
+        // The key press and the request together open one menu.
+        QContextMenuEvent again(QContextMenuEvent::Keyboard, QPoint(5, 5));
+        QCoreApplication::sendEvent(Edit(name), &again);
+        EXPECT_EQ(QApplication::activePopupWidget(), menu);
+        menu->close();
+        ASSERT_TRUE(RunUntil([] { return QApplication::activePopupWidget() == nullptr; }));
+    }
 }
 
 // However the job was started, the focus is never left on Quit: during the

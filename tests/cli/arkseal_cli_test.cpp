@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "job/crypt_job.h"
+#include "job/human_units.h"
 #include "job/transform_file_thread.h"
 #include "tests/cli/cli_process.h"
 #include "tests/guard/content_fixtures.h"
@@ -395,7 +396,7 @@ TEST_F(ArksealCliTest, AnIoFailureStopsTheRunWithExitTwo) {
     const MiddleFileFails run = RunWithMiddleFileFailing("1");
     EXPECT_EQ(run.result.status, 2);
     EXPECT_TRUE(Contains(run.result.err, run.big + ": Could not write the file (File too large)")) << run.result.err;
-    EXPECT_TRUE(Contains(run.result.err, "The first " + std::to_string(MiddleFileFails::kLimit) + " of "))
+    EXPECT_TRUE(Contains(run.result.err, "The first " + SizeWithBytesText(MiddleFileFails::kLimit) + " of "))
         << run.result.err;
     EXPECT_TRUE(Contains(run.result.err, "not started, left unchanged: " + run.last)) << run.result.err;
     EXPECT_EQ(ReadFile(run.first), ReferenceFileCipher(run.firstPlain, "pw", true));

@@ -20,9 +20,12 @@
 #include <utility>
 #include <vector>
 
+#include "job/block_job.h"
 #include "job/crypt_job.h"
 #include "job/file_claim.h"
 #include "job/file_io.h"
+#include "job/human_units.h"
+#include "job/job_texts.h"
 #include "job/journal.h"
 #include "tests/job/reference_file_cipher.h"
 #include "tests/job/temp_files.h"
@@ -194,11 +197,15 @@ protected:
         job_.failure.clear();
         WaitForThread(BeginThread(TransformFileThread, &job_));
         // The job block carries the words of a job that ended early: those of
-        // its one message box, or of a stop, which shows none.
+        // its one message box after the line that names the file and what
+        // failed, or of a stop, which shows none. The tests read the box's
+        // words after that line.
         if (job_.result.step != JobStep::kDone) {
             EXPECT_EQ(job_.failure, JobResultText(job_.result, path));
             if (job_.result.step != JobStep::kStopped) {
-                EXPECT_EQ(messages_, std::vector<std::string>{job_.failure});
+                const std::string heading = JobGerund(ModeOf(job_), job_.result.encrypt) + " " + path + " failed.\n";
+                ASSERT_EQ(messages_, std::vector<std::string>{heading + job_.failure});
+                messages_.front().erase(0, heading.size());
             }
         } else {
             EXPECT_EQ(job_.failure, "");
@@ -304,7 +311,7 @@ TEST_F(TransformFileThreadTest, DecryptingWithAnotherPassphraseCompletesWithGarb
 
 TEST_F(TransformFileThreadTest, AFileThatCannotBeOpenedIsReportedAndReleasesTheDialog) {
     RunJob(dir_.File("missing.bin"), "x", true);
-    EXPECT_EQ(messages_, std::vector<std::string>{"Could not open file to encrypt.[?]"});
+    EXPECT_EQ(messages_, std::vector<std::string>{"Could not open file to encrypt.[?] (No such file or directory)"});
     ASSERT_EQ(window_.posts.size(), 1u);
     EXPECT_TRUE(window_.posts[0].done);
     EXPECT_EQ(window_.posts[0].position, 0);
@@ -445,14 +452,13 @@ TEST_F(TransformFileThreadTest, FileFailuresStopTheJobSayHowFarItGotAndCanBeResu
     const std::int64_t kSize = 3 * kChunk + 100;
     const std::string path = dir_.File("victim.bin");
     const std::string journal = JournalPathBeside(path);
-    const std::string total =
-        " of " + std::to_string(kSize) + " bytes were processed; the rest of the file is unchanged.";
+    const std::string total = " of " + SizeText(kSize) + " were processed; the rest of the file is unchanged.";
     const std::string hint =
         "\nThe job can be finished later with the same passphrase: Encrypt or Decrypt in Arkseal, or "
         "arkseal-cli resume " +
         path;
     const std::string all =
-        "All " + std::to_string(kSize) + " bytes were processed, but the file on disk may be incomplete.";
+        "All " + SizeWithBytesText(kSize) + " were processed, but the file on disk may be incomplete.";
     struct Case {
         std::string where;
         Call call;
@@ -463,7 +469,7 @@ TEST_F(TransformFileThreadTest, FileFailuresStopTheJobSayHowFarItGotAndCanBeResu
     };
     // One window per chunk: the file has four.
     const Case cases[] = {
-        {path, Call::kOpen, 1, 0, 0, "Could not open file to encrypt.[?]"},
+        {path, Call::kOpen, 1, 0, 0, "Could not open file to encrypt.[?] (Input/output error)"},
         {path, Call::kFstat, 1, 0, 0, "Could not measure the file (Input/output error).\nThe file is unchanged."},
         {path, Call::kPread, 1, 0, 0, "Could not read the file (Input/output error).\nThe file is unchanged."},
         {journal, Call::kPwrite, 1, 0, 0,
@@ -471,13 +477,15 @@ TEST_F(TransformFileThreadTest, FileFailuresStopTheJobSayHowFarItGotAndCanBeResu
         {journal, Call::kFdatasync, 2, 0, 0,
          "Could not write the job's journal (Input/output error).\nThe file is unchanged."},
         {path, Call::kPread, 2, 0, kChunk,
-         "Could not read the file (Input/output error).\nThe first " + std::to_string(kChunk) + total + hint},
+         "Could not read the file (Input/output error).\nThe first " + SizeWithBytesText(kChunk) + total + hint},
         {path, Call::kPwrite, 2, 1000, kChunk + 1000,
-         "Could not write the file (Input/output error).\nThe first " + std::to_string(kChunk + 1000) + total + hint},
+         "Could not write the file (Input/output error).\nThe first " + SizeWithBytesText(kChunk + 1000) + total +
+             hint},
         {path, Call::kFdatasync, 1, 0, kChunk,
-         "Could not save the file to disk (Input/output error).\nThe first " + std::to_string(kChunk) + total + hint},
+         "Could not save the file to disk (Input/output error).\nThe first " + SizeWithBytesText(kChunk) + total + hint},
         {journal, Call::kPwrite, 3, 0, kChunk,
-         "Could not write the job's journal (Input/output error).\nThe first " + std::to_string(kChunk) + total + hint},
+         "Could not write the job's journal (Input/output error).\nThe first " + SizeWithBytesText(kChunk) + total +
+             hint},
         {path, Call::kFdatasync, 4, 0, kSize, "Could not save the file to disk (Input/output error).\n" + all + hint},
         {path, Call::kClose, 1, 0, kSize, "Could not close the file (Input/output error).\n" + all},
     };
@@ -546,6 +554,7 @@ TEST_F(TransformFileThreadTest, TheLengthAtTheStartIsTheJobsLength) {
         JobStep step;
         std::string message;
     };
+    const auto size = static_cast<std::int64_t>(plain.size());
     const Case cases[] = {
         {"appended",
          [&] {
@@ -555,17 +564,17 @@ TEST_F(TransformFileThreadTest, TheLengthAtTheStartIsTheJobsLength) {
          JobStep::kDone,
          "777 bytes were added to the file by another program while it was processed; they were left as they are."},
         {"truncated", [&] { std::filesystem::resize_file(path, kChunk + 10); }, JobStep::kShrunk,
-         "The file was cut short by another program while it was processed: it is no longer " +
-             std::to_string(plain.size()) + " bytes long.\nThe first " + std::to_string(kChunk) + " of " +
-             std::to_string(plain.size()) + " bytes were processed; the rest of the file is unchanged." + resume},
+         "The file was cut short by another program while it was processed: it is no longer " + SizeWithBytesText(size) +
+             " long.\nThe first " + SizeWithBytesText(kChunk) + " of " + SizeText(size) +
+             " were processed; the rest of the file is unchanged." + resume},
         {"replaced",
          [&] {
              WriteFile(other, plain);
              std::filesystem::rename(other, path);
          },
          JobStep::kReplaced,
-         "The file was replaced by another one while it was processed.\nThe first " + std::to_string(kChunk) + " of " +
-             std::to_string(plain.size()) + " bytes were processed; the rest of the file is unchanged." + resume},
+         "The file was replaced by another one while it was processed.\nThe first " + SizeWithBytesText(kChunk) +
+             " of " + SizeText(size) + " were processed; the rest of the file is unchanged." + resume},
     };
     UseWindow(kChunk);
     for (const Case& c : cases) {
@@ -611,7 +620,7 @@ TEST_F(TransformFileThreadTest, AStoppedJobIsFinishedOnlyWithItsPassphrase) {
         EXPECT_EQ(job_.result.processed, 2 * kChunk);
         EXPECT_TRUE(messages_.empty()) << "the one who asked for the stop tells the user";
         const std::string text = JobResultText(job_.result, path);
-        EXPECT_EQ(text.rfind("Stopped after " + std::to_string(2 * kChunk) + " of ", 0), 0u) << text;
+        EXPECT_EQ(text.rfind("Stopped after " + SizeWithBytesText(2 * kChunk) + " of ", 0), 0u) << text;
         const Bytes stopped = ReadFile(path);
         Bytes expected(target.begin(), target.begin() + 2 * kChunk);
         expected.insert(expected.end(), plain.begin() + 2 * kChunk, plain.end());

@@ -14,6 +14,8 @@ Application::~Application() {
     if (theApplication == this) theApplication = nullptr;
 }
 
+bool Application::ParseCommandLine(const std::vector<std::string>&, int*) { return true; }
+
 bool Application::InitInstance() { return true; }
 
 Application* CurrentApplication() { return theApplication; }

@@ -1,13 +1,17 @@
 // The application object.
 //
 // Exactly one application object exists: a static object of the program,
-// constructed before main. The layer's main (RunApplication) creates the Qt
-// application, then calls the object's start-up hook, InitInstance, which
+// constructed before main. The layer's main (RunApplication) hands it the
+// command line (ParseCommandLine), which may end the program before any
+// window system is needed (--help, --version, a usage error); it then
+// creates the Qt application and calls the object's start-up hook,
+// InitInstance, which
 // typically runs the main dialog modally and returns false: the program
 // then ends, after every worker thread has finished.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ui/core/resources.h"
 #include "ui/core/window.h"
@@ -20,6 +24,11 @@ public:
     virtual ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
+
+    // Reads the program's arguments (without the program's name), before
+    // the window system is opened. False ends the program at once with
+    // *exitCode. This base takes any arguments and goes on.
+    virtual bool ParseCommandLine(const std::vector<std::string>& arguments, int* exitCode);
 
     // Start-up hook. False ends the program when it returns; true runs an
     // event loop until the Qt application is told to quit.

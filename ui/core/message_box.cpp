@@ -13,8 +13,9 @@ namespace {
 std::mutex presenterLock;
 MessageBoxPresenter presenter;
 
-int ShowMessageBox(Window* owner, const std::string& caption, const std::string& text, unsigned type) {
-    if (owner != nullptr) return owner->ShowMessageBox(caption, text, type);
+int ShowMessageBox(Window* owner, const std::string& caption, const std::string& text, unsigned type,
+                   const ButtonTexts& buttons) {
+    if (owner != nullptr) return owner->ShowMessageBox(caption, text, type, buttons);
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     return DefaultAnswer(type);
 }
@@ -35,7 +36,8 @@ MessageBoxPresenter SetMessageBoxPresenter(MessageBoxRecorder recorder) {
     if (!recorder) return SetMessageBoxPresenter(MessageBoxPresenter());
     return SetMessageBoxPresenter(
         MessageBoxPresenter([recorder = std::move(recorder)](Window* owner, const std::string& caption,
-                                                             const std::string& text, unsigned type) {
+                                                             const std::string& text, unsigned type,
+                                                             const ButtonTexts&) {
             recorder(owner, caption, text);
             return DefaultAnswer(type);
         }));
@@ -48,14 +50,14 @@ int DefaultAnswer(unsigned type) {
     return (type & MB_DEFBUTTON2) ? IDNO : IDYES;
 }
 
-int MessageBox(Window* owner, const std::string& text, unsigned type) {
+int MessageBox(Window* owner, const std::string& text, unsigned type, const ButtonTexts& buttons) {
     const Application* application = CurrentApplication();
     const std::string caption = application != nullptr ? application->Title() : "Arkseal";
     if (owner == nullptr && application != nullptr) owner = application->m_pMainWnd;
     const MessageBoxPresenter present = CurrentPresenter();
-    if (owner == nullptr) return present(owner, caption, text, type);
+    if (owner == nullptr) return present(owner, caption, text, type, buttons);
     int answer = IDOK;
-    owner->RunOnWindowThread([&] { answer = present(owner, caption, text, type); });
+    owner->RunOnWindowThread([&] { answer = present(owner, caption, text, type, buttons); });
     return answer;
 }
 

@@ -1,5 +1,7 @@
 // Message boxes: modal, owned by a window, the application's title as
-// caption; an OK button only, or for a question Yes and No.
+// caption; an OK button only, or for a question Yes and No, or two buttons
+// that say what they do ("Decrypt anyway", "Cancel"); an error, warning or
+// information icon.
 //
 // A question (MB_YESNO) answers IDYES or IDNO. Its default button is Yes,
 // or No with MB_DEFBUTTON2: Enter presses the default button, and Esc
@@ -26,8 +28,8 @@
 namespace arkseal {
 
 // Shows the box and returns the answer: IDOK, IDYES or IDNO.
-using MessageBoxPresenter =
-    std::function<int(Window* owner, const std::string& caption, const std::string& text, unsigned type)>;
+using MessageBoxPresenter = std::function<int(Window* owner, const std::string& caption, const std::string& text,
+                                              unsigned type, const ButtonTexts& buttons)>;
 // Only records the box: every box takes its default answer.
 using MessageBoxRecorder = std::function<void(Window* owner, const std::string& caption, const std::string& text)>;
 
@@ -40,7 +42,8 @@ MessageBoxPresenter SetMessageBoxPresenter(std::nullptr_t);
 // What Enter gives on a box of this type: IDOK, or the question's default.
 int DefaultAnswer(unsigned type);
 
-// Shows the text; returns the answer once the box is dismissed.
-int MessageBox(Window* owner, const std::string& text, unsigned type = MB_OK);
+// Shows the text; returns the answer once the box is dismissed. A
+// question's buttons carry the given texts (Yes and No when empty).
+int MessageBox(Window* owner, const std::string& text, unsigned type = MB_OK, const ButtonTexts& buttons = {});
 
 }  // namespace arkseal

@@ -24,7 +24,7 @@ bool Window::Post(unsigned, WPARAM, LPARAM) { return false; }
 
 void Window::RunOnWindowThread(const std::function<void()>& call) { call(); }
 
-int Window::ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) {
+int Window::ShowMessageBox(const std::string& caption, const std::string& text, unsigned type, const ButtonTexts&) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     return DefaultAnswer(type);
 }

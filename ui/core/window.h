@@ -42,7 +42,8 @@ public:
     // Shows a message box of the type (see MessageBox) owned by the window,
     // on the window's thread, and returns the answer. This base writes
     // "caption: text" to standard error and takes the default answer.
-    virtual int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type);
+    virtual int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type,
+                               const ButtonTexts& buttons);
 
 protected:
     virtual const MessageMap* GetMessageMap() const;

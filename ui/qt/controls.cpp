@@ -2,8 +2,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolTip>
 #include <QWidget>
 
+#include "ui/qt/dialog_window.h"
 #include "ui/qt/progress_bar_widget.h"
 
 namespace arkseal {
@@ -20,13 +22,22 @@ void Control::SetFocus() {
 
 bool Control::HasFocus() const { return widget_ != nullptr && widget_->hasFocus(); }
 
+// The dialog makes room for the new text.
 void Static::SetWindowText(const std::string& text) {
-    if (auto* label = dynamic_cast<QLabel*>(widget_)) label->setText(QString::fromLocal8Bit(text));
+    auto* label = dynamic_cast<QLabel*>(widget_);
+    if (label == nullptr) return;
+    label->setText(QString::fromLocal8Bit(text));
+    if (auto* dialog = dynamic_cast<DialogWindow*>(label->parentWidget())) dialog->FitTexts();
 }
 
 std::string Edit::GetWindowText() const {
     auto* edit = dynamic_cast<QLineEdit*>(widget_);
     return edit != nullptr ? edit->text().toLocal8Bit().toStdString() : std::string();
+}
+
+void Edit::ShowBalloonTip(const std::string& text) {
+    if (widget_ == nullptr) return;
+    QToolTip::showText(widget_->mapToGlobal(QPoint(0, widget_->height())), QString::fromLocal8Bit(text), widget_);
 }
 
 void ProgressBar::SetRange(std::int64_t lower, std::int64_t upper) {

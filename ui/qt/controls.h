@@ -36,6 +36,8 @@ class Edit : public Control {
 public:
     // The text in 8 bits; a caller that reads a passphrase wipes the copy.
     std::string GetWindowText() const;
+    // A tip that points at the edit with the text, until the user moves on.
+    void ShowBalloonTip(const std::string& text);
 };
 
 // A progress bar over a 64-bit range; the widget scales it into its own.

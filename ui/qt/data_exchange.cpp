@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QLineEdit>
 #include <QValidator>
+#include <functional>
 
 #include "ui/qt/dialog.h"
 #include "ui/qt/dialog_window.h"
@@ -13,17 +14,30 @@ namespace arkseal {
 
 namespace {
 
-// Refuses an edit that would make the text longer than the limit: typing
-// stops at the limit, and a longer paste is refused whole rather than cut
-// (a cut path can name another file). Text set by the program (a dropped or
-// chosen path) is shown whole, so that the dialog can refuse it in turn.
+// Refuses an edit that would make the text longer than the limit, counted
+// in the 8-bit encoding the text is used in (so a field takes what the job
+// block takes, no more): typing stops at the limit, and a longer paste is
+// refused whole rather than cut (a cut path can name another file, a cut
+// passphrase would encrypt with another one). Each refusal is announced to
+// the dialog as EN_MAXTEXT, once the edit has finished. Text set by the
+// program (a dropped or chosen path) is shown whole, so that the dialog can
+// refuse it in turn.
 class LengthLimit : public QValidator {
 public:
-    LengthLimit(int maxChars, QObject* parent) : QValidator(parent), maxChars_(maxChars) {}
-    State validate(QString& input, int&) const override { return input.size() <= maxChars_ ? Acceptable : Invalid; }
+    LengthLimit(int maxChars, std::function<void()> refused, QObject* parent)
+        : QValidator(parent), maxChars_(maxChars), refused_(std::move(refused)) {}
+    State validate(QString& input, int&) const override {
+        QByteArray bytes = input.toLocal8Bit();
+        const bool fits = bytes.size() <= maxChars_;
+        explicit_bzero(bytes.data(), static_cast<std::size_t>(bytes.size()));
+        if (fits) return Acceptable;
+        QMetaObject::invokeMethod(parent(), refused_, Qt::QueuedConnection);
+        return Invalid;
+    }
 
 private:
     const int maxChars_;
+    const std::function<void()> refused_;
 };
 
 QWidget* ControlOf(DataExchange& dx, int id) {
@@ -45,7 +59,11 @@ void ExchangeText(DataExchange& dx, int id, std::string& value, int maxChars) {
         value.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         explicit_bzero(bytes.data(), static_cast<std::size_t>(bytes.size()));
     } else {
-        if (edit->validator() == nullptr) edit->setValidator(new LengthLimit(maxChars, edit));
+        if (edit->validator() == nullptr) {
+            Dialog& dialog = dx.dialog;
+            const auto refused = [&dialog, id] { dialog.SendMessage(WM_COMMAND, MakeCommandParam(id, EN_MAXTEXT), 0); };
+            edit->setValidator(new LengthLimit(maxChars, refused, edit));
+        }
         edit->setText(QString::fromLocal8Bit(value));
     }
 }

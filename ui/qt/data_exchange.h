@@ -23,7 +23,8 @@ public:
 void BindControl(DataExchange& dx, int id, Control& control);
 
 // Exchanges an edit's text with the 8-bit string and limits what the user
-// can enter to maxChars characters.
+// can enter to maxChars characters of the 8-bit encoding (bytes); an edit
+// refused for its length sends EN_MAXTEXT.
 void ExchangeText(DataExchange& dx, int id, std::string& value, int maxChars);
 
 }  // namespace arkseal

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 
 #include "ui/core/application.h"
@@ -53,7 +54,18 @@ void Dialog::Destroy() {
 }
 
 void Dialog::EndDialog(int result) {
-    if (window_) window_->done(result);
+    if (!window_) return;
+    DismissBoxes();
+    window_->done(result);
+}
+
+// The deepest first: a box over the about box goes before the about box.
+void Dialog::DismissBoxes() {
+    if (!window_) return;
+    const QList<QDialog*> open = window_->findChildren<QDialog*>();
+    for (auto box = open.rbegin(); box != open.rend(); ++box) {
+        if ((*box)->isVisible()) (*box)->reject();
+    }
 }
 
 bool Dialog::UpdateData(bool saveAndValidate) {
@@ -116,23 +128,49 @@ void Dialog::RunOnWindowThread(const std::function<void()>& call) {
     }
 }
 
-// A question's No is also its escape button: Esc answers No.
-int Dialog::ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) {
+namespace {
+
+QMessageBox::Icon IconOf(unsigned type) {
+    switch (type & MB_ICONMASK) {
+        case MB_ICONERROR: return QMessageBox::Critical;
+        case MB_ICONWARNING: return QMessageBox::Warning;
+        case MB_ICONINFORMATION: return QMessageBox::Information;
+        default: return QMessageBox::NoIcon;
+    }
+}
+
+QPushButton* AddAnswer(QMessageBox& box, const std::string& text, QMessageBox::StandardButton standard,
+                       QMessageBox::ButtonRole role, const char* name) {
+    QPushButton* button =
+        text.empty() ? box.addButton(standard) : box.addButton(QString::fromLocal8Bit(text), role);
+    button->setObjectName(name);
+    return button;
+}
+
+}  // namespace
+
+// A question's No is also its escape button: Esc, closing the box and
+// DismissBoxes answer No.
+int Dialog::ShowMessageBox(const std::string& caption, const std::string& text, unsigned type,
+                           const ButtonTexts& buttons) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-        return Window::ShowMessageBox(caption, text, type);
+        return Window::ShowMessageBox(caption, text, type, buttons);
     }
-    const bool question = (type & 0xF) == MB_YESNO;
-    const QMessageBox::Icon icon = (type & 0xF0) == MB_ICONWARNING ? QMessageBox::Warning : QMessageBox::NoIcon;
-    QMessageBox box(icon, QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text),
-                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Widget());
-    box.setObjectName(question ? "question_box" : "message_box");
-    if (question) {
-        box.setDefaultButton(DefaultAnswer(type) == IDNO ? QMessageBox::No : QMessageBox::Yes);
-        box.setEscapeButton(QMessageBox::No);
+    QMessageBox box(IconOf(type), QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text),
+                    QMessageBox::NoButton, Widget());
+    if ((type & 0xF) != MB_YESNO) {
+        box.setObjectName("message_box");
+        box.addButton(QMessageBox::Ok);
+        box.exec();
+        return IDOK;
     }
-    const int pressed = box.exec();
-    if (!question) return IDOK;
-    return pressed == QMessageBox::Yes ? IDYES : IDNO;
+    box.setObjectName("question_box");
+    QPushButton* yes = AddAnswer(box, buttons.yes, QMessageBox::Yes, QMessageBox::AcceptRole, "answer_yes");
+    QPushButton* no = AddAnswer(box, buttons.no, QMessageBox::No, QMessageBox::RejectRole, "answer_no");
+    box.setDefaultButton(DefaultAnswer(type) == IDNO ? no : yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes ? IDYES : IDNO;
 }
 
 QWidget* WidgetOf(const Window* window) {

@@ -38,8 +38,14 @@ public:
     // Builds, initialises and shows the dialog; false when the template
     // does not exist.
     bool Create();
-    // Ends the dialog with the result; DoModal returns it.
+    // Ends the dialog with the result; DoModal returns it. Message boxes
+    // and dialogs open over it are closed first (DismissBoxes), since it
+    // cannot end before they have.
     void EndDialog(int result);
+    // Closes the message boxes and dialogs open over this dialog as their
+    // escape would: a question answers No (its safe answer), an OK box OK,
+    // a file dialog is cancelled, a dialog gets IDCANCEL.
+    void DismissBoxes();
 
     // Moves control contents into the members (true) or the members into
     // the controls (false) through DoDataExchange.
@@ -61,7 +67,8 @@ public:
     // boxes run on the user-interface thread as QMessageBox.
     bool Post(unsigned message, WPARAM wParam, LPARAM lParam) override;
     void RunOnWindowThread(const std::function<void()>& call) override;
-    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type) override;
+    int ShowMessageBox(const std::string& caption, const std::string& text, unsigned type,
+                       const ButtonTexts& buttons) override;
 
     // The dialog's widget; null while the window does not exist.
     QWidget* Widget() const { return widget_.load(); }

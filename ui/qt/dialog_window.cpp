@@ -1,6 +1,8 @@
 #include "ui/qt/dialog_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <algorithm>
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -18,8 +20,10 @@
 #include "ui/qt/dialog.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/icon_images.h"
+#include "ui/qt/password_accessibility.h"
 #include "ui/qt/posted_message_event.h"
 #include "ui/qt/progress_bar_widget.h"
+#include "ui/qt/static_text_widget.h"
 
 namespace arkseal {
 
@@ -42,6 +46,11 @@ bool IsMenuKey(const QEvent* event) {
     const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
     return (key->key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
            (key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
+bool IsKeyboardMenuRequest(const QEvent* event) {
+    return event->type() == QEvent::ContextMenu &&
+           static_cast<const QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard;
 }
 
 // A label's text names the control it stands for, without its mnemonic
@@ -75,14 +84,17 @@ DialogWindow::DialogWindow(Dialog& owner, const DialogTemplate& dialogTemplate, 
     setFont(font);
 
     const QSize base = DialogBaseUnits(font);
-    setFixedSize(DialogUnitsToPixels(QRect(0, 0, dialogTemplate.width, dialogTemplate.height), base).size());
+    templateSize_ = DialogUnitsToPixels(QRect(0, 0, dialogTemplate.width, dialogTemplate.height), base).size();
+    setFixedSize(templateSize_);
     QLabel* label = nullptr;  // the static text just before this control
     for (const ControlTemplate& control : dialogTemplate.controls) {
         QWidget* widget = MakeControl(control);
         NameAfterLabel(label, control, widget);
         label = control.kind == ControlKind::StaticText ? static_cast<QLabel*>(widget) : nullptr;
         widget->setObjectName(control.name);
-        widget->setGeometry(DialogUnitsToPixels(QRect(control.x, control.y, control.width, control.height), base));
+        const QRect rect = DialogUnitsToPixels(QRect(control.x, control.y, control.width, control.height), base);
+        widget->setGeometry(rect);
+        templateRects_.emplace_back(widget, rect);
         widget->installEventFilter(this);
         if (control.id != -1) controls_[control.id] = widget;
         if (control.styles & kTabStop) {
@@ -93,6 +105,29 @@ DialogWindow::DialogWindow(Dialog& owner, const DialogTemplate& dialogTemplate, 
         }
     }
     for (std::size_t i = 1; i < tabStops_.size(); ++i) setTabOrder(tabStops_[i - 1], tabStops_[i]);
+    FitTexts();
+}
+
+// A control moves down by what the texts above it grew; "above" means the
+// text's template rectangle ends before the control's begins.
+void DialogWindow::FitTexts() {
+    std::map<QWidget*, int> growth;  // pixels each text needs beyond its template height
+    int total = 0;
+    for (const auto& [widget, rect] : templateRects_) {
+        if (auto* text = dynamic_cast<StaticTextWidget*>(widget)) {
+            growth[widget] = std::max(0, text->heightForWidth(rect.width()) - rect.height());
+            total += growth[widget];
+        }
+    }
+    for (const auto& [widget, rect] : templateRects_) {
+        QRect placed = rect;
+        if (growth.count(widget) != 0) placed.setHeight(rect.height() + growth[widget]);
+        for (const auto& [text, textRect] : templateRects_) {
+            if (growth.count(text) != 0 && textRect.bottom() < rect.top()) placed.translate(0, growth[text]);
+        }
+        widget->setGeometry(placed);
+    }
+    setFixedSize(templateSize_.width(), templateSize_.height() + total);
 }
 
 // As in a dialog template on Windows, a static text names the control that
@@ -116,6 +151,7 @@ QWidget* DialogWindow::MakeControl(const ControlTemplate& control) {
             return button;
         }
         case ControlKind::StaticText: {
+            if (control.styles & kNoPrefix) return new StaticTextWidget(Text(control.text), this);
             auto* label = new QLabel(Text(control.text), this);
             label->setTextFormat(Qt::PlainText);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -133,7 +169,10 @@ QWidget* DialogWindow::MakeControl(const ControlTemplate& control) {
         case ControlKind::Edit: {
             auto* edit = new QLineEdit(this);
             edit->setFrame(control.styles & kBorder);
-            if (control.styles & kPassword) edit->setEchoMode(QLineEdit::Password);
+            if (control.styles & kPassword) {
+                edit->setEchoMode(QLineEdit::Password);
+                ProtectPasswordFields();
+            }
             connect(edit, &QLineEdit::textChanged, this, [this, id = control.id] { SendCommand(id, EN_CHANGE); });
             return edit;
         }
@@ -177,9 +216,11 @@ bool DialogWindow::event(QEvent* event) {
 // Drags of files over a control belong to the dialog (an edit would take the
 // file's URL as text), and so do the menu keys: they open the dialog's
 // menu from any control, an edit's own menu stays on the right mouse button.
+// A window system sends the Menu key twice, as the key and as a request for
+// a context menu from the keyboard: both open the one menu.
 bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
     if (HandleFileDrag(event)) return true;
-    if (IsMenuKey(event)) {
+    if (IsMenuKey(event) || IsKeyboardMenuRequest(event)) {
         auto* control = static_cast<QWidget*>(watched);
         ShowSystemMenu(control->mapToGlobal(control->rect().center()));
         return true;
@@ -229,6 +270,8 @@ void DialogWindow::closeEvent(QCloseEvent* event) {
 void DialogWindow::contextMenuEvent(QContextMenuEvent* event) { ShowSystemMenu(event->globalPos()); }
 
 void DialogWindow::ShowSystemMenu(const QPoint& where) {
+    const QWidget* open = QApplication::activePopupWidget();
+    if (open != nullptr && open->objectName() == "system_menu") return;
     auto* menu = new QMenu(this);
     menu->setObjectName("system_menu");
     menu->setAttribute(Qt::WA_DeleteOnClose);

@@ -25,6 +25,10 @@ public:
     void FocusFirstTabStopWhenShown() { focusFirstTabStop_ = true; }
     void StartTimer(unsigned id, unsigned periodMs);
     void AcceptFiles(bool accept) { acceptFiles_ = accept; }
+    // Makes each static text that shows its text as it is as tall as its
+    // text needs: the controls below it move down and the dialog grows by
+    // as much (or shrinks back, down to its template's size).
+    void FitTexts();
 
     void accept() override;
     void reject() override;
@@ -51,6 +55,8 @@ private:
     Dialog& owner_;
     const Menu& systemMenu_;
     std::map<int, QWidget*> controls_;
+    std::vector<std::pair<QWidget*, QRect>> templateRects_;  // each control where its template puts it
+    QSize templateSize_;
     std::vector<QWidget*> tabStops_;
     std::map<int, unsigned> timers_;  // Qt timer id -> our timer id
     bool focusFirstTabStop_ = false;

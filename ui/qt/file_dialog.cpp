@@ -44,6 +44,7 @@ std::optional<std::string> ShowFileDialog(const FileDialogRequest& request) {
     if (!request.defaultExtension.empty()) dialog.setDefaultSuffix(QString::fromLocal8Bit(request.defaultExtension));
     const QStringList filters = NameFilters(request.filter);
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (!request.initialDirectory.empty()) dialog.setDirectory(QFile::decodeName(request.initialDirectory.c_str()));
     const QString name = QString::fromLocal8Bit(request.fileName);
     if (!name.isEmpty() && !name.contains('*') && !name.contains('?')) dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -64,7 +65,8 @@ FileDialog::FileDialog(bool open, const char* defaultExtension, const char* file
                fileName != nullptr ? fileName : "",
                flags,
                filter != nullptr ? filter : "",
-               parent} {}
+               parent,
+               {}} {}
 
 int FileDialog::DoModal() {
     FileDialogPresenter present;

@@ -22,6 +22,7 @@ struct FileDialogRequest {
     unsigned flags;        // OFN_ bits
     std::string filter;    // "Description|pattern|...|" pairs, ended by "|"
     Window* parent;
+    std::string initialDirectory;  // the folder shown first; empty: the working folder
 };
 
 // The chosen path (8-bit), or nothing when the user cancelled.
@@ -36,6 +37,8 @@ public:
     FileDialog(bool open, const char* defaultExtension, const char* fileName, unsigned flags, const char* filter,
                Window* parent = nullptr);
 
+    // The folder the dialog opens in (8-bit).
+    void SetInitialDirectory(const std::string& folder) { request_.initialDirectory = folder; }
     // IDOK when a file was chosen, IDCANCEL otherwise.
     int DoModal();
     // The chosen file's full path; empty after a cancel.

@@ -1,12 +1,12 @@
 #include "ui/qt/progress_bar_widget.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace arkseal {
 
 ProgressBarWidget::ProgressBarWidget(QWidget* parent) : QProgressBar(parent) {
     setTextVisible(false);
+    setFormat(QStringLiteral("%p%"));
     Show();
 }
 
@@ -21,20 +21,19 @@ void ProgressBarWidget::SetPosition64(std::int64_t position) {
     Show();
 }
 
+// Always 0 .. 1000: the bar has fewer pixels than steps, and a screen
+// reader reads the value against that range as a percentage, never bytes.
 void ProgressBarWidget::Show() {
+    constexpr int kSteps = 1000;
+    setRange(0, kSteps);
     if (upper_ <= lower_) {
-        // QProgressBar would show a busy indicator for an empty range.
-        setRange(0, 1);
         setValue(0);
         return;
     }
-    const auto span = static_cast<std::uint64_t>(upper_) - static_cast<std::uint64_t>(lower_);
-    const auto done =
-        static_cast<std::uint64_t>(std::clamp(position_, lower_, upper_)) - static_cast<std::uint64_t>(lower_);
-    int shift = 0;
-    while ((span >> shift) > static_cast<std::uint64_t>(INT_MAX)) ++shift;
-    setRange(0, static_cast<int>(span >> shift));
-    setValue(static_cast<int>(done >> shift));
+    const auto span = static_cast<unsigned __int128>(static_cast<std::uint64_t>(upper_) - static_cast<std::uint64_t>(lower_));
+    const auto done = static_cast<unsigned __int128>(static_cast<std::uint64_t>(std::clamp(position_, lower_, upper_)) -
+                                                     static_cast<std::uint64_t>(lower_));
+    setValue(static_cast<int>(done * kSteps / span));
 }
 
 }  // namespace arkseal

@@ -1,6 +1,6 @@
 // The progress-bar widget behind ProgressBar (inside the layer only): it
-// keeps a 64-bit range and position and shows them scaled into the int
-// range of QProgressBar. An empty range shows an empty bar.
+// keeps a 64-bit range and position and shows them as thousandths of the
+// range. An empty range shows an empty bar.
 #pragma once
 
 #include <QProgressBar>

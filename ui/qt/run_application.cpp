@@ -1,6 +1,9 @@
 #include "ui/qt/run_application.h"
 
 #include <QApplication>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "ui/core/application.h"
 #include "ui/core/worker_thread.h"
@@ -14,6 +17,10 @@ namespace arkseal {
 int RunApplication(int argc, char** argv) {
     Application* application = CurrentApplication();
     if (application == nullptr) return 1;
+    int exitCode = 0;
+    if (!application->ParseCommandLine(std::vector<std::string>(argv + std::min(argc, 1), argv + argc), &exitCode)) {
+        return exitCode;
+    }
     int qtArgc = 1;
     char name[] = "arkseal";
     char* qtArgv[] = {argc > 0 ? argv[0] : name, nullptr};

@@ -4,7 +4,7 @@
 namespace arkseal {
 
 // The program's whole life after static initialisation; main calls it.
-// The command line is not interpreted (Qt does not see it either).
+// The command line goes to the application object (Qt does not see it).
 int RunApplication(int argc, char** argv);
 
 }  // namespace arkseal

@@ -1,0 +1,25 @@
+// The words both front ends use to name what a job does and why a file
+// could not be opened for it.
+#pragma once
+
+#include <string>
+
+#include "job/in_place_job.h"
+
+namespace arkseal {
+
+// "Encrypting", "Decrypting", "Finishing the encryption of", "Finishing the
+// decryption of" (encrypt: the direction of the job being finished).
+std::string JobGerund(JobMode mode, bool encrypt);
+
+// "Could not open file to encrypt." ("to decrypt.", "to finish its
+// unfinished job.").
+std::string CannotOpenText(JobMode mode);
+
+// Why the file could not be opened for update, from the open's errno: the
+// system's reason ("Permission denied"), what the file is instead of a
+// regular file ("it is a directory, not a regular file"), or that no name
+// was given.
+std::string OpenFailureReason(const std::string& file, int error);
+
+}  // namespace arkseal
