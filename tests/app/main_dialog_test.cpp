@@ -974,5 +974,26 @@ TEST_F(MainDialogTest, QuitEndsAnIdleDialog) {
     EXPECT_TRUE(messages_.empty());
 }
 
+// "arkseal FILE", as a file manager starts it: the window opens with the
+// file's name in the field, ready for the passphrase.
+TEST(CommandLineTest, AFileOnTheCommandLineIsInTheFieldWhenTheWindowOpens) {
+    const std::string path = "/home/ann/report of 2026.pdf";
+    int exitCode = -1;
+    ASSERT_TRUE(theApp.ParseCommandLine({path}, &exitCode));
+    std::string shown;
+    QTimer inspector;
+    QObject::connect(&inspector, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog == nullptr || dialog->objectName() != "IDD_MAIN") return;
+        shown = dialog->findChild<QLineEdit*>("IDC_FILENAME")->text().toStdString();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    inspector.start(5);
+    EXPECT_FALSE(theApp.InitInstance());
+    EXPECT_EQ(shown, path);
+    ASSERT_TRUE(theApp.ParseCommandLine({}, &exitCode));
+    theApp.m_pMainWnd = nullptr;
+}
+
 }  // namespace
 }  // namespace arkseal

@@ -23,7 +23,9 @@ int RunApplication(int argc, char** argv) {
     }
     int qtArgc = 1;
     char name[] = "arkseal";
-    char* qtArgv[] = {argc > 0 ? argv[0] : name, nullptr};
+    // The program's name, whatever it was started as, names its windows
+    // (WM_CLASS), which desktops match with StartupWMClass.
+    char* qtArgv[] = {name, nullptr};
     QApplication qt(qtArgc, qtArgv);
     QGuiApplication::setDesktopFileName(ARKSEAL_DESKTOP_FILE_NAME);
 
