@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
@@ -254,9 +253,7 @@ void CArksealDlg::StartJob(int direction) {
     }
     if (const std::string refusal = RefusalOfFile(theJob.fileName); !refusal.empty()) {
         const std::string file = theJob.fileName[0] != '\0' ? std::string(theJob.fileName) + ": " : std::string();
-        std::string because = file + refusal;
-        because[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(because[0])));
-        RefuseStart(mode, CannotOpenText(mode) + "\n" + because + (refusal.back() == '.' ? "" : "."));
+        RefuseStart(mode, CannotOpenText(mode) + "\n" + file + refusal);
         return;
     }
     if (m_passphrase != m_confirm) {

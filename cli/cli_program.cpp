@@ -13,6 +13,7 @@
 #include "cli/options.h"
 #include "cli/passphrase_input.h"
 #include "cli/progress_bar.h"
+#include "cli/shell_quoted.h"
 #include "cli/stop_signals.h"
 #include "job/secret_memory.h"
 
@@ -30,7 +31,7 @@ int StoppedStatus() { return 128 + StopSignal(); }
 
 std::string Listed(const std::vector<std::string>& files) {
     std::string text;
-    for (const std::string& file : files) text += " " + file;
+    for (const std::string& file : files) text += " " + ShellQuoted(file);
     return text;
 }
 
@@ -73,9 +74,14 @@ int ExitStatus(const std::vector<std::string>& files, const std::vector<std::opt
     return kExitDone;
 }
 
+JobMode Mode(const CliOptions& options) {
+    if (options.resume) return JobMode::kResume;
+    return options.encrypt ? JobMode::kEncrypt : JobMode::kDecrypt;
+}
+
 bool FilesUsable(const CliOptions& options, ClaimedFiles* claims) {
     std::vector<std::string> errors;
-    if (CheckFiles(options.files, options.resume, &errors, claims)) return true;
+    if (CheckFiles(options.files, Mode(options), &errors, claims)) return true;
     for (const std::string& error : errors) Complain(error);
     Complain("nothing was changed");
     return false;
@@ -87,7 +93,9 @@ PassphraseResult GetPassphrase(const CliOptions& options, Passphrase* passphrase
                                     passphrase, error);
     }
     if (options.passphraseFile) return ReadPassphraseFromFile(*options.passphraseFile, passphrase, error);
-    return PromptPassphrase(passphrase, error);
+    // Only encrypting asks twice: a mistyped passphrase to decrypt or resume
+    // with is caught by the content checks or the journal before any change.
+    return PromptPassphrase(passphrase, error, options.encrypt && !options.resume);
 }
 
 // Inspect reads a passphrase only when one is given; it never asks.
@@ -129,11 +137,6 @@ bool ContentFitsJob(const CliOptions& options, std::string_view passphrase) {
     return false;
 }
 
-JobMode Mode(const CliOptions& options) {
-    if (options.resume) return JobMode::kResume;
-    return options.encrypt ? JobMode::kEncrypt : JobMode::kDecrypt;
-}
-
 }  // namespace
 
 int RunCli(int argc, char** argv) {
@@ -142,7 +145,7 @@ int RunCli(int argc, char** argv) {
     if (!ParseCliOptions(argc, argv, &options, &error)) {
         Complain(error);
         std::fputs("Try 'arkseal-cli --help'.\n", stderr);
-        return kExitRefused;
+        return kExitUsage;
     }
     if (options.help) {
         std::fputs(CliUsage(), stdout);
@@ -176,8 +179,9 @@ int RunCli(int argc, char** argv) {
     FileJobRunner runner(Mode(options), options.jobs != 0 ? options.jobs : UsableProcessors(), progress);
     const std::vector<std::string>& files = options.files;
     const auto results = runner.Run(files, passphrase, claims, [&](std::size_t index, const JobResult& result) {
-        const std::string text = JobResultLine(result, files[index]);
-        if (!text.empty()) Complain(files[index] + ": " + text);
+        const std::string file = ShellQuoted(files[index]);
+        const std::string text = JobResultLine(result, file);
+        if (!text.empty()) Complain(file + ": " + text);
     });
     return ExitStatus(files, results);
 }

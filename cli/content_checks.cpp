@@ -1,5 +1,7 @@
 #include "cli/content_checks.h"
 
+#include "cli/shell_quoted.h"
+
 namespace arkseal {
 
 std::string ConcernText(const ContentJudgement& judgement) {
@@ -20,12 +22,12 @@ bool ContentAllowsJob(const std::vector<std::string>& files, bool encrypt, std::
         std::vector<std::uint8_t> head;
         std::string error;
         if (!ReadFileHead(file, &head, &error)) {
-            errors->push_back(file + ": cannot read it to look at its content (" + error + ")");
+            errors->push_back(ShellQuoted(file) + ": cannot read it to look at its content (" + error + ")");
             continue;
         }
         const ContentJudgement judgement = encrypt ? JudgeBeforeEncrypt(head) : JudgeBeforeDecrypt(head, passphrase);
         if (judgement.concern != ContentConcern::None) {
-            errors->push_back(file + ": " + ConcernText(judgement) + "; not " + (encrypt ? "encrypted" : "decrypted") +
+            errors->push_back(ShellQuoted(file) + ": " + ConcernText(judgement) + "; not " + (encrypt ? "encrypted" : "decrypted") +
                               " (--force " + (encrypt ? "encrypts it again" : "decrypts it anyway") + ")");
         }
     }

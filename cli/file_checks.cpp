@@ -9,26 +9,15 @@
 #include <map>
 #include <utility>
 
+#include "cli/shell_quoted.h"
 #include "job/file_claim.h"
 #include "job/file_io.h"
+#include "job/job_texts.h"
 #include "job/journal.h"
 
 namespace arkseal {
 
 namespace {
-
-// Why a file could not be opened for update. A directory or a socket
-// cannot be opened at all; saying what it is tells more than the errno.
-std::string OpenRefusal(const std::string& file, int error) {
-    struct stat status {};
-    if (stat(file.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-        FileClaim claim;
-        claim.result = FileClaim::kNotRegular;
-        claim.kind = FileKind(status.st_mode);
-        return claim.Refusal();
-    }
-    return std::string("Could not open file to encrypt. (") + std::strerror(error) + ")";
-}
 
 // The file's unfinished job must be resumed before anything else is done
 // to it, and only a file with one can be resumed.
@@ -36,10 +25,10 @@ void CheckUnfinishedJob(const std::string& file, const struct stat& status, bool
                         std::vector<std::string>* errors) {
     const bool unfinished = Journal::Find(WorkerFileIo(), file, status.st_dev, status.st_ino).has_value();
     if (resume && !unfinished) {
-        errors->push_back(file + ": there is no unfinished job on this file");
+        errors->push_back(ShellQuoted(file) + ": there is no unfinished job on this file");
     } else if (!resume && unfinished) {
-        errors->push_back(file + ": the file has an unfinished job; finish it first with 'arkseal-cli resume " + file +
-                          "' and the same passphrase");
+        errors->push_back(ShellQuoted(file) + ": the file has an unfinished job; finish it first with arkseal-cli resume " +
+                          ShellQuoted(file) + " and the same passphrase");
     }
 }
 
@@ -56,15 +45,16 @@ void ClaimedFiles::ReleaseAll() {
     fds_.clear();
 }
 
-bool CheckFiles(const std::vector<std::string>& files, bool resume, std::vector<std::string>* errors,
+bool CheckFiles(const std::vector<std::string>& files, JobMode mode, std::vector<std::string>* errors,
                 ClaimedFiles* claims) {
+    const bool resume = mode == JobMode::kResume;
     claims->ReleaseAll();
     std::map<std::pair<dev_t, ino_t>, const std::string*> seen;
     for (const std::string& file : files) {
         // Non-blocking: opening a FIFO or a device must not wait for a peer.
         const int fd = open(file.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) {
-            errors->push_back(file + ": " + OpenRefusal(file, errno));
+            errors->push_back(ShellQuoted(file) + ": " + CannotOpenText(mode) + " " + OpenFailureReason(file, errno));
             claims->Add(-1);
             continue;
         }
@@ -72,7 +62,8 @@ bool CheckFiles(const std::vector<std::string>& files, bool resume, std::vector<
         if (fstat(fd, &status) == 0) {
             const auto [where, fresh] = seen.emplace(std::make_pair(status.st_dev, status.st_ino), &file);
             if (!fresh) {
-                errors->push_back(file + ": the same file as " + *where->second + "; name each file once");
+                errors->push_back(ShellQuoted(file) + ": the same file as " + ShellQuoted(*where->second) +
+                                  "; name each file once");
                 close(fd);
                 claims->Add(-1);
                 continue;
@@ -80,7 +71,7 @@ bool CheckFiles(const std::vector<std::string>& files, bool resume, std::vector<
         }
         const FileClaim claim = ClaimForJob(fd);
         if (claim.result != FileClaim::kClaimed) {
-            errors->push_back(file + ": " + claim.Refusal());
+            errors->push_back(ShellQuoted(file) + ": " + claim.Refusal());
             close(fd);
             claims->Add(-1);
             continue;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "job/in_place_job.h"
+
 namespace arkseal {
 
 // Descriptors open on the checked files, one per file in the order named,
@@ -32,10 +34,12 @@ private:
 // other job running on it, no file is named twice, under the same or
 // another name (transforming a file twice in one run would not give what
 // the user asked for), and each file has an unfinished job exactly when
-// `resume` is asked for (a new job over an unfinished one would mix the
-// two). Otherwise false, with the reasons in *errors. The claims held
-// before are released first; on success *claims holds every file.
-bool CheckFiles(const std::vector<std::string>& files, bool resume, std::vector<std::string>* errors,
+// the job is to resume (a new job over an unfinished one would mix the
+// two). Otherwise false, with the reasons in *errors, each naming its file
+// (quoted for a terminal) and, when it cannot be opened, what the job was
+// to do. The claims held before are released first; on success *claims
+// holds every file.
+bool CheckFiles(const std::vector<std::string>& files, JobMode mode, std::vector<std::string>* errors,
                 ClaimedFiles* claims);
 
 }  // namespace arkseal

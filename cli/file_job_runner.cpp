@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "cli/file_checks.h"
+#include "cli/shell_quoted.h"
 #include "cli/passphrase_input.h"
 #include "cli/progress_bar.h"
 #include "cli/stop_signals.h"
@@ -92,14 +93,14 @@ std::int64_t SizeOnDisk(const std::string& file) {
 // One file: its name. Several: the numbers of those running, and the name
 // when only one does; once none runs, how many there are.
 std::string Label(const std::vector<std::string>& files, const std::vector<RunningFile>& running) {
-    if (files.size() == 1) return files[0];
+    if (files.size() == 1) return ShellQuoted(files[0]);
     if (running.empty()) return std::to_string(files.size()) + " files";
     std::string numbers;
     for (const RunningFile& file : running) {
         numbers += (numbers.empty() ? "" : ",") + std::to_string(file.index + 1);
     }
     std::string label = "[" + numbers + "/" + std::to_string(files.size()) + "]";
-    if (running.size() == 1) label += " " + files[running.front().index];
+    if (running.size() == 1) label += " " + ShellQuoted(files[running.front().index]);
     return label;
 }
 

@@ -1,5 +1,7 @@
 #include "cli/inspect_command.h"
 
+#include "cli/shell_quoted.h"
+
 #include <cstdio>
 
 #include "cli/cli_program.h"
@@ -24,7 +26,7 @@ std::string Verdict(const ContentJudgement& judgement) {
 void PrintFile(const std::string& file, const std::vector<std::uint8_t>& head,
                std::optional<std::string_view> passphrase) {
     const ContentJudgement encrypt = JudgeBeforeEncrypt(head);
-    std::printf("%s\n  content:   %s\n", file.c_str(), Describe(encrypt.content).c_str());
+    std::printf("%s\n  content:   %s\n", ShellQuoted(file).c_str(), Describe(encrypt.content).c_str());
     if (passphrase) {
         const ContentJudgement decrypt = JudgeBeforeDecrypt(head, *passphrase);
         std::printf("  decrypted: %s\n", Describe(*decrypt.decrypted).c_str());

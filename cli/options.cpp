@@ -24,6 +24,15 @@ const option kLongOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
+// The option getopt stopped at, as the user wrote it: a long one from the
+// word just read (getopt has moved past it; the words before it may be
+// operands it skipped), a short one from optopt (it may sit in a cluster).
+std::string OffendingOption(char** argv) {
+    const std::string word = argv[optind - 1];
+    if (word.rfind("--", 0) == 0) return word.substr(0, word.find('='));
+    return std::string("-") + static_cast<char>(optopt);
+}
+
 bool ParseNumber(const char* text, long lowest, int* number) {
     char* end = nullptr;
     errno = 0;
@@ -40,7 +49,6 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
     optind = 1;
     opterr = 0;
     for (;;) {
-        const int previous = optind;
         const int c = getopt_long(argc, argv, ":hqj:", kLongOptions, nullptr);
         if (c == -1) break;
         switch (c) {
@@ -67,8 +75,8 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
                 break;
             }
             case kPassphraseFile: options->passphraseFile = optarg; break;
-            case ':': *error = std::string("option ") + argv[previous] + " needs a value"; return false;
-            default: *error = std::string("unknown option ") + argv[previous]; return false;
+            case ':': *error = "option " + OffendingOption(argv) + " needs a value"; return false;
+            default: *error = "unknown option " + OffendingOption(argv); return false;
         }
     }
     if (options->help || options->version) return true;
@@ -113,11 +121,13 @@ const char* CliUsage() {
            "cut, a stop or an I/O failure) in the direction it was started, with the same\n"
            "passphrase; a wrong one is refused before anything changes.\n"
            "\n"
-           "Without a passphrase option the passphrase is asked for twice on the terminal\n"
-           "(inspect then judges without one).\n"
+           "Without a passphrase option the passphrase is asked for on the terminal: twice\n"
+           "to encrypt, once to decrypt or resume (a wrong one is caught before any change\n"
+           "where the content or the journal can tell); inspect then judges without one.\n"
            "  --passphrase-fd N       read the passphrase from file descriptor N\n"
            "  --passphrase-file PATH  read the passphrase from the file PATH\n"
-           "                          (the first line, without its newline)\n"
+           "                          (the first line, without its newline; at most\n"
+           "                          256 bytes, refused as soon as it is longer)\n"
            "      --force             go ahead where the content checks or an empty\n"
            "                          passphrase would refuse\n"
            "  -j, --jobs N            work on up to N files at once, each in its own thread\n"
@@ -139,14 +149,20 @@ const char* CliUsage() {
            "its journal saved, and start no other: 'arkseal-cli resume FILE' finishes it\n"
            "later.\n"
            "\n"
-           "Exit status: 0 all files done; 1 usage or input refused (also a wrong\n"
-           "passphrase on resume), nothing changed; 2 a file could not be read or written\n"
-           "(the message names the file and how much was done, and how to resume it).\n"
-           "Once a file fails or is refused, the files in progress finish and no other\n"
-           "is started; each file's outcome is reported. 128+N stopped by signal N.\n"
+           "File names with control characters are shown quoted, as ls does\n"
+           "(--quoting-style=shell-escape).\n"
            "\n"
-           "There is no integrity check: decrypting with a wrong passphrase silently gives\n"
-           "garbage. See arkseal-cli(1).\n";
+           "Exit status: 0 all files done; 1 input refused (also a wrong passphrase on\n"
+           "resume), nothing changed; 2 a file could not be read or written (the message\n"
+           "names the file and how much was done, and how to resume it); 64 the command\n"
+           "line is wrong, nothing was done. Once a file fails or is refused, the files in\n"
+           "progress finish and no other is started; each file's outcome is reported.\n"
+           "128+N stopped by signal N.\n"
+           "\n"
+           "The format has no integrity check: a wrong passphrase would decrypt to garbage.\n"
+           "The content checks refuse that where the result would be recognisably wrong\n"
+           "(and resume refuses a wrong passphrase outright); --force decrypts anyway.\n"
+           "See arkseal-cli(1).\n";
 }
 
 }  // namespace arkseal

@@ -39,9 +39,11 @@ struct LineFaults {
 };
 
 // Reads up to a newline or the end of the input. faults->tooLong is set when
-// the line does not fit, hasNul when it holds a NUL byte; the rest of it is
-// still consumed.
-LineEnd ReadLine(int fd, Passphrase* passphrase, LineFaults* faults) {
+// the line does not fit, hasNul when it holds a NUL byte. A line that does
+// not fit ends the reading at once, unless toLineEnd: a terminal's line is
+// read to its end (with echo still off, so that the rest of a long
+// passphrase is neither shown nor left for the shell to read).
+LineEnd ReadLine(int fd, Passphrase* passphrase, LineFaults* faults, bool toLineEnd) {
     *faults = LineFaults();
     for (;;) {
         if (!WaitForInput(fd)) return LineEnd::kInterrupted;
@@ -55,12 +57,13 @@ LineEnd ReadLine(int fd, Passphrase* passphrase, LineFaults* faults) {
         if (c == '\0') faults->hasNul = true;
         if (!passphrase->Append(c)) faults->tooLong = true;
         c = 0;
+        if (faults->tooLong && !toLineEnd) return LineEnd::kNewline;
     }
 }
 
 PassphraseResult ReadFirstLine(int fd, const std::string& source, Passphrase* passphrase, std::string* error) {
     LineFaults faults;
-    const LineEnd end = ReadLine(fd, passphrase, &faults);
+    const LineEnd end = ReadLine(fd, passphrase, &faults, false);
     if (end == LineEnd::kInterrupted) return PassphraseResult::kInterrupted;
     if (end == LineEnd::kError) {
         *error = "cannot read the passphrase from " + source + ": " + std::strerror(errno);
@@ -123,7 +126,7 @@ PassphraseResult AskOnce(int tty, const char* prompt, Passphrase* passphrase, st
         // in answer to it is shown.
         EchoOff echoOff(tty);
         WriteText(tty, prompt);
-        end = ReadLine(tty, passphrase, &faults);
+        end = ReadLine(tty, passphrase, &faults, true);
     }
     if (end != LineEnd::kNewline) WriteText(tty, "\n");
     if (end == LineEnd::kInterrupted) return PassphraseResult::kInterrupted;
@@ -177,7 +180,7 @@ PassphraseResult ReadPassphraseFromFile(const std::string& path, Passphrase* pas
     return result;
 }
 
-PassphraseResult PromptPassphrase(Passphrase* passphrase, std::string* error) {
+PassphraseResult PromptPassphrase(Passphrase* passphrase, std::string* error, bool confirm) {
     const int tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (tty < 0) {
         *error = "no terminal to ask for the passphrase on; use --passphrase-fd or --passphrase-file";
@@ -185,9 +188,11 @@ PassphraseResult PromptPassphrase(Passphrase* passphrase, std::string* error) {
     }
     Passphrase confirmation;
     PassphraseResult result = AskOnce(tty, "Passphrase: ", passphrase, error);
-    if (result == PassphraseResult::kRead) result = AskOnce(tty, "Re-enter passphrase: ", &confirmation, error);
+    if (confirm && result == PassphraseResult::kRead) {
+        result = AskOnce(tty, "Re-enter passphrase: ", &confirmation, error);
+    }
     close(tty);
-    if (result == PassphraseResult::kRead && !(*passphrase == confirmation)) {
+    if (confirm && result == PassphraseResult::kRead && !(*passphrase == confirmation)) {
         *error = "Passphrase and confirmation does not match.";
         result = PassphraseResult::kRefused;
     }

@@ -39,12 +39,13 @@ enum class PassphraseResult { kRead, kRefused, kInterrupted };
 // a time so that nothing after it is consumed. An input without a single
 // byte is refused: a script's empty or missing secret must not silently
 // become the empty passphrase (an empty line gives it on purpose). So is a
-// line with a NUL byte.
+// line with a NUL byte, and a line longer than kMaxPassphrase, as soon as
+// its byte beyond the limit is read (an endless input ends there).
 PassphraseResult ReadPassphraseFromFd(int fd, const std::string& source, Passphrase* passphrase, std::string* error);
 PassphraseResult ReadPassphraseFromFile(const std::string& path, Passphrase* passphrase, std::string* error);
 
-// Asks on the controlling terminal, echo off: "Passphrase: " and then
-// "Re-enter passphrase: "; the two must match exactly.
-PassphraseResult PromptPassphrase(Passphrase* passphrase, std::string* error);
+// Asks on the controlling terminal, echo off: "Passphrase: " and, with
+// confirm, then "Re-enter passphrase: "; the two must match exactly.
+PassphraseResult PromptPassphrase(Passphrase* passphrase, std::string* error, bool confirm);
 
 }  // namespace arkseal

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "job/human_units.h"
+
 namespace arkseal {
 
 namespace {
@@ -27,14 +29,7 @@ std::string Bytes(double bytes) {
 
 std::string Duration(double seconds) {
     if (!std::isfinite(seconds) || seconds < 0 || seconds > 360000) return "--:--";
-    const auto total = static_cast<long>(std::ceil(seconds));
-    char text[32];
-    if (total >= 3600) {
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
-    } else {
-        std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
-    }
-    return text;
+    return DurationText(seconds);
 }
 
 int TerminalWidth(std::FILE* out) {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <system_error>
 
 #include "job/file_claim.h"
@@ -29,12 +30,14 @@ std::string CannotOpenText(JobMode mode) {
 // A directory or a socket cannot be opened for update at all; saying what
 // it is tells more than the errno.
 std::string OpenFailureReason(const std::string& file, int error) {
-    if (file.empty()) return "no file name was given";
+    if (file.empty()) return "No file name was given.";
     struct stat status {};
     if (stat(file.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-        return std::string("it is ") + FileKind(status.st_mode) + ", not a regular file";
+        return FileClaim{FileClaim::kNotRegular, FileKind(status.st_mode)}.Refusal();
     }
-    return std::generic_category().message(error);
+    std::string reason = std::generic_category().message(error) + ".";
+    reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
+    return reason;
 }
 
 }  // namespace arkseal

@@ -16,10 +16,9 @@ std::string JobGerund(JobMode mode, bool encrypt);
 // unfinished job.").
 std::string CannotOpenText(JobMode mode);
 
-// Why the file could not be opened for update, from the open's errno: the
-// system's reason ("Permission denied"), what the file is instead of a
-// regular file ("it is a directory, not a regular file"), or that no name
-// was given.
+// Why the file could not be opened for update, from the open's errno, as a
+// sentence: the system's reason ("Permission denied."), what the file is
+// instead of a regular one, or that no name was given.
 std::string OpenFailureReason(const std::string& file, int error);
 
 }  // namespace arkseal

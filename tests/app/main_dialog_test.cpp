@@ -178,7 +178,7 @@ TEST_F(MainDialogTest, ChecksTheFileBeforeThePassphrasesAndStaysIdle) {
         {missing, "a", "a", "IDC_DECRYPT", toDecrypt + ("\n" + missing + ": No such file or directory.")},
         {"", "", "", "IDC_ENCRYPT", CArksealDlg::kCannotOpen + std::string("\nNo file name was given.")},
         {dir_.Path(), "a", "a", "IDC_DECRYPT",
-         toDecrypt + ("\n" + dir_.Path() + ": it is a directory, not a regular file.")},
+         toDecrypt + ("\n" + dir_.Path() + ": " + FileClaim{FileClaim::kNotRegular, "a directory"}.Refusal())},
         {busy, "a", "b", "IDC_ENCRYPT", CArksealDlg::kCannotOpen + ("\n" + busy + ": " + busyRefusal)},
         {"/dev/zero", "a", "a", "IDC_DECRYPT", toDecrypt + ("\n/dev/zero: " + deviceRefusal)},
         {existing, "Secret", "secret", "IDC_ENCRYPT", CArksealDlg::kMismatch + unchanged},
@@ -875,13 +875,14 @@ TEST_F(MainDialogTest, TheMenuKeysOpenTheDialogsMenuFromAnyControl) {
     // A window system also asks an edit for its context menu when the Menu
     // key is pressed: that opens the dialog's menu too, not the edit's.
     for (const char* name : {"IDC_FILENAME", "IDC_PASSPHRASE"}) {
-        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(5, 5));
+        const QPoint at(5, 5);
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, at, Edit(name)->mapToGlobal(at));
         QCoreApplication::sendEvent(Edit(name), &request);
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr) << name;
         EXPECT_EQ(menu->objectName(), "system_menu") << name;
         // The key press and the request together open one menu.
-        QContextMenuEvent again(QContextMenuEvent::Keyboard, QPoint(5, 5));
+        QContextMenuEvent again(QContextMenuEvent::Keyboard, at, Edit(name)->mapToGlobal(at));
         QCoreApplication::sendEvent(Edit(name), &again);
         EXPECT_EQ(QApplication::activePopupWidget(), menu);
         menu->close();

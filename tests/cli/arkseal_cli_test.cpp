@@ -267,23 +267,28 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
     struct Case {
         std::vector<std::string> args;
         std::string message;
+        int status = 1;  // 64: the command line itself is wrong
     };
     const Case cases[] = {
         {{"--passphrase-file", good, "encrypt", first, dir_.File("missing"), second},
-         "missing: Could not open file to encrypt."},
+         "missing: Could not open file to encrypt. No such file or directory."},
+        {{"--passphrase-file", good, "decrypt", first, dir_.File("missing")},
+         "missing: Could not open file to decrypt. No such file or directory."},
+        {{"--passphrase-file", good, "resume", dir_.File("missing")},
+         "missing: Could not open file to finish its unfinished job. No such file or directory."},
         {{"--passphrase-file", good, "decrypt", first, subdir},
-         "subdir: The file is not a regular file but a directory"},
+         "subdir: Could not open file to decrypt. The file is not a regular file but a directory"},
         {{"--passphrase-file", good, "encrypt", first, "/dev/zero"},
          "/dev/zero: The file is not a regular file but a character device"},
         {{"--passphrase-file", good, "encrypt", first, "/dev/null"}, "/dev/null: The file is not a regular file"},
         {{"--passphrase-file", good, "encrypt", first, fifo}, "fifo: The file is not a regular file but a FIFO"},
         {{"--passphrase-file", good, "encrypt", first, socketPath},
-         "socket: The file is not a regular file but a socket"},
+         "socket: Could not open file to encrypt. The file is not a regular file but a socket"},
         {{"--passphrase-file", good, "encrypt", first, linkToZero},
          "link-to-zero: The file is not a regular file but a character device"},
         {{"--passphrase-file", good, "encrypt", first, second, first}, "name each file once"},
         {{"--passphrase-file", good, "encrypt", first, link}, "name each file once"},
-        {{"--passphrase-file", good, "encrypt", first, ""}, "Could not open file to encrypt."},
+        {{"--passphrase-file", good, "encrypt", first, ""}, "'': Could not open file to encrypt. No file name was given."},
         {{"encrypt", first, second}, "no terminal to ask for the passphrase"},
         {{"--passphrase-file", PassphraseFile(""), "encrypt", first}, "no passphrase in"},
         {{"--passphrase-file", PassphraseFile(std::string(257, 'x')), "encrypt", first}, "longer than 256 bytes"},
@@ -291,18 +296,23 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
         {{"--passphrase-file", PassphraseFile(std::string("\0secret\n", 8)), "encrypt", first}, "contains a NUL byte"},
         {{"--passphrase-file", PassphraseFile(std::string("sec\0ret", 7)), "decrypt", first}, "contains a NUL byte"},
         {{"--passphrase-fd", "9", "encrypt", first}, "Bad file descriptor"},
-        {{"--passphrase-fd", "x", "encrypt", first}, "needs a file descriptor number"},
-        {{"--passphrase-fd", "0", "--passphrase-file", good, "encrypt", first}, "not both"},
-        {{"--passphrase-file", good, "encrypt"}, "name at least one file"},
-        {{"--passphrase-file", good, "scramble", first}, "unknown command"},
-        {{"--passphrase", "good", "encrypt", first}, "unknown option --passphrase"},
-        {{}, "say encrypt, decrypt, resume or inspect"},
+        {{"--passphrase-fd", "x", "encrypt", first}, "needs a file descriptor number", 64},
+        {{"--passphrase-fd", "0", "--passphrase-file", good, "encrypt", first}, "not both", 64},
+        {{"--passphrase-file", good, "encrypt"}, "name at least one file", 64},
+        {{"--passphrase-file", good, "scramble", first}, "unknown command", 64},
+        {{"--passphrase", "good", "encrypt", first}, "unknown option --passphrase", 64},
+        {{"--passphrase=good", "encrypt", first}, "unknown option --passphrase\n", 64},
+        {{"encrypt", "-x", first}, "unknown option -x", 64},
+        {{"encrypt", first, "-qx"}, "unknown option -x", 64},
+        {{"encrypt", first, "--jobs"}, "option --jobs needs a value", 64},
+        {{"encrypt", first, "-j"}, "option -j needs a value", 64},
+        {{}, "say encrypt, decrypt, resume or inspect", 64},
         {{"--passphrase-file", good, "resume", first, second}, "first: there is no unfinished job on this file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
         const CliResult result = RunCli(c.args);
-        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.status, c.status);
         EXPECT_TRUE(Contains(result.err, c.message)) << result.err;
         EXPECT_EQ(ReadFile(first), firstPlain);
         EXPECT_EQ(ReadFile(second), secondPlain);
@@ -357,6 +367,35 @@ TEST_F(ArksealCliTest, ASecondRunOnABusyFileIsRefused) {
     EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "first", true));
 }
 
+// A passphrase input longer than 256 bytes is refused as soon as its 257th
+// byte is read: an endless or huge input ends there.
+TEST_F(ArksealCliTest, AnOverlongPassphraseIsRefusedAtByte257) {
+    const Bytes plain = PatternBytes(100, 4);
+    const std::string path = File("data", plain);
+    const std::string huge = PassphraseFile(std::string(20'000'000, 'x'));
+    for (const std::string& source : {std::string("/dev/zero"), huge}) {
+        SCOPED_TRACE(source);
+        const auto start = std::chrono::steady_clock::now();
+        const CliResult result = RunCli({"--passphrase-file", source, "encrypt", path});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(Contains(result.err, "longer than 256 bytes")) << result.err;
+    }
+    EXPECT_EQ(ReadFile(path), plain);
+}
+
+// A hostile file name reaches the terminal escaped, never raw: no escape
+// sequence, no line break of its own.
+TEST_F(ArksealCliTest, FileNamesWithControlCharactersAreShownEscaped) {
+    const std::string name = dir_.File("evil\x1b]0;owned\x07\nname");
+    const CliResult result = RunCli({"--passphrase-file", PassphraseFile("pw\n"), "decrypt", name});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(Contains(result.err, "evil'$'\\033'']0;owned'$'\\a'$'\\n''name': Could not open file to decrypt."))
+        << result.err;
+    EXPECT_FALSE(Contains(result.err, "\x1b")) << result.err;
+    EXPECT_FALSE(Contains(result.err, "\x07")) << result.err;
+}
+
 TEST_F(ArksealCliTest, RefusesAReadOnlyFile) {
     const Bytes writablePlain = PatternBytes(400, 3);
     const Bytes readOnlyPlain = PatternBytes(500, 4);
@@ -374,7 +413,7 @@ TEST_F(ArksealCliTest, RefusesAReadOnlyFile) {
     const CliResult result =
         CliProcess({"--passphrase-file", passphrase, "encrypt", writable, readOnly}, -1, -1, true).Wait();
     EXPECT_EQ(result.status, 1) << result.err;
-    EXPECT_TRUE(Contains(result.err, readOnly + ": Could not open file to encrypt. (Permission denied)")) << result.err;
+    EXPECT_TRUE(Contains(result.err, readOnly + ": Could not open file to encrypt. Permission denied.")) << result.err;
     EXPECT_FALSE(Contains(result.err, writable + ":")) << result.err;
     EXPECT_EQ(ReadFile(writable), writablePlain);
     EXPECT_EQ(ReadFile(readOnly), readOnlyPlain);
@@ -499,7 +538,7 @@ TEST_F(ArksealCliTest, AStopSignalStopsTheFileAndResumeFinishesIt) {
 
         const CliResult again = RunCli({"--passphrase-file", passphrase, "decrypt", big});
         EXPECT_EQ(again.status, 1);
-        EXPECT_TRUE(Contains(again.err, "finish it first with 'arkseal-cli resume " + big + "'")) << again.err;
+        EXPECT_TRUE(Contains(again.err, "finish it first with arkseal-cli resume " + big + " and")) << again.err;
         const CliResult wrong = RunCli({"--passphrase-file", PassphraseFile("Stop\n"), "resume", big});
         EXPECT_EQ(wrong.status, 1);
         EXPECT_TRUE(Contains(wrong.err, "not the passphrase the unfinished job was started with")) << wrong.err;
@@ -648,10 +687,23 @@ TEST_F(ArksealCliTest, AsksTwiceOnTheTerminalWithEchoOff) {
     EXPECT_EQ(ReadFile(path), ReferenceFileCipher(plain, "typed secret", true));
 }
 
+// Decrypt and resume ask once: a mistyped passphrase is caught by the
+// content checks or the journal before anything changes.
+TEST_F(ArksealCliTest, DecryptAsksOnce) {
+    const Bytes plain = test::TextFixture();
+    const std::string path = File("data", ReferenceFileCipher(plain, "typed secret", true));
+    CliTerminal terminal({"--quiet", "decrypt", path});
+    ASSERT_TRUE(terminal.ReadUntil("Passphrase: ")) << terminal.Screen();
+    terminal.Type("typed secret\n");
+    EXPECT_EQ(terminal.Wait(), 0) << terminal.Screen();
+    EXPECT_FALSE(Contains(terminal.Screen(), "Re-enter")) << terminal.Screen();
+    EXPECT_EQ(ReadFile(path), plain);
+}
+
 TEST_F(ArksealCliTest, RefusesAConfirmationThatDiffers) {
     const Bytes plain = PatternBytes(100, 4);
     const std::string path = File("data", plain);
-    CliTerminal terminal({"--quiet", "decrypt", path});
+    CliTerminal terminal({"--quiet", "encrypt", path});
     ASSERT_TRUE(terminal.ReadUntil("Passphrase: ")) << terminal.Screen();
     terminal.Type("Secret\n");
     ASSERT_TRUE(terminal.ReadUntil("Re-enter passphrase: ")) << terminal.Screen();
