@@ -409,7 +409,7 @@ void CArksealDlg::OnCancel() {
         Dialog::OnCancel();
         return;
     }
-    if (!Ask(kStopNow, kStopAndQuit)) return;
+    if (!Ask(Fill(kStopNow, theJob.fileName), kStopAndQuit)) return;
     // The job may have ended while the question was open.
     if (!m_jobRunning) {
         Dialog::OnCancel();

@@ -38,7 +38,8 @@ public:
     static constexpr const char* kFileNameTooLong = "File name is longer than 256 bytes.";
     static constexpr const char* kPassphraseTooLong = "Passphrase is longer than 256 bytes.";
     static constexpr const char* kPassphraseHasNul = "Passphrase contains a NUL character, which cannot be used.";
-    static constexpr const char* kStopNow = "Stop now? The file can be finished later with the same passphrase.";
+    static constexpr const char* kStopNow =
+        "Stop now? The file \"%f\" can be finished later with the same passphrase.";
     // The questions before a job; %f is the file's name, %s the file's type
     // or the time to guess the passphrase.
     static constexpr const char* kLooksPlain =

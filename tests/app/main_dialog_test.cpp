@@ -512,7 +512,8 @@ TEST_F(MainDialogTest, QuittingDuringAJobAsksAndStopsItFinishably) {
     Button("IDCANCEL")->click();
     QTest::keyClick(window_, Qt::Key_Escape);
     window_->close();
-    EXPECT_EQ(questions_, std::vector<std::string>(3, CArksealDlg::kStopNow));
+    EXPECT_EQ(questions_, std::vector<std::string>(3, Question(CArksealDlg::kStopNow, "long.bin")));
+    EXPECT_EQ(buttons_, std::vector<std::string>(3, "&Stop and quit / &Keep going"));
     EXPECT_TRUE(window_->isVisible());
 
     std::raise(SIGTERM);
