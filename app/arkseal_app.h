@@ -1,7 +1,7 @@
 // The application object: its start-up hook runs the main dialog.
 #pragma once
 
-#include "ui/core/application.h"
+#include <arkseal/ui/core/application.h>
 
 namespace arkseal {
 

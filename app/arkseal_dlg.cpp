@@ -1,4 +1,4 @@
-#include "app/arkseal_dlg.h"
+#include <arkseal/app/arkseal_dlg.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,21 +8,21 @@
 #include <string>
 #include <vector>
 
-#include "app/about_dlg.h"
-#include "app/arkseal.h"
-#include "app/resource_ids.h"
-#include "app/status_text.h"
-#include "crypto/wipe.h"
-#include "guard/content_judgement.h"
-#include "guard/passphrase_strength.h"
-#include "job/file_claim.h"
-#include "job/file_io.h"
-#include "job/journal.h"
-#include "job/transform_file_thread.h"
-#include "ui/core/dropped_files.h"
-#include "ui/core/message_box.h"
-#include "ui/qt/data_exchange.h"
-#include "ui/qt/file_dialog.h"
+#include <arkseal/app/about_dlg.h>
+#include <arkseal/app/arkseal.h>
+#include <arkseal/app/resource_ids.h>
+#include <arkseal/app/status_text.h>
+#include <arkseal/base/wipe.h>
+#include <arkseal/guard/content_judgement.h>
+#include <arkseal/guard/passphrase_strength.h>
+#include <arkseal/job/file_claim.h>
+#include <arkseal/job/file_io.h>
+#include <arkseal/job/journal.h>
+#include <arkseal/job/transform_file_thread.h>
+#include <arkseal/ui/core/dropped_files.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/qt/data_exchange.h>
+#include <arkseal/ui/qt/file_dialog.h>
 
 namespace arkseal {
 

@@ -13,10 +13,10 @@
 #include <chrono>
 #include <string>
 
-#include "ui/core/icon.h"
-#include "ui/core/worker_thread.h"
-#include "ui/qt/controls.h"
-#include "ui/qt/dialog.h"
+#include <arkseal/ui/core/icon.h>
+#include <arkseal/ui/core/worker_thread.h>
+#include <arkseal/ui/qt/controls.h>
+#include <arkseal/ui/qt/dialog.h>
 
 namespace arkseal {
 

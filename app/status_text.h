@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "guard/passphrase_strength.h"
+#include <arkseal/guard/passphrase_strength.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "bignum/processor_features.h"
+#include <arkseal/base/processor_features.h>
 
 #if defined(__x86_64__)
 #include <cpuid.h>

@@ -1,4 +1,4 @@
-#include "cli/content_checks.h"
+#include <arkseal/cli/content_checks.h>
 
 namespace arkseal {
 

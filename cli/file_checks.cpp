@@ -1,4 +1,4 @@
-#include "cli/file_checks.h"
+#include <arkseal/cli/file_checks.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,9 +9,9 @@
 #include <map>
 #include <utility>
 
-#include "job/file_claim.h"
-#include "job/file_io.h"
-#include "job/journal.h"
+#include <arkseal/job/file_claim.h>
+#include <arkseal/job/file_io.h>
+#include <arkseal/job/journal.h>
 
 namespace arkseal {
 

@@ -1,9 +1,9 @@
-#include "cli/inspect_command.h"
+#include <arkseal/cli/inspect_command.h>
 
 #include <cstdio>
 
-#include "cli/cli_program.h"
-#include "cli/content_checks.h"
+#include <arkseal/cli/cli_program.h>
+#include <arkseal/cli/content_checks.h>
 
 namespace arkseal {
 

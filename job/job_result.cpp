@@ -1,4 +1,4 @@
-#include "job/job_result.h"
+#include <arkseal/job/job_result.h>
 
 #include <system_error>
 

@@ -1,8 +1,8 @@
-#include "job/transform_file_thread.h"
+#include <arkseal/job/transform_file_thread.h>
 
 #include <string>
 
-#include "ui/core/message_box.h"
+#include <arkseal/ui/core/message_box.h>
 
 namespace arkseal {
 

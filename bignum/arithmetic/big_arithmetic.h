@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace arkseal {
 
@@ -17,9 +17,8 @@ namespace arkseal {
 // not below it.
 constexpr int kBigIntMarker = 0x40000000;
 
-// --- sign, copy, comparison (always) ---
-void BigZero(BigNumber x);
-void BigFromInt(int n, BigNumber x);
+// --- sign, copy, comparison (always; BigZero and BigFromInt, which a new
+// number needs, are in number_system.h) ---
 int BigToInt(const std::uint32_t* x);
 void BigCopy(const std::uint32_t* x, BigNumber y);  // x nullptr gives y = 0
 void BigNegate(const std::uint32_t* x, BigNumber y);

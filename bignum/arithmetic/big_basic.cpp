@@ -2,33 +2,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 
 using namespace detail;
-
-void BigZero(BigNumber x) { ClearWordsAbove(x, 0, TotalLength(x)); }
-
-void BigFromInt(int n, BigNumber x) {
-    BigZero(x);
-    std::uint32_t magnitude = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
-    const NumberSystem* s = CurrentNumberSystem();
-    const std::uint32_t base = s != nullptr ? s->base : 0;
-    int length = 0;
-    while (magnitude != 0) {
-        if (base == 0) {
-            x[++length] = magnitude;
-            magnitude = 0;
-        } else {
-            x[++length] = magnitude % base;
-            magnitude /= base;
-        }
-    }
-    x[0] = static_cast<std::uint32_t>(length) | (n < 0 ? kBigSignBit : 0u);
-}
 
 int BigToInt(const std::uint32_t* x) {
     const int length = NumeratorLength(x);

@@ -1,9 +1,9 @@
 // Division: by a single word, by a number (Knuth's algorithm D with quick
 // paths), and the fused multiply-add-divide.
-#include "bignum/big_arithmetic.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/limb_division.h"
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/division/limb_division.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

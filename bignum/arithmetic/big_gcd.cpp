@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <utility>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

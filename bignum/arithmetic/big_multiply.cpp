@@ -1,8 +1,9 @@
 // Products of numbers and of a number by a small int.
-#include "bignum/big_arithmetic.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/limb_products.h"
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/products/digit_products.h>
+#include <arkseal/bignum/products/limb_products.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

@@ -1,6 +1,6 @@
 // Integer powers and powers modulo a number with a small exponent.
-#include "bignum/big_arithmetic.h"
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

@@ -2,8 +2,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

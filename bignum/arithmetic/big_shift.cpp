@@ -1,9 +1,9 @@
 // Word and bit shifts, bit length and bit test.
 #include <cstdint>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

@@ -7,9 +7,9 @@
 // time when the lower pair is not 0. SignedWindow reads the non-adjacent
 // form of x, whose digit at position j >= 1 is bit j of 3x minus bit j of x
 // (x = sum of d_j 2^(j-1)); after a non-zero digit the next one is zero.
-#include "bignum/exponent_recoding.h"
+#include <arkseal/bignum/arithmetic/exponent_recoding.h>
 
-#include "bignum/big_arithmetic.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
 
 namespace arkseal {
 

@@ -2,11 +2,11 @@
 // access in the apparent base.
 #include <cstdint>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/number_internal.h"
-#include "bignum/radix_conversion.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/conversion/radix_conversion.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

@@ -1,10 +1,10 @@
 // Big-endian byte strings.
 #include <algorithm>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

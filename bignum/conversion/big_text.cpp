@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

@@ -24,17 +24,18 @@
  * so writing too grows as the products do. Every buffer is on the stack;
  * numbers longer than about kLongestWords take the single pass.
  */
-#include "bignum/radix_conversion.h"
+#include <arkseal/bignum/conversion/radix_conversion.h>
 
 #include <algorithm>
 #include <bit>
 
-#include "bignum/limb.h"
-#include "bignum/limb_division.h"
-#include "bignum/limb_karatsuba.h"
-#include "bignum/limb_reciprocal.h"
-#include "bignum/number_internal.h"
-#include "bignum/row_loops.h"
+#include <arkseal/bignum/division/limb_division.h>
+#include <arkseal/bignum/division/limb_reciprocal.h>
+#include <arkseal/bignum/kernels/limb.h>
+#include <arkseal/bignum/kernels/row_loops.h>
+#include <arkseal/bignum/products/digit_products.h>
+#include <arkseal/bignum/products/limb_karatsuba.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

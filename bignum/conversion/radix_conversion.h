@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "bignum/word_kernels.h"
+#include <arkseal/bignum/kernels/word_kernels.h>
 
 namespace arkseal {
 

@@ -16,14 +16,14 @@
  * Operands are packed into stack buffers, so the caller's words are written
  * only once the result is complete.
  */
-#include "bignum/limb_division.h"
+#include <arkseal/bignum/division/limb_division.h>
 
 #include <bit>
 
-#include "bignum/limb.h"
-#include "bignum/limb_reciprocal.h"
-#include "bignum/recursive_division.h"
-#include "bignum/row_loops.h"
+#include <arkseal/bignum/division/limb_reciprocal.h>
+#include <arkseal/bignum/division/recursive_division.h>
+#include <arkseal/bignum/kernels/limb.h>
+#include <arkseal/bignum/kernels/row_loops.h>
 
 namespace arkseal {
 

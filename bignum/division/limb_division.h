@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "bignum/limb.h"
+#include <arkseal/bignum/kernels/limb.h>
 
 namespace arkseal {
 

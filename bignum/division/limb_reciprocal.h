@@ -4,7 +4,7 @@
 // division (Moller and Granlund, "Improved division by invariant integers",
 // 2011: algorithms 4, 5 and 6). Internal to bignum/.
 
-#include "bignum/limb.h"
+#include <arkseal/bignum/kernels/limb.h>
 
 namespace arkseal {
 

@@ -20,11 +20,11 @@
  * rows (limb_division.cpp). Every half division has a top part of v as its
  * divisor, with v's top two limbs, so one reciprocal serves all.
  */
-#include "bignum/recursive_division.h"
+#include <arkseal/bignum/division/recursive_division.h>
 
-#include "bignum/limb_division.h"
-#include "bignum/limb_reciprocal.h"
-#include "bignum/row_loops.h"
+#include <arkseal/bignum/division/limb_division.h>
+#include <arkseal/bignum/division/limb_reciprocal.h>
+#include <arkseal/bignum/kernels/row_loops.h>
 
 namespace arkseal {
 

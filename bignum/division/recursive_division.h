@@ -2,8 +2,8 @@
 // divisors and quotients. Internal to bignum/.
 #pragma once
 
-#include "bignum/limb.h"
-#include "bignum/limb_karatsuba.h"
+#include <arkseal/bignum/kernels/limb.h>
+#include <arkseal/bignum/products/limb_karatsuba.h>
 
 namespace arkseal {
 

@@ -1,6 +1,6 @@
 // The four-limb field of the workspace's modulus, the conversions between
 // limbs and numbers, and the choice of the product's route.
-#include "bignum/field256.h"
+#include <arkseal/bignum/field256/field256.h>
 
 #include <atomic>
 
@@ -8,8 +8,9 @@
 #include <cpuid.h>
 #endif
 
-#include "bignum/number_internal.h"
-#include "bignum/processor_features.h"
+#include <arkseal/base/processor_features.h>
+#include <arkseal/base/wipe.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal::field256 {
 namespace {
@@ -273,12 +274,12 @@ void InvertPlain(const Field& field, const Element x, Element z) {
     Element inverse;
     FromSigned62(d, inverse);
     NegateIf(field, 0 - (lastF >> 1 & 1), inverse, z);  // f = -1 (low bits 11111): x^-1 = -d
-    detail::WipeMemory(d, sizeof d);
-    detail::WipeMemory(e, sizeof e);
-    detail::WipeMemory(f, sizeof f);
-    detail::WipeMemory(g, sizeof g);
-    detail::WipeMemory(inverse, sizeof inverse);
-    detail::WipeMemory(&t, sizeof t);
+    SecureWipe(d, sizeof d);
+    SecureWipe(e, sizeof e);
+    SecureWipe(f, sizeof f);
+    SecureWipe(g, sizeof g);
+    SecureWipe(inverse, sizeof inverse);
+    SecureWipe(&t, sizeof t);
 }
 
 bool MulxAvailable() {

@@ -31,9 +31,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "bignum/limb.h"
-#include "bignum/number_system.h"
-#include "bignum/row_loops.h"
+#include <arkseal/bignum/kernels/limb.h>
+#include <arkseal/bignum/kernels/row_loops.h>
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace arkseal::field256 {
 

@@ -15,11 +15,11 @@
 // (those would be compiled here for AVX-512 and could be the copy the linker
 // keeps for every caller) except field256_lanes.h's, which only files built
 // for AVX-512 include.
-#include "bignum/field256.h"
+#include <arkseal/bignum/field256/field256.h>
 
 #if defined(__x86_64__) && defined(__AVX512IFMA__) && defined(__AVX512VL__) && defined(__AVX512DQ__)
 
-#include "bignum/field256_lanes.h"
+#include <arkseal/bignum/field256/field256_lanes.h>
 
 namespace arkseal::field256 {
 namespace {

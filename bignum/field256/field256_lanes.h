@@ -18,7 +18,7 @@
 
 #include <immintrin.h>
 
-#include "bignum/field256.h"
+#include <arkseal/bignum/field256/field256.h>
 
 namespace arkseal::field256::lanes {
 

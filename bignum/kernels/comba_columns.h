@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "bignum/limb.h"
+#include <arkseal/bignum/kernels/limb.h>
 
 namespace arkseal::comba {
 

@@ -1,12 +1,13 @@
 // Kernels on digit arrays in the working base. base 0 is radix 2^32 and goes
 // to the word kernels; any other base B (2 <= B <= 2^31) is radix B, with
 // every digit below B. Arrays are least significant digit first; aliasing as
-// for the word kernels (bignum/word_kernels.h).
+// for the word kernels (word_kernels.h). Products of whole arrays are in
+// products/digit_products.h.
 #pragma once
 
 #include <cstdint>
 
-#include "bignum/word_kernels.h"
+#include <arkseal/bignum/kernels/word_kernels.h>
 
 namespace arkseal {
 
@@ -28,10 +29,6 @@ WideWord DigitsShiftWordInto(Word base, Word* z, int n, Word w);
 Word DigitsMultiplyAdd(Word base, Word* z, const Word* x, int n, Word m);
 // z -= x * m over n digits, m a digit; returns the digit still to subtract.
 Word DigitsMultiplySubtract(Word base, Word* z, const Word* x, int n, Word m);
-// z[0..n+m) = x * y, n, m >= 1; z apart from x and y.
-void DigitsMultiply(Word base, Word* z, const Word* x, int n, const Word* y, int m);
-// z[0..2n) = x^2, n >= 1; z apart from x.
-void DigitsSquare(Word base, Word* z, const Word* x, int n);
 // q = x / d over n digits for any 32-bit d != 0; returns the remainder. q may
 // be x or null (remainder only).
 Word DigitsDivideByWord(Word base, Word* q, const Word* x, int n, Word d);

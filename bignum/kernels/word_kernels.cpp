@@ -7,16 +7,12 @@
  * holds a word plus a carry; subtractions borrow at most 1 (taken from bit
  * 63 of the wrapped 64-bit difference).
  *
- * Long balanced products and squares go to the Karatsuba recursion
- * (balanced_products.cpp), the rest to the 64-bit limb kernels
- * (limb_products.cpp) as far as their stack buffers reach; the word rows
- * take only the operands longer than that.
+ * The products of whole arrays, which choose between Karatsuba, the limb
+ * products and the schoolbook rows, are in products/digit_products.cpp.
  */
-#include "bignum/word_kernels.h"
+#include <arkseal/bignum/kernels/word_kernels.h>
 
-#include "bignum/balanced_products.h"
-#include "bignum/limb_products.h"
-#include "bignum/row_loops.h"
+#include <arkseal/bignum/kernels/row_loops.h>
 
 namespace arkseal {
 
@@ -57,16 +53,6 @@ Word MultiplyByWord(Word* z, const Word* x, int n, Word m) { return rows::Multip
 Word MultiplyAddWord(Word* z, const Word* x, int n, Word m) { return rows::MultiplyAddDigit(z, x, n, m); }
 
 Word MultiplySubtractWord(Word* z, const Word* x, int n, Word m) { return rows::MultiplySubtractDigit(z, x, n, m); }
-
-void MultiplyWords(Word* z, const Word* x, int n, const Word* y, int m) {
-    if (MultiplyBalanced(z, x, n, y, m) || MultiplyWordsInLimbs(z, x, n, y, m)) return;
-    rows::Multiply(z, x, n, y, m);
-}
-
-void SquareWords(Word* z, const Word* x, int n) {
-    if (SquareBalanced(z, x, n) || SquareWordsInLimbs(z, x, n)) return;
-    rows::Square(z, x, n);
-}
 
 Word DivideByWord(Word* q, const Word* x, int n, Word d) {
     WideWord r = 0;

@@ -25,10 +25,6 @@ Word MultiplyByWord(Word* z, const Word* x, int n, Word m);
 Word MultiplyAddWord(Word* z, const Word* x, int n, Word m);
 // z -= x * m over n words; returns the word still to subtract above z[n-1].
 Word MultiplySubtractWord(Word* z, const Word* x, int n, Word m);
-// z[0..n+m) = x[0..n) * y[0..m), n, m >= 1. z must not overlap x or y.
-void MultiplyWords(Word* z, const Word* x, int n, const Word* y, int m);
-// z[0..2n) = x[0..n)^2, n >= 1. z must not overlap x.
-void SquareWords(Word* z, const Word* x, int n);
 // q = x / d over n words, d != 0; returns the remainder. q may be x or null.
 Word DivideByWord(Word* q, const Word* x, int n, Word d);
 // z = x << s over n words, 0 < s < 32; returns the bits shifted out. z may be

@@ -6,11 +6,11 @@
 // Scratch: as the Montgomery operation each calls, plus: PowerMod and
 // IntPowerMod 1-3 on the plain path, PowerMod2 17 and 18 for the converted
 // bases, SquareRootMod 17 and 18.
-#include "bignum/modular_power.h"
+#include <arkseal/bignum/montgomery/modular_power.h>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/montgomery.h"
-#include "bignum/montgomery_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/montgomery/montgomery_internal.h>
 
 namespace arkseal {
 

@@ -1,7 +1,7 @@
 // Helpers shared by the Montgomery implementation files. Internal to bignum/.
 #pragma once
 
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal::detail {
 

@@ -5,9 +5,9 @@
 // plain product modulo n. Simultaneous inversion (Montgomery's trick) inverts
 // the product of all m values once and recovers each inverse from the
 // prefix products with 3 (m - 1) products.
-#include "bignum/big_arithmetic.h"
-#include "bignum/montgomery.h"
-#include "bignum/montgomery_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/montgomery/montgomery_internal.h>
 
 namespace arkseal {
 

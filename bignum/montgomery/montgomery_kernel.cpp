@@ -5,14 +5,14 @@
 //
 // The rows are rows::MontgomeryRows (row_loops.h), the columns
 // comba::MontgomeryColumns (comba_columns.h).
-#include "bignum/montgomery_kernel.h"
+#include <arkseal/bignum/montgomery/montgomery_kernel.h>
 
 #include <type_traits>
 
-#include "bignum/comba_columns.h"
-#include "bignum/field256.h"
-#include "bignum/limb.h"
-#include "bignum/row_loops.h"
+#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/kernels/comba_columns.h>
+#include <arkseal/bignum/kernels/limb.h>
+#include <arkseal/bignum/kernels/row_loops.h>
 
 namespace arkseal {
 namespace {

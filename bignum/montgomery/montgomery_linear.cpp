@@ -1,9 +1,9 @@
 // Sum, difference, negation and small multiples of residues. These need no
 // Montgomery reduction, so they hold for residues in either form.
-#include "bignum/big_arithmetic.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/montgomery.h"
-#include "bignum/montgomery_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/montgomery/montgomery_internal.h>
 
 namespace arkseal {
 

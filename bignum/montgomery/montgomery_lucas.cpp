@@ -6,9 +6,9 @@
 //
 // Scratch: 1 and 2 the pair, 3 the constant 2, 4 the copy of p, 11 the
 // cross term, 12 the ladder exponent |e| - 1.
-#include "bignum/big_arithmetic.h"
-#include "bignum/montgomery.h"
-#include "bignum/montgomery_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/montgomery/montgomery_internal.h>
 
 namespace arkseal {
 

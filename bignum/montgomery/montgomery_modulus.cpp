@@ -8,11 +8,11 @@
 // bit and added with the next step's carry.
 #include <cstdint>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/fast_multiply.h"
-#include "bignum/montgomery.h"
-#include "bignum/montgomery_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/montgomery/montgomery_internal.h>
+#include <arkseal/bignum/products/fast_multiply.h>
 
 namespace arkseal {
 

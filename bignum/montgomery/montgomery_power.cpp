@@ -10,10 +10,10 @@
 // or an exponent.
 #include <algorithm>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/exponent_recoding.h"
-#include "bignum/montgomery.h"
-#include "bignum/montgomery_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/arithmetic/exponent_recoding.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/montgomery/montgomery_internal.h>
 
 namespace arkseal {
 

@@ -7,11 +7,11 @@
 //     interleaved row kernel (montgomery_kernel.h), which needs no scratch;
 //   - everything else: the full product in scratch 0 and the word-by-word
 //     reduction.
-#include "bignum/big_arithmetic.h"
-#include "bignum/fast_multiply.h"
-#include "bignum/montgomery.h"
-#include "bignum/montgomery_internal.h"
-#include "bignum/montgomery_kernel.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/montgomery/montgomery_internal.h>
+#include <arkseal/bignum/montgomery/montgomery_kernel.h>
+#include <arkseal/bignum/products/fast_multiply.h>
 
 namespace arkseal {
 

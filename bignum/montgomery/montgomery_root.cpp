@@ -13,9 +13,9 @@
 // Scratch: 17 holds the exponent, 18 the copy of x; the powers overwrite
 // 0-9 and 11-16, so the values of the Tonelli-Shanks loop, which only
 // multiplies, live in 1-5 once the powers are done, and c in w.
-#include "bignum/big_arithmetic.h"
-#include "bignum/montgomery.h"
-#include "bignum/montgomery_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/montgomery/montgomery_internal.h>
 
 namespace arkseal {
 

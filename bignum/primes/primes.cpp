@@ -8,14 +8,14 @@
 //
 // Scratch: BigIsPrime 14-16 and those of IntPowerMod (0-2, and 0-6 and 17
 // when it sets the modulus); BigNextSafePrime 13 for its half.
-#include "bignum/primes.h"
+#include <arkseal/bignum/primes/primes.h>
 
 #include <cstdint>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/modular_power.h"
-#include "bignum/number_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/montgomery/modular_power.h>
+#include <arkseal/bignum/workspace/number_internal.h>
 
 namespace arkseal {
 

@@ -2,12 +2,12 @@
 // workspace's generator. Digits are appended above the ones drawn so far
 // until the value reaches the bound, which is then reduced away; the slight
 // bias this leaves is harmless for the sampling these serve.
-#include "bignum/random_numbers.h"
+#include <arkseal/bignum/primes/random_numbers.h>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/digit_kernels.h"
-#include "bignum/number_internal.h"
-#include "bignum/random_words.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/kernels/digit_kernels.h>
+#include <arkseal/bignum/workspace/number_internal.h>
+#include <arkseal/bignum/workspace/random_words.h>
 
 namespace arkseal {
 

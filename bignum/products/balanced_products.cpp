@@ -15,11 +15,11 @@
  * words are used in place; others are copied into stack buffers with their
  * padding.
  */
-#include "bignum/balanced_products.h"
+#include <arkseal/bignum/products/balanced_products.h>
 
 #include <algorithm>
 
-#include "bignum/fast_multiply.h"
+#include <arkseal/bignum/products/fast_multiply.h>
 
 namespace arkseal {
 namespace {

@@ -8,9 +8,9 @@
 // Outputs must not overlap the inputs, except that the high product reads
 // and keeps the low half of its own output.
 
-#include "bignum/comba_columns.h"
-#include "bignum/fast_multiply.h"
-#include "bignum/limb.h"
+#include <arkseal/bignum/kernels/comba_columns.h>
+#include <arkseal/bignum/kernels/limb.h>
+#include <arkseal/bignum/products/fast_multiply.h>
 
 namespace arkseal {
 

@@ -8,9 +8,9 @@
 //   w = x_hi - u, plus m if that borrows
 // Every input is read before the first store, so w may overlap x.
 
-#include "bignum/comba_columns.h"
-#include "bignum/fast_multiply.h"
-#include "bignum/limb.h"
+#include <arkseal/bignum/kernels/comba_columns.h>
+#include <arkseal/bignum/kernels/limb.h>
+#include <arkseal/bignum/products/fast_multiply.h>
 
 namespace arkseal {
 

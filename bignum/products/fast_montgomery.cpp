@@ -17,9 +17,9 @@
 #include <algorithm>
 #include <cassert>
 
-#include "bignum/comba_columns.h"
-#include "bignum/fast_multiply.h"
-#include "bignum/limb.h"
+#include <arkseal/bignum/kernels/comba_columns.h>
+#include <arkseal/bignum/kernels/limb.h>
+#include <arkseal/bignum/products/fast_multiply.h>
 
 namespace arkseal {
 namespace {

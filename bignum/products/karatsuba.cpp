@@ -16,8 +16,8 @@
 
 #include <cassert>
 
-#include "bignum/fast_multiply.h"
-#include "bignum/limb.h"
+#include <arkseal/bignum/kernels/limb.h>
+#include <arkseal/bignum/products/fast_multiply.h>
 
 namespace arkseal {
 

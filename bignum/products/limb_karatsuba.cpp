@@ -16,11 +16,11 @@
  * length the buffers hold. A piece's product (2m limbs, m <= ceil(n / 2))
  * and its own space take less.
  */
-#include "bignum/limb_karatsuba.h"
+#include <arkseal/bignum/products/limb_karatsuba.h>
 
 #include <algorithm>
 
-#include "bignum/row_loops.h"
+#include <arkseal/bignum/kernels/row_loops.h>
 
 namespace arkseal {
 

@@ -3,7 +3,7 @@
 // ones, with halves of any length (no padding). Internal to bignum/.
 #pragma once
 
-#include "bignum/limb.h"
+#include <arkseal/bignum/kernels/limb.h>
 
 namespace arkseal {
 

@@ -13,12 +13,12 @@
  * has 8 words) take the unrolled column-wise (Comba) forms of
  * comba_columns.h instead.
  */
-#include "bignum/limb_products.h"
+#include <arkseal/bignum/products/limb_products.h>
 
-#include "bignum/comba_columns.h"
-#include "bignum/limb.h"
-#include "bignum/limb_karatsuba.h"
-#include "bignum/row_loops.h"
+#include <arkseal/bignum/kernels/comba_columns.h>
+#include <arkseal/bignum/kernels/limb.h>
+#include <arkseal/bignum/kernels/row_loops.h>
+#include <arkseal/bignum/products/limb_karatsuba.h>
 
 namespace arkseal {
 

@@ -1,12 +1,10 @@
 // What the libraries beside the number layer (crypto, curve) may use of its
 // internals: reading a number's length word, the workspace and its error
-// state, the progress callback, and the wipe. Not installed; the number
-// layer's own files get it through number_internal.h.
+// state, the progress callback. Not installed; the number layer's own files
+// get it through number_internal.h.
 #pragma once
 
-#include <cstddef>
-
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace arkseal::detail {
 
@@ -24,9 +22,5 @@ inline bool ErrorPending() { return CurrentNumberSystem()->errorCode != 0; }
 inline void ReportProgress(const NumberSystem& s) {
     if (s.progressCallback != nullptr) s.progressCallback();
 }
-
-// Clears size bytes in a way the compiler keeps (the one wipe of the
-// libraries; crypto's SecureWipe is this).
-void WipeMemory(void* p, std::size_t size);
 
 }  // namespace arkseal::detail

@@ -3,8 +3,8 @@
 // word and the workspace's state are in number_access.h).
 #pragma once
 
-#include "bignum/number_access.h"
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_access.h>
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace arkseal::detail {
 

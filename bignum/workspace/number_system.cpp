@@ -1,11 +1,10 @@
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_system.h>
 
 #include <cstdlib>
-#include <cstring>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/number_internal.h"
-#include "bignum/random_words.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/bignum/workspace/number_internal.h>
+#include <arkseal/bignum/workspace/random_words.h>
 
 namespace arkseal {
 namespace {
@@ -119,6 +118,26 @@ BigNumber NewBig(int value) {
     return x;
 }
 
+void BigZero(BigNumber x) { detail::ClearWordsAbove(x, 0, detail::TotalLength(x)); }
+
+void BigFromInt(int n, BigNumber x) {
+    BigZero(x);
+    std::uint32_t magnitude = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
+    const NumberSystem* s = CurrentNumberSystem();
+    const std::uint32_t base = s != nullptr ? s->base : 0;
+    int length = 0;
+    while (magnitude != 0) {
+        if (base == 0) {
+            x[++length] = magnitude;
+            magnitude = 0;
+        } else {
+            x[++length] = magnitude % base;
+            magnitude /= base;
+        }
+    }
+    x[0] = static_cast<std::uint32_t>(length) | (n < 0 ? kBigSignBit : 0u);
+}
+
 void FreeBig(BigNumber x) {
     if (x == nullptr) return;
     BigZero(x);
@@ -176,10 +195,10 @@ void DestroyNumberSystem() {
     s->active = 0;
     for (int i = 0; i <= 7; ++i) FreeBig(s->scratch[i]);
     for (int i = 11; i <= 18; ++i) FreeBig(s->scratch[i]);
-    detail::WipeMemory(s->pool, sizeof s->pool);
-    detail::WipeMemory(s->randomState, sizeof s->randomState);
+    SecureWipe(s->pool, sizeof s->pool);
+    SecureWipe(s->randomState, sizeof s->randomState);
     if (s->ioBuffer != nullptr) {
-        detail::WipeMemory(s->ioBuffer, static_cast<std::size_t>(s->ioBufferSize) + 1);
+        SecureWipe(s->ioBuffer, static_cast<std::size_t>(s->ioBufferSize) + 1);
         NumberFree(s->ioBuffer);
     }
     NumberFree(s->smallPrimes);
@@ -189,7 +208,7 @@ void DestroyNumberSystem() {
     FreeBig(s->curveA);
     FreeBig(s->curveB);
     s->alignment = 0;
-    detail::WipeMemory(s, sizeof *s);
+    SecureWipe(s, sizeof *s);
     NumberFree(s);
     currentSystem = nullptr;
 }
@@ -224,14 +243,6 @@ void ApplyBaseRule(NumberSystem& s, std::uint32_t b) {
         s.bitsPerWord = bits;
         s.powerOfTwo = 1u << bits;
     }
-}
-
-void WipeMemory(void* p, std::size_t size) {
-    if (size == 0) return;
-    std::memset(p, 0, size);
-    // The barrier tells the compiler the zeroed memory may be read, so the
-    // stores cannot be dropped as dead.
-    __asm__ __volatile__("" : : "r"(p) : "memory");
 }
 
 }  // namespace detail

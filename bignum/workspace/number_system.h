@@ -122,6 +122,11 @@ BigNumber NewBig(int value);
 // Clears x and releases it; nullptr is ignored.
 void FreeBig(BigNumber x);
 
+// x = 0, every word it used cleared.
+void BigZero(BigNumber x);
+// x = n, in the working base.
+void BigFromInt(int n, BigNumber x);
+
 // Where NumberAlloc and NumberFree get and return memory. The default is
 // calloc/free; tests install an inspecting allocator. acquire must return
 // zeroed memory.

@@ -1,8 +1,8 @@
 // Lagged subtract-with-borrow generator: x[i] = x[i+13] - x[i] - borrow over a
 // ring of 37 words, refilled in one pass whenever the words run out.
-#include "bignum/random_words.h"
+#include <arkseal/bignum/workspace/random_words.h>
 
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace arkseal {
 namespace {

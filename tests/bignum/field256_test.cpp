@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/field256.h"
-#include "bignum/montgomery.h"
-#include "tests/curve/openssl_curve.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/tests/curve/openssl_curve.h>
 
 namespace arkseal {
 namespace {

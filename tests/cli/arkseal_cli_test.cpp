@@ -22,14 +22,14 @@
 #include <thread>
 #include <vector>
 
-#include "job/crypt_job.h"
-#include "job/transform_file_thread.h"
-#include "tests/cli/cli_process.h"
-#include "tests/guard/content_fixtures.h"
-#include "tests/job/reference_file_cipher.h"
-#include "tests/job/temp_files.h"
-#include "ui/core/message_box.h"
-#include "ui/core/worker_thread.h"
+#include <arkseal/job/crypt_job.h>
+#include <arkseal/job/transform_file_thread.h>
+#include <arkseal/tests/cli/cli_process.h>
+#include <arkseal/tests/guard/content_fixtures.h>
+#include <arkseal/tests/job/reference_file_cipher.h>
+#include <arkseal/tests/job/temp_files.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/core/worker_thread.h>
 
 namespace arkseal {
 namespace {

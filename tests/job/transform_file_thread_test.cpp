@@ -1,7 +1,7 @@
 // The worker on real files, without a user interface: a recording window
 // takes its progress posts and a recording presenter its message boxes.
 // Results are checked against an OpenSSL-based reference of the format.
-#include "job/transform_file_thread.h"
+#include <arkseal/job/transform_file_thread.h>
 
 #include <gtest/gtest.h>
 
@@ -20,14 +20,14 @@
 #include <utility>
 #include <vector>
 
-#include "job/crypt_job.h"
-#include "job/file_claim.h"
-#include "job/file_io.h"
-#include "job/journal.h"
-#include "tests/job/reference_file_cipher.h"
-#include "tests/job/temp_files.h"
-#include "ui/core/message_box.h"
-#include "ui/core/worker_thread.h"
+#include <arkseal/job/crypt_job.h>
+#include <arkseal/job/file_claim.h>
+#include <arkseal/job/file_io.h>
+#include <arkseal/job/journal.h>
+#include <arkseal/tests/job/reference_file_cipher.h>
+#include <arkseal/tests/job/temp_files.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/core/worker_thread.h>
 
 namespace arkseal {
 namespace {

@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "ui/core/resources.h"
-#include "ui/core/window.h"
+#include <arkseal/ui/core/resources.h>
+#include <arkseal/ui/core/window.h>
 
 namespace arkseal {
 

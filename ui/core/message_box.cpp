@@ -1,10 +1,10 @@
-#include "ui/core/message_box.h"
+#include <arkseal/ui/core/message_box.h>
 
 #include <cstdio>
 #include <mutex>
 #include <utility>
 
-#include "ui/core/application.h"
+#include <arkseal/ui/core/application.h>
 
 namespace arkseal {
 

@@ -1,10 +1,10 @@
-#include "ui/qt/controls.h"
+#include <arkseal/ui/qt/controls.h>
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
 
-#include "ui/qt/progress_bar_widget.h"
+#include <arkseal/ui/qt/progress_bar_widget.h>
 
 namespace arkseal {
 

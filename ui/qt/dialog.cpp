@@ -1,15 +1,15 @@
-#include "ui/qt/dialog.h"
+#include <arkseal/ui/qt/dialog.h>
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QThread>
 
-#include "ui/core/application.h"
-#include "ui/core/message_box.h"
-#include "ui/qt/data_exchange.h"
-#include "ui/qt/dialog_window.h"
-#include "ui/qt/icon_images.h"
-#include "ui/qt/posted_message_event.h"
+#include <arkseal/ui/core/application.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/qt/data_exchange.h>
+#include <arkseal/ui/qt/dialog_window.h>
+#include <arkseal/ui/qt/icon_images.h>
+#include <arkseal/ui/qt/posted_message_event.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "ui/qt/dialog_window.h"
+#include <arkseal/ui/qt/dialog_window.h>
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -14,12 +14,12 @@
 #include <QTimerEvent>
 #include <QUrl>
 
-#include "ui/core/dropped_files.h"
-#include "ui/qt/dialog.h"
-#include "ui/qt/dialog_units.h"
-#include "ui/qt/icon_images.h"
-#include "ui/qt/posted_message_event.h"
-#include "ui/qt/progress_bar_widget.h"
+#include <arkseal/ui/core/dropped_files.h>
+#include <arkseal/ui/qt/dialog.h>
+#include <arkseal/ui/qt/dialog_units.h>
+#include <arkseal/ui/qt/icon_images.h>
+#include <arkseal/ui/qt/posted_message_event.h>
+#include <arkseal/ui/qt/progress_bar_widget.h>
 
 namespace arkseal {
 

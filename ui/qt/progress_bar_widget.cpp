@@ -1,4 +1,4 @@
-#include "ui/qt/progress_bar_widget.h"
+#include <arkseal/ui/qt/progress_bar_widget.h>
 
 #include <algorithm>
 #include <climits>
