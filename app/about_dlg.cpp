@@ -1,6 +1,6 @@
-#include "app/about_dlg.h"
+#include <arkseal/app/about_dlg.h>
 
-#include "app/resource_ids.h"
+#include <arkseal/app/resource_ids.h>
 
 namespace arkseal {
 

@@ -2,7 +2,7 @@
 // OK, Esc or the close box.
 #pragma once
 
-#include "ui/qt/dialog.h"
+#include <arkseal/ui/qt/dialog.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "app/arithmetic_workspace.h"
+#include <arkseal/app/arithmetic_workspace.h>
 
 namespace arkseal {
 

@@ -4,7 +4,7 @@
 // exit, before the job block and the application object.
 #pragma once
 
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace arkseal {
 

@@ -2,7 +2,7 @@
 // order they are defined here and destroyed at exit in the reverse order,
 // so the workspace goes first and the job block frees its buffers before
 // the application object goes.
-#include "app/arkseal.h"
+#include <arkseal/app/arkseal.h>
 
 namespace arkseal {
 

@@ -1,9 +1,9 @@
 // The program's static objects (see arkseal.cpp).
 #pragma once
 
-#include "app/arithmetic_workspace.h"
-#include "app/arkseal_app.h"
-#include "job/crypt_job.h"
+#include <arkseal/app/arithmetic_workspace.h>
+#include <arkseal/app/arkseal_app.h>
+#include <arkseal/job/crypt_job.h>
 
 namespace arkseal {
 

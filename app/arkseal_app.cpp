@@ -1,9 +1,9 @@
-#include "app/arkseal_app.h"
+#include <arkseal/app/arkseal_app.h>
 
 #include <cstdio>
 
-#include "app/arkseal_dlg.h"
-#include "app/resources.h"
+#include <arkseal/app/arkseal_dlg.h>
+#include <arkseal/app/resources.h>
 
 namespace arkseal {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/core/application.h"
+#include <arkseal/ui/core/application.h>
 
 namespace arkseal {
 

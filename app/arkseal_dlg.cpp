@@ -1,4 +1,4 @@
-#include "app/arkseal_dlg.h"
+#include <arkseal/app/arkseal_dlg.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,24 +10,24 @@
 #include <string>
 #include <vector>
 
-#include "app/about_dlg.h"
-#include "app/arkseal.h"
-#include "app/resource_ids.h"
-#include "app/status_text.h"
-#include "crypto/wipe.h"
-#include "guard/content_judgement.h"
-#include "guard/passphrase_strength.h"
-#include "job/block_job.h"
-#include "job/file_claim.h"
-#include "job/file_io.h"
-#include "job/human_units.h"
-#include "job/job_texts.h"
-#include "job/journal.h"
-#include "job/transform_file_thread.h"
-#include "ui/core/dropped_files.h"
-#include "ui/core/message_box.h"
-#include "ui/qt/data_exchange.h"
-#include "ui/qt/file_dialog.h"
+#include <arkseal/app/about_dlg.h>
+#include <arkseal/app/arkseal.h>
+#include <arkseal/app/resource_ids.h>
+#include <arkseal/app/status_text.h>
+#include <arkseal/base/wipe.h>
+#include <arkseal/guard/content_judgement.h>
+#include <arkseal/guard/passphrase_strength.h>
+#include <arkseal/job/block_job.h>
+#include <arkseal/job/file_claim.h>
+#include <arkseal/job/file_io.h>
+#include <arkseal/job/human_units.h>
+#include <arkseal/job/job_texts.h>
+#include <arkseal/job/journal.h>
+#include <arkseal/job/transform_file_thread.h>
+#include <arkseal/ui/core/dropped_files.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/qt/data_exchange.h>
+#include <arkseal/ui/qt/file_dialog.h>
 
 namespace arkseal {
 
@@ -106,7 +106,8 @@ Question PassphraseQuestion(const char* fileName, const std::string& passphrase)
 // "The file "big.iso" has an unfinished encryption, started 2026-12-10
 // 14:02, stopped after 50.1 MB of 1.3 GB (4%). Finish it now ...?"
 std::string ResumeQuestion(const char* fileName, const UnfinishedJob& job) {
-    std::string text = Fill("The file \"%f\" has an unfinished ", fileName) + (job.encrypt ? "encryption" : "decryption");
+    std::string text =
+        Fill("The file \"%f\" has an unfinished ", fileName) + (job.encrypt ? "encryption" : "decryption");
     if (job.startedAt != 0) {
         const std::time_t started = static_cast<std::time_t>(job.startedAt);
         std::tm local{};
@@ -216,7 +217,8 @@ void CArksealDlg::OnBrowse() {
         std::error_code error;
         std::filesystem::path folder(m_fileName);
         if (!std::filesystem::is_directory(folder, error)) folder = folder.parent_path();
-        if (!folder.empty() && std::filesystem::is_directory(folder, error)) dialog.SetInitialDirectory(folder.string());
+        if (!folder.empty() && std::filesystem::is_directory(folder, error))
+            dialog.SetInitialDirectory(folder.string());
     }
     if (dialog.DoModal() == IDOK) m_fileName = dialog.GetPathName();
     UpdateData(false);

@@ -15,11 +15,11 @@
 #include <chrono>
 #include <string>
 
-#include "job/in_place_job.h"
-#include "ui/core/icon.h"
-#include "ui/core/worker_thread.h"
-#include "ui/qt/controls.h"
-#include "ui/qt/dialog.h"
+#include <arkseal/job/in_place_job.h>
+#include <arkseal/ui/core/icon.h>
+#include <arkseal/ui/core/worker_thread.h>
+#include <arkseal/ui/qt/controls.h>
+#include <arkseal/ui/qt/dialog.h>
 
 namespace arkseal {
 
@@ -38,8 +38,7 @@ public:
     static constexpr const char* kFileNameTooLong = "File name is longer than 256 bytes.";
     static constexpr const char* kPassphraseTooLong = "Passphrase is longer than 256 bytes.";
     static constexpr const char* kPassphraseHasNul = "Passphrase contains a NUL character, which cannot be used.";
-    static constexpr const char* kStopNow =
-        "Stop now? The file \"%f\" can be finished later with the same passphrase.";
+    static constexpr const char* kStopNow = "Stop now? The file \"%f\" can be finished later with the same passphrase.";
     // The questions before a job; %f is the file's name, %s the file's type
     // or the time to guess the passphrase.
     static constexpr const char* kLooksPlain =

@@ -1,14 +1,14 @@
-#include "app/resources.h"
+#include <arkseal/app/resources.h>
 
-#include "app/resource_ids.h"
-#include "ui/core/messages.h"
+#include <arkseal/app/resource_ids.h>
+#include <arkseal/ui/core/messages.h>
 
 namespace arkseal {
 
 namespace {
 
-#include "app/icons/arkseal_16.xpm"
-#include "app/icons/arkseal_32.xpm"
+#include <arkseal/app/icons/arkseal_16.xpm>
+#include <arkseal/app/icons/arkseal_32.xpm>
 
 const ControlTemplate kAboutControls[] = {
     {-1, "about_icon", ControlKind::StaticIcon, nullptr, 11, 17, 20, 20, kIconImage, IDR_MAINFRAME},

@@ -2,7 +2,7 @@
 // application icon and the version record.
 #pragma once
 
-#include "ui/core/resources.h"
+#include <arkseal/ui/core/resources.h>
 
 namespace arkseal {
 

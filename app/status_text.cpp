@@ -1,9 +1,9 @@
-#include "app/status_text.h"
+#include <arkseal/app/status_text.h>
 
 #include <cstdio>
 
-#include "job/human_units.h"
-#include "job/job_texts.h"
+#include <arkseal/job/human_units.h>
+#include <arkseal/job/job_texts.h>
 
 namespace arkseal {
 

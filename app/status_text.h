@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "guard/passphrase_strength.h"
-#include "job/in_place_job.h"
+#include <arkseal/guard/passphrase_strength.h>
+#include <arkseal/job/in_place_job.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "cli/cli_program.h"
+#include <arkseal/cli/cli_program.h>
 
 #include <cstdio>
 #include <cstring>
@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "cli/content_checks.h"
-#include "cli/file_checks.h"
-#include "cli/file_job_runner.h"
-#include "cli/inspect_command.h"
-#include "cli/options.h"
-#include "cli/passphrase_input.h"
-#include "cli/progress_bar.h"
-#include "cli/shell_quoted.h"
-#include "cli/stop_signals.h"
-#include "job/secret_memory.h"
+#include <arkseal/cli/content_checks.h>
+#include <arkseal/cli/file_checks.h>
+#include <arkseal/cli/file_job_runner.h>
+#include <arkseal/cli/inspect_command.h>
+#include <arkseal/cli/options.h>
+#include <arkseal/cli/passphrase_input.h>
+#include <arkseal/cli/progress_bar.h>
+#include <arkseal/cli/shell_quoted.h>
+#include <arkseal/cli/stop_signals.h>
+#include <arkseal/job/secret_memory.h>
 
 #ifndef ARKSEAL_VERSION
 #define ARKSEAL_VERSION "unknown"

@@ -1,6 +1,6 @@
-#include "cli/content_checks.h"
+#include <arkseal/cli/content_checks.h>
 
-#include "cli/shell_quoted.h"
+#include <arkseal/cli/shell_quoted.h>
 
 namespace arkseal {
 
@@ -27,8 +27,9 @@ bool ContentAllowsJob(const std::vector<std::string>& files, bool encrypt, std::
         }
         const ContentJudgement judgement = encrypt ? JudgeBeforeEncrypt(head) : JudgeBeforeDecrypt(head, passphrase);
         if (judgement.concern != ContentConcern::None) {
-            errors->push_back(ShellQuoted(file) + ": " + ConcernText(judgement) + "; not " + (encrypt ? "encrypted" : "decrypted") +
-                              " (--force " + (encrypt ? "encrypts it again" : "decrypts it anyway") + ")");
+            errors->push_back(ShellQuoted(file) + ": " + ConcernText(judgement) + "; not " +
+                              (encrypt ? "encrypted" : "decrypted") + " (--force " +
+                              (encrypt ? "encrypts it again" : "decrypts it anyway") + ")");
         }
     }
     return errors->empty();

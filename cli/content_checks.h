@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "guard/content_judgement.h"
-#include "guard/passphrase_strength.h"
+#include <arkseal/guard/content_judgement.h>
+#include <arkseal/guard/passphrase_strength.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "cli/file_checks.h"
+#include <arkseal/cli/file_checks.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,11 +9,11 @@
 #include <map>
 #include <utility>
 
-#include "cli/shell_quoted.h"
-#include "job/file_claim.h"
-#include "job/file_io.h"
-#include "job/job_texts.h"
-#include "job/journal.h"
+#include <arkseal/cli/shell_quoted.h>
+#include <arkseal/job/file_claim.h>
+#include <arkseal/job/file_io.h>
+#include <arkseal/job/job_texts.h>
+#include <arkseal/job/journal.h>
 
 namespace arkseal {
 
@@ -27,7 +27,8 @@ void CheckUnfinishedJob(const std::string& file, const struct stat& status, bool
     if (resume && !unfinished) {
         errors->push_back(ShellQuoted(file) + ": there is no unfinished job on this file");
     } else if (!resume && unfinished) {
-        errors->push_back(ShellQuoted(file) + ": the file has an unfinished job; finish it first with arkseal-cli resume " +
+        errors->push_back(ShellQuoted(file) +
+                          ": the file has an unfinished job; finish it first with arkseal-cli resume " +
                           ShellQuoted(file) + " and the same passphrase");
     }
 }

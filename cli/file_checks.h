@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "job/in_place_job.h"
+#include <arkseal/job/in_place_job.h>
 
 namespace arkseal {
 

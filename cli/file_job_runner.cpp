@@ -1,4 +1,4 @@
-#include "cli/file_job_runner.h"
+#include <arkseal/cli/file_job_runner.h>
 
 #include <pthread.h>
 #include <sched.h>
@@ -10,13 +10,13 @@
 #include <initializer_list>
 #include <memory>
 
-#include "cli/file_checks.h"
-#include "cli/shell_quoted.h"
-#include "cli/passphrase_input.h"
-#include "cli/progress_bar.h"
-#include "cli/stop_signals.h"
-#include "job/block_job.h"
-#include "ui/core/worker_thread.h"
+#include <arkseal/cli/file_checks.h>
+#include <arkseal/cli/passphrase_input.h>
+#include <arkseal/cli/progress_bar.h>
+#include <arkseal/cli/shell_quoted.h>
+#include <arkseal/cli/stop_signals.h>
+#include <arkseal/job/block_job.h>
+#include <arkseal/ui/core/worker_thread.h>
 
 namespace arkseal {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "job/in_place_job.h"
+#include <arkseal/job/in_place_job.h>
 
 namespace arkseal {
 

@@ -1,11 +1,11 @@
-#include "cli/inspect_command.h"
+#include <arkseal/cli/inspect_command.h>
 
-#include "cli/shell_quoted.h"
+#include <arkseal/cli/shell_quoted.h>
 
 #include <cstdio>
 
-#include "cli/cli_program.h"
-#include "cli/content_checks.h"
+#include <arkseal/cli/cli_program.h>
+#include <arkseal/cli/content_checks.h>
 
 namespace arkseal {
 

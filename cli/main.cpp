@@ -1,4 +1,4 @@
 // arkseal-cli's main: everything happens in RunCli.
-#include "cli/cli_program.h"
+#include <arkseal/cli/cli_program.h>
 
 int main(int argc, char** argv) { return arkseal::RunCli(argc, argv); }

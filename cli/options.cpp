@@ -1,4 +1,4 @@
-#include "cli/options.h"
+#include <arkseal/cli/options.h>
 
 #include <getopt.h>
 

@@ -1,4 +1,4 @@
-#include "cli/passphrase_input.h"
+#include <arkseal/cli/passphrase_input.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "cli/stop_signals.h"
-#include "crypto/wipe.h"
-#include "job/secret_memory.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/cli/stop_signals.h>
+#include <arkseal/job/secret_memory.h>
 
 namespace arkseal {
 

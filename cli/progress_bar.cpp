@@ -1,4 +1,4 @@
-#include "cli/progress_bar.h"
+#include <arkseal/cli/progress_bar.h>
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "job/human_units.h"
+#include <arkseal/job/human_units.h>
 
 namespace arkseal {
 

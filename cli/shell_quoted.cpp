@@ -1,4 +1,4 @@
-#include "cli/shell_quoted.h"
+#include <arkseal/cli/shell_quoted.h>
 
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "cli/stop_signals.h"
+#include <arkseal/cli/stop_signals.h>
 
 #include <signal.h>
 

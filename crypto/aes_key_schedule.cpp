@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "crypto/aes.h"
-#include "crypto/aes_tables.h"
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/crypto/aes.h>
+#include <arkseal/crypto/aes_tables.h>
 
 namespace arkseal {
 namespace {

@@ -13,8 +13,8 @@
 // inverse cipher.
 #include <cstring>
 
-#include "crypto/aes.h"
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/crypto/aes.h>
 
 namespace arkseal {
 namespace {

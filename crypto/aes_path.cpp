@@ -2,8 +2,8 @@
 // block operations and mode-10 runs to the chosen one.
 #include <atomic>
 
-#include "crypto/aes.h"
-#include "crypto/aes_rounds.h"
+#include <arkseal/crypto/aes.h>
+#include <arkseal/crypto/aes_rounds.h>
 
 namespace arkseal {
 namespace {

@@ -6,15 +6,15 @@
 // words loads directly as one round key. The inverse schedule is already
 // that of the equivalent inverse cipher (InvMixColumns applied to the middle
 // round keys), which is what AESDEC expects.
-#include "crypto/aes_rounds.h"
+#include <arkseal/crypto/aes_rounds.h>
 
 #if defined(__x86_64__)
 
 #include <cpuid.h>
 #include <immintrin.h>
 
-#include "bignum/processor_features.h"
-#include "crypto/wipe.h"
+#include <arkseal/base/processor_features.h>
+#include <arkseal/base/wipe.h>
 
 #define ARKSEAL_AES_TARGET __attribute__((target("aes,sse4.1")))
 

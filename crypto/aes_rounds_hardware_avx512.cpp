@@ -4,11 +4,11 @@
 // non-destructive three-operand forms, which takes about a cycle a byte off
 // encryption's chain, and thirty-two vector registers, so no round key is
 // reloaded.
-#include "crypto/aes_rounds.h"
+#include <arkseal/crypto/aes_rounds.h>
 
 #if defined(__x86_64__)
 
-#include "crypto/aes_rounds_hardware_run.h"
+#include <arkseal/crypto/aes_rounds_hardware_run.h>
 
 namespace arkseal::aes_rounds {
 

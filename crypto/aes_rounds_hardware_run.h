@@ -39,7 +39,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
 
 namespace arkseal::aes_rounds {
 namespace {

@@ -1,11 +1,11 @@
 // The mode-10 run on the AES instructions in their SSE4.1 encoding: what
 // every processor with the AES instructions runs (this unit is compiled for
 // AES and SSE4.1).
-#include "crypto/aes_rounds.h"
+#include <arkseal/crypto/aes_rounds.h>
 
 #if defined(__x86_64__)
 
-#include "crypto/aes_rounds_hardware_run.h"
+#include <arkseal/crypto/aes_rounds_hardware_run.h>
 
 namespace arkseal::aes_rounds {
 

@@ -21,9 +21,9 @@
 // place; the feedback register must not overlap it.
 #include <cstring>
 
-#include "crypto/aes_rounds.h"
-#include "crypto/aes_tables.h"
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/crypto/aes_rounds.h>
+#include <arkseal/crypto/aes_tables.h>
 
 namespace arkseal::aes_rounds {
 namespace {

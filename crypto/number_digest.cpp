@@ -1,10 +1,10 @@
 // The two digests that connect SHA-512 with big numbers. They read opposite
 // byte orders: DigestToNumber takes the digest most significant byte first,
 // DigestNumber feeds a number least significant byte first.
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "crypto/passphrase_digest.h"
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/crypto/passphrase_digest.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "crypto/passphrase_digest.h"
+#include <arkseal/crypto/passphrase_digest.h>
 
 namespace arkseal {
 

@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "bignum/number_system.h"
-#include "crypto/sha512.h"
+#include <arkseal/bignum/workspace/number_system.h>
+#include <arkseal/crypto/sha512.h>
 
 namespace arkseal {
 

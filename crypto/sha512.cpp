@@ -2,9 +2,9 @@
 // call. Byte i of a block lands in W[i / 8], shifted in from the right, so
 // after eight bytes the word holds them big-endian and the previous block's
 // contents are gone; the bit count tells which word the next byte enters.
-#include "crypto/sha512.h"
+#include <arkseal/crypto/sha512.h>
 
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
 
 namespace arkseal {
 namespace {

@@ -1,8 +1,8 @@
-#include "crypto/stream_cipher.h"
+#include <arkseal/crypto/stream_cipher.h>
 
 #include <cstring>
 
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
 
 namespace arkseal {
 namespace {

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "crypto/aes.h"
+#include <arkseal/crypto/aes.h>
 
 namespace arkseal {
 

@@ -2,16 +2,16 @@
 // error is pending, when every arithmetic operation returns at once; the few
 // operations that run regardless of the error state (copy, comparison,
 // negation, reading an int) are guarded here instead.
-#include "curve/big_value.h"
+#include <arkseal/curve/big_value.h>
 
 #include <istream>
 #include <ostream>
 #include <string>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/number_access.h"
-#include "curve/big_value_result.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/workspace/number_access.h>
+#include <arkseal/curve/big_value_result.h>
 
 namespace arkseal {
 

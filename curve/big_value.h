@@ -10,7 +10,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace arkseal {
 

@@ -1,13 +1,13 @@
 // BigValue over the modular arithmetic, random numbers and primes.
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/modular_power.h"
-#include "bignum/montgomery.h"
-#include "bignum/primes.h"
-#include "bignum/random_numbers.h"
-#include "curve/big_value.h"
-#include "curve/big_value_result.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/montgomery/modular_power.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/primes/primes.h>
+#include <arkseal/bignum/primes/random_numbers.h>
+#include <arkseal/curve/big_value.h>
+#include <arkseal/curve/big_value_result.h>
 
 namespace arkseal {
 

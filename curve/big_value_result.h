@@ -3,7 +3,7 @@
 // Internal to curve/.
 #pragma once
 
-#include "curve/big_value.h"
+#include <arkseal/curve/big_value.h>
 
 namespace arkseal::curve_detail {
 

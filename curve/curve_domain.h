@@ -6,8 +6,8 @@
 // secret_multiply.h leave out the doubling case. Internal to curve/.
 #pragma once
 
-#include "bignum/field256.h"
-#include "curve/curve_internal.h"
+#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/curve/curve_internal.h>
 
 namespace arkseal::curve_detail {
 

@@ -1,8 +1,8 @@
 // Field helpers shared by the curve implementation files. Internal to curve/.
 #pragma once
 
-#include "bignum/number_access.h"
-#include "curve/curve_point.h"
+#include <arkseal/bignum/workspace/number_access.h>
+#include <arkseal/curve/curve_point.h>
 
 namespace arkseal::curve_detail {
 

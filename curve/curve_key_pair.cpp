@@ -1,18 +1,18 @@
-#include "curve/curve_key_pair.h"
+#include <arkseal/curve/curve_key_pair.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/field256.h"
-#include "crypto/wipe.h"
-#include "curve/constant_time.h"
-#include "curve/curve_domain.h"
-#include "curve/curve_internal.h"
-#include "curve/generator_comb.h"
-#include "curve/order_reduction.h"
-#include "curve/secret_multiply.h"
-#include "curve/strong_random.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/curve/constant_time.h>
+#include <arkseal/curve/curve_domain.h>
+#include <arkseal/curve/curve_internal.h>
+#include <arkseal/curve/generator_comb.h>
+#include <arkseal/curve/order_reduction.h>
+#include <arkseal/curve/secret_multiply.h>
+#include <arkseal/curve/strong_random.h>
 
 namespace arkseal {
 namespace {

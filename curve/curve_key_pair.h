@@ -18,9 +18,9 @@
 
 #include <cstdint>
 
-#include "curve/big_value.h"
-#include "curve/point_value.h"
-#include "curve/random_source.h"
+#include <arkseal/curve/big_value.h>
+#include <arkseal/curve/point_value.h>
+#include <arkseal/curve/random_source.h>
 
 namespace arkseal {
 

@@ -1,11 +1,11 @@
 // Curve activation and the point record: making, setting, reading, copying,
 // comparing and normalising points.
-#include "curve/curve_point.h"
+#include <arkseal/curve/curve_point.h>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/field256.h"
-#include "bignum/montgomery.h"
-#include "curve/curve_internal.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/curve/curve_internal.h>
 
 namespace arkseal {
 

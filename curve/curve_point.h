@@ -17,7 +17,7 @@
 
 #include <cstdint>
 
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace arkseal {
 

@@ -16,13 +16,13 @@
 // takes the complete addition. The key pair's generator has prime order
 // n = 115324781748134865946503563657643838352221626521810006206950260876359658535911
 // (the whole group's order; the tests check n G = infinity with OpenSSL).
-#include "curve/generator_comb.h"
+#include <arkseal/curve/generator_comb.h>
 
 #include <cstring>
 #include <memory>
 #include <vector>
 
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
 
 namespace arkseal::curve_detail {
 namespace {

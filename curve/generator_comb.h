@@ -3,7 +3,7 @@
 // Internal to curve/.
 #pragma once
 
-#include "curve/jacobian256.h"
+#include <arkseal/curve/jacobian256.h>
 
 namespace arkseal::curve_detail {
 

@@ -7,8 +7,8 @@
 // inputs.
 #pragma once
 
-#include "bignum/field256.h"
-#include "curve/jacobian_formulas.h"
+#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/curve/jacobian_formulas.h>
 
 namespace arkseal::curve_detail {
 

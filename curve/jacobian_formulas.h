@@ -30,7 +30,7 @@
 #include <initializer_list>
 #include <type_traits>
 
-#include "bignum/limb.h"
+#include <arkseal/bignum/kernels/limb.h>
 
 namespace arkseal::curve_detail {
 

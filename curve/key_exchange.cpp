@@ -1,11 +1,11 @@
-#include "curve/key_exchange.h"
+#include <arkseal/curve/key_exchange.h>
 
 #include <cstring>
 #include <new>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/number_access.h"
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/workspace/number_access.h>
 
 namespace arkseal {
 namespace {

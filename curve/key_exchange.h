@@ -23,11 +23,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "crypto/passphrase_digest.h"
-#include "crypto/stream_cipher.h"
-#include "curve/big_value.h"
-#include "curve/curve_key_pair.h"
-#include "curve/random_source.h"
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/crypto/stream_cipher.h>
+#include <arkseal/curve/big_value.h>
+#include <arkseal/curve/curve_key_pair.h>
+#include <arkseal/curve/random_source.h>
 
 namespace arkseal {
 

@@ -3,10 +3,10 @@
 // acc with R^2 mod n (R = 2^256), on the four-limb field arithmetic with n
 // as its modulus; c_j < 2^256 < 2n is brought below n by one subtraction
 // chosen by a mask.
-#include "curve/order_reduction.h"
+#include <arkseal/curve/order_reduction.h>
 
-#include "crypto/wipe.h"
-#include "curve/curve_domain.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/curve/curve_domain.h>
 
 namespace arkseal::curve_detail {
 namespace {

@@ -4,7 +4,7 @@
 // 256-bit scalars and give the same point. Internal to curve/.
 #pragma once
 
-#include "bignum/field256.h"
+#include <arkseal/bignum/field256/field256.h>
 
 namespace arkseal::curve_detail {
 

@@ -3,10 +3,10 @@
 // once (MontgomeryInverseMany: one inversion and 3(m - 1) products) and the
 // sums finished afterwards. Projective coordinates need no inversion, and
 // there the additions are done one by one.
-#include "bignum/big_arithmetic.h"
-#include "bignum/montgomery.h"
-#include "curve/curve_internal.h"
-#include "curve/curve_point.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/curve/curve_internal.h>
+#include <arkseal/curve/curve_point.h>
 
 namespace arkseal {
 

@@ -5,12 +5,12 @@
 // Affine doubling and addition: the slope l of the tangent at P, or of the
 // line through P and PA, then AddBySlope. H = 0 in a Jacobian addition means
 // equal x: the points are equal (R = 0) or opposite.
-#include "bignum/big_arithmetic.h"
-#include "bignum/montgomery.h"
-#include "curve/curve_internal.h"
-#include "curve/curve_point.h"
-#include "curve/jacobian256.h"
-#include "curve/jacobian_formulas.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/curve/curve_internal.h>
+#include <arkseal/curve/curve_point.h>
+#include <arkseal/curve/jacobian256.h>
+#include <arkseal/curve/jacobian_formulas.h>
 
 namespace arkseal {
 

@@ -15,13 +15,13 @@
 // to 256 bits, the route for points of prime order).
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/exponent_recoding.h"
-#include "crypto/wipe.h"
-#include "curve/curve_domain.h"
-#include "curve/curve_internal.h"
-#include "curve/curve_point.h"
-#include "curve/secret_multiply.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/arithmetic/exponent_recoding.h>
+#include <arkseal/curve/curve_domain.h>
+#include <arkseal/curve/curve_internal.h>
+#include <arkseal/curve/curve_point.h>
+#include <arkseal/curve/secret_multiply.h>
 
 namespace arkseal {
 

@@ -1,9 +1,9 @@
-#include "curve/point_value.h"
+#include <arkseal/curve/point_value.h>
 
 #include <ostream>
 #include <vector>
 
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace arkseal {
 namespace {

@@ -8,8 +8,8 @@
 
 #include <iosfwd>
 
-#include "curve/big_value.h"
-#include "curve/curve_point.h"
+#include <arkseal/curve/big_value.h>
+#include <arkseal/curve/curve_point.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "curve/random_source.h"
+#include <arkseal/curve/random_source.h>
 
 #include <sys/random.h>
 

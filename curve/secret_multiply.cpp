@@ -16,13 +16,13 @@
 // order and a scalar of up to 256 bits (MultiplyPrimeOrder) the accumulator
 // can equal T only in the last window, so the table holds no D and that
 // window doubles its entry instead.
-#include "curve/secret_multiply.h"
+#include <arkseal/curve/secret_multiply.h>
 
 #include <cstring>
 #include <type_traits>
 
-#include "crypto/wipe.h"
-#include "curve/secret_multiply_lanes.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/curve/secret_multiply_lanes.h>
 
 namespace arkseal::curve_detail {
 namespace {

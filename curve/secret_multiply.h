@@ -4,7 +4,7 @@
 // handle equal, opposite and infinite operands by masks. Internal to curve/.
 #pragma once
 
-#include "curve/jacobian256.h"
+#include <arkseal/curve/jacobian256.h>
 
 namespace arkseal::curve_detail {
 

@@ -1,5 +1,5 @@
 // The prime-order multiplication with each point in the lanes of one
-// register set (bignum/field256_lanes.h): radix 2^52,
+// register set (bignum/field256/field256_lanes.h): radix 2^52,
 // Montgomery form for R' = 2^260, values redundant below small multiples of
 // p. Compiled for AVX-512 IFMA; uses no inline function of a header other
 // than field256_lanes.h.
@@ -33,12 +33,12 @@
 // (reduced), V - X3 + 7p < 8.3, r (V - X3) < 2.67, s1 J < 1.14, Z3^2 <
 // 1.14, y3 < 9.4 (reduced). Every value stays below 16 p, every product's
 // operands below u v = 41.
-#include "curve/secret_multiply_lanes.h"
+#include <arkseal/curve/secret_multiply_lanes.h>
 
 #if defined(__x86_64__) && defined(__AVX512IFMA__) && defined(__AVX512VL__) && defined(__AVX512DQ__)
 
-#include "bignum/field256_lanes.h"
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/bignum/field256/field256_lanes.h>
 
 namespace arkseal::curve_detail {
 namespace {

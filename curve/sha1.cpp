@@ -1,9 +1,9 @@
 // SHA-1, FIPS 180-1: 80 rounds over a schedule expanded from 16 big-endian
 // words with a rotation by one; the four round functions change every 20
 // rounds. Bytes enter the current block word by shifting in from the right.
-#include "curve/sha1.h"
+#include <arkseal/curve/sha1.h>
 
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
 
 namespace arkseal {
 namespace {

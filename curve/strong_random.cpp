@@ -1,13 +1,13 @@
 // Pool refill: SHA-1 over 128 bytes, each the low byte of one generator word.
 // The pool is handed out byte by byte and refilled the moment its last byte
 // has been taken, so position 20 is never read.
-#include "curve/strong_random.h"
+#include <arkseal/curve/strong_random.h>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/random_words.h"
-#include "crypto/wipe.h"
-#include "curve/constant_time.h"
-#include "curve/sha1.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/workspace/random_words.h>
+#include <arkseal/curve/constant_time.h>
+#include <arkseal/curve/sha1.h>
 
 namespace arkseal {
 namespace {

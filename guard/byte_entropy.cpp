@@ -1,4 +1,4 @@
-#include "guard/byte_entropy.h"
+#include <arkseal/guard/byte_entropy.h>
 
 #include <array>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "guard/content_judgement.h"
+#include <arkseal/guard/content_judgement.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "crypto/passphrase_digest.h"
-#include "crypto/stream_cipher.h"
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/crypto/stream_cipher.h>
 
 namespace arkseal {
 

@@ -28,8 +28,8 @@
 #include <string_view>
 #include <vector>
 
-#include "guard/byte_entropy.h"
-#include "guard/file_type.h"
+#include <arkseal/guard/byte_entropy.h>
+#include <arkseal/guard/file_type.h>
 
 namespace arkseal {
 

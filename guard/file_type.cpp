@@ -1,4 +1,4 @@
-#include "guard/file_type.h"
+#include <arkseal/guard/file_type.h>
 
 #include <magic.h>
 

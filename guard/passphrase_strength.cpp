@@ -1,10 +1,10 @@
-#include "guard/passphrase_strength.h"
+#include <arkseal/guard/passphrase_strength.h>
 
 #include <zxcvbn.h>
 
 #include <cmath>
 
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
 
 namespace arkseal {
 

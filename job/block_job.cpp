@@ -1,11 +1,11 @@
-#include "job/block_job.h"
+#include <arkseal/job/block_job.h>
 
 #include <cstring>
 #include <mutex>
 
-#include "crypto/passphrase_digest.h"
-#include "job/file_io.h"
-#include "job/secret_memory.h"
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/job/file_io.h>
+#include <arkseal/job/secret_memory.h>
 
 namespace arkseal {
 

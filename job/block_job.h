@@ -2,8 +2,8 @@
 // the dialog's worker thread and for the command line's.
 #pragma once
 
-#include "job/crypt_job.h"
-#include "job/in_place_job.h"
+#include <arkseal/job/crypt_job.h>
+#include <arkseal/job/in_place_job.h>
 
 namespace arkseal {
 

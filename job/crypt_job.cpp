@@ -1,9 +1,9 @@
-#include "job/crypt_job.h"
+#include <arkseal/job/crypt_job.h>
 
 #include <cstring>
 
-#include "crypto/wipe.h"
-#include "job/secret_memory.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/job/secret_memory.h>
 
 namespace arkseal {
 

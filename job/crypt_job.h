@@ -16,9 +16,9 @@
 #include <string>
 #include <string_view>
 
-#include "job/job_result.h"
-#include "ui/core/messages.h"
-#include "ui/core/window.h"
+#include <arkseal/job/job_result.h>
+#include <arkseal/ui/core/messages.h>
+#include <arkseal/ui/core/window.h>
 
 namespace arkseal {
 

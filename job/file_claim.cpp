@@ -1,4 +1,4 @@
-#include "job/file_claim.h"
+#include <arkseal/job/file_claim.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "job/file_io.h"
+#include <arkseal/job/file_io.h>
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <string>
 
-#include "job/file_claim.h"
+#include <arkseal/job/file_claim.h>
 
 namespace arkseal {
 

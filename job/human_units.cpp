@@ -1,8 +1,8 @@
-#include "job/human_units.h"
+#include <arkseal/job/human_units.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <iterator>
 
 namespace arkseal {

@@ -1,4 +1,4 @@
-#include "job/in_place_job.h"
+#include <arkseal/job/in_place_job.h>
 
 #include <fcntl.h>
 #include <sys/random.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
 
 namespace arkseal {
 

@@ -32,13 +32,13 @@
 #include <string>
 #include <vector>
 
-#include "crypto/stream_cipher.h"
-#include "job/file_io.h"
-#include "job/io_thread.h"
-#include "job/job_result.h"
-#include "job/journal.h"
-#include "job/journal_secrets.h"
-#include "job/secret_memory.h"
+#include <arkseal/crypto/stream_cipher.h>
+#include <arkseal/job/file_io.h>
+#include <arkseal/job/io_thread.h>
+#include <arkseal/job/job_result.h>
+#include <arkseal/job/journal.h>
+#include <arkseal/job/journal_secrets.h>
+#include <arkseal/job/secret_memory.h>
 
 namespace arkseal {
 

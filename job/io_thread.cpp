@@ -1,4 +1,4 @@
-#include "job/io_thread.h"
+#include <arkseal/job/io_thread.h>
 
 #include <utility>
 

@@ -1,16 +1,15 @@
-#include "job/job_result.h"
+#include <arkseal/job/job_result.h>
 
 #include <system_error>
 
-#include "job/human_units.h"
-#include "job/job_texts.h"
+#include <arkseal/job/human_units.h>
+#include <arkseal/job/job_texts.h>
 
 namespace arkseal {
 
 namespace {
 
 std::string Reason(int error) { return " (" + std::generic_category().message(error) + ")"; }
-
 
 const char* Action(JobStep step) {
     switch (step) {
@@ -27,8 +26,7 @@ const char* Action(JobStep step) {
 std::string HowFar(const JobResult& result) {
     if (result.processed == 0 && !result.resumable) return "The file is unchanged.";
     if (result.processed >= result.length) {
-        return "All " + SizeWithBytesText(result.length) +
-               " were processed, but the file on disk may be incomplete.";
+        return "All " + SizeWithBytesText(result.length) + " were processed, but the file on disk may be incomplete.";
     }
     return "The first " + SizeWithBytesText(result.processed) + " of " + SizeText(result.length) +
            " were processed; the rest of the file is unchanged.";
@@ -78,7 +76,8 @@ std::string Describe(const JobResult& result, const std::string& file, const cha
                    "[?]" + (result.error != 0 ? Reason(result.error) : "");
         case JobStep::kShrunk:
             return std::string("The file was cut short by another program while it was processed: it is no longer ") +
-                   SizeWithBytesText(result.length) + " long." + lineBreak + HowFar(result) + Hint(result, file, lineBreak);
+                   SizeWithBytesText(result.length) + " long." + lineBreak + HowFar(result) +
+                   Hint(result, file, lineBreak);
         case JobStep::kReplaced:
             return std::string("The file was replaced by another one while it was processed.") + lineBreak +
                    HowFar(result) + Hint(result, file, lineBreak);

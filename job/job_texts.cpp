@@ -1,11 +1,11 @@
-#include "job/job_texts.h"
+#include <arkseal/job/job_texts.h>
 
 #include <sys/stat.h>
 
 #include <cctype>
 #include <system_error>
 
-#include "job/file_claim.h"
+#include <arkseal/job/file_claim.h>
 
 namespace arkseal {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "job/in_place_job.h"
+#include <arkseal/job/in_place_job.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "job/journal.h"
+#include <arkseal/job/journal.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "crypto/passphrase_digest.h"
+#include <arkseal/crypto/passphrase_digest.h>
 
 namespace arkseal {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "job/file_io.h"
+#include <arkseal/job/file_io.h>
 
 namespace arkseal {
 

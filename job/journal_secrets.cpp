@@ -1,9 +1,9 @@
-#include "job/journal_secrets.h"
+#include <arkseal/job/journal_secrets.h>
 
 #include <cstring>
 
-#include "crypto/sha512.h"
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/crypto/sha512.h>
 
 namespace arkseal {
 

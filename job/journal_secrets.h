@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "crypto/aes.h"
+#include <arkseal/crypto/aes.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "job/secret_memory.h"
+#include <arkseal/job/secret_memory.h>
 
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -6,7 +6,7 @@
 
 #include <mutex>
 
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
 
 namespace arkseal {
 

@@ -1,10 +1,10 @@
-#include "job/transform_file_thread.h"
+#include <arkseal/job/transform_file_thread.h>
 
 #include <string>
 
-#include "job/block_job.h"
-#include "job/job_texts.h"
-#include "ui/core/message_box.h"
+#include <arkseal/job/block_job.h>
+#include <arkseal/job/job_texts.h>
+#include <arkseal/ui/core/message_box.h>
 
 namespace arkseal {
 
@@ -39,7 +39,8 @@ unsigned TransformFileThread(void* parameter) {
     // follows; the worker's box would only hold up a quit.
     const std::string text = JobResultText(result, job.fileName);
     if (result.step != JobStep::kDone) job.failure = text;
-    if (!text.empty() && result.step != JobStep::kStopped) MessageBox(job.owner, BoxText(job, result, text), BoxType(result));
+    if (!text.empty() && result.step != JobStep::kStopped)
+        MessageBox(job.owner, BoxText(job, result, text), BoxType(result));
     observer.Ended(result);
     return 0;
 }

@@ -2,7 +2,7 @@
 // file, from a thread.
 #pragma once
 
-#include "job/block_job.h"
+#include <arkseal/job/block_job.h>
 
 namespace arkseal {
 

@@ -8,10 +8,11 @@
 #include <random>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/number_system.h"
-#include "bignum/word_kernels.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/kernels/word_kernels.h>
+#include <arkseal/bignum/products/digit_products.h>
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace {
 

@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/number_system.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace {
 

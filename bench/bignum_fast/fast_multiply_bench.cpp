@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "bignum/fast_multiply.h"
+#include <arkseal/bignum/products/fast_multiply.h>
 
 namespace {
 

@@ -19,10 +19,10 @@
 #include <random>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/modular_power.h"
-#include "bignum/montgomery.h"
-#include "bignum/number_system.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/montgomery/modular_power.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace {
 

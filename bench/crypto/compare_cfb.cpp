@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/aes.h"
+#include <arkseal/crypto/aes.h>
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "crypto/aes.h"
-#include "crypto/passphrase_digest.h"
+#include <arkseal/crypto/aes.h>
+#include <arkseal/crypto/passphrase_digest.h>
 
 namespace arkseal {
 namespace {

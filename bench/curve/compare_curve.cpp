@@ -24,12 +24,12 @@
 #include <random>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/number_system.h"
-#include "curve/curve_point.h"
-#include "curve/key_exchange.h"
-#include "tests/curve/openssl_curve.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/workspace/number_system.h>
+#include <arkseal/curve/curve_point.h>
+#include <arkseal/curve/key_exchange.h>
+#include <arkseal/tests/curve/openssl_curve.h>
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include <ostream>
 #include <type_traits>
 
-#include "bignum/field256.h"
-#include "bignum/montgomery.h"
-#include "curve/jacobian256.h"
-#include "tests/curve/openssl_curve.h"
+#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/curve/jacobian256.h>
+#include <arkseal/tests/curve/openssl_curve.h>
 
 #if defined(__x86_64__)
 #include <x86intrin.h>

@@ -19,9 +19,9 @@
 #include <system_error>
 #include <vector>
 
-#include "crypto/passphrase_digest.h"
-#include "crypto/stream_cipher.h"
-#include "guard/content_judgement.h"
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/crypto/stream_cipher.h>
+#include <arkseal/guard/content_judgement.h>
 
 namespace arkseal {
 namespace {

@@ -29,15 +29,15 @@
 #include <string>
 #include <vector>
 
-#include "bench/job/bench_file.h"
-#include "crypto/passphrase_digest.h"
-#include "crypto/stream_cipher.h"
-#include "job/crypt_job.h"
-#include "job/file_io.h"
-#include "job/journal.h"
-#include "job/transform_file_thread.h"
-#include "ui/core/message_box.h"
-#include "ui/core/worker_thread.h"
+#include <arkseal/bench/job/bench_file.h>
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/crypto/stream_cipher.h>
+#include <arkseal/job/crypt_job.h>
+#include <arkseal/job/file_io.h>
+#include <arkseal/job/journal.h>
+#include <arkseal/job/transform_file_thread.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/core/worker_thread.h>
 
 namespace arkseal {
 namespace {

@@ -33,15 +33,15 @@
 #include <string>
 #include <vector>
 
-#include "bench/job/bench_file.h"
-#include "crypto/aes.h"
-#include "crypto/aes_rounds.h"
-#include "crypto/passphrase_digest.h"
-#include "crypto/stream_cipher.h"
-#include "job/crypt_job.h"
-#include "job/transform_file_thread.h"
-#include "ui/core/message_box.h"
-#include "ui/core/worker_thread.h"
+#include <arkseal/bench/job/bench_file.h>
+#include <arkseal/crypto/aes.h>
+#include <arkseal/crypto/aes_rounds.h>
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/crypto/stream_cipher.h>
+#include <arkseal/job/crypt_job.h>
+#include <arkseal/job/transform_file_thread.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/core/worker_thread.h>
 
 #if defined(__x86_64__)
 #include <immintrin.h>

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "curve/key_exchange.h"
+#include <arkseal/curve/key_exchange.h>
 #include "framing.h"
 
 namespace example {

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/number_system.h"
-#include "bignum/primes.h"
-#include "crypto/passphrase_digest.h"
-#include "crypto/stream_cipher.h"
-#include "crypto/wipe.h"
+#include <arkseal/base/wipe.h>
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/primes/primes.h>
+#include <arkseal/bignum/workspace/number_system.h>
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/crypto/stream_cipher.h>
 
 using namespace arkseal;
 

@@ -3,7 +3,7 @@
 // order, the buttons and the bar through a job, Enter, the edit limits,
 // Browse and dropped files, the about box from the system menu, and
 // quitting while a job runs.
-#include "app/arkseal_dlg.h"
+#include <arkseal/app/arkseal_dlg.h>
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -17,30 +17,30 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QRegularExpression>
-#include <QThread>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 #include <csignal>
 #include <filesystem>
 
-#include "app/arkseal.h"
-#include "app/resource_ids.h"
-#include "job/file_claim.h"
-#include "job/file_io.h"
-#include "job/journal.h"
-#include "job/transform_file_thread.h"
-#include "tests/app/qt_test_environment.h"
-#include "tests/guard/content_fixtures.h"
-#include "tests/job/reference_file_cipher.h"
-#include "tests/job/temp_files.h"
-#include "ui/core/message_box.h"
-#include "ui/core/worker_thread.h"
-#include "ui/qt/file_dialog.h"
-#include "ui/qt/termination_signals.h"
+#include <arkseal/app/arkseal.h>
+#include <arkseal/app/resource_ids.h>
+#include <arkseal/job/file_claim.h>
+#include <arkseal/job/file_io.h>
+#include <arkseal/job/journal.h>
+#include <arkseal/job/transform_file_thread.h>
+#include <arkseal/tests/app/qt_test_environment.h>
+#include <arkseal/tests/guard/content_fixtures.h>
+#include <arkseal/tests/job/reference_file_cipher.h>
+#include <arkseal/tests/job/temp_files.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/core/worker_thread.h>
+#include <arkseal/ui/qt/file_dialog.h>
+#include <arkseal/ui/qt/termination_signals.h>
 
 namespace arkseal {
 namespace {
@@ -73,8 +73,8 @@ const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new test::
 class MainDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetMessageBoxPresenter([this](Window* owner, const std::string& caption, const std::string& text,
-                                      unsigned type, const ButtonTexts& buttons) {
+        SetMessageBoxPresenter([this](Window* owner, const std::string& caption, const std::string& text, unsigned type,
+                                      const ButtonTexts& buttons) {
             EXPECT_EQ(owner, &dlg_);
             EXPECT_EQ(caption, "Arkseal");
             if ((type & 0xF) == MB_OK) {

@@ -14,13 +14,13 @@
 #include <QTest>
 #include <vector>
 
-#include "app/arkseal.h"
-#include "app/arkseal_dlg.h"
-#include "app/status_text.h"
-#include "job/job_result.h"
-#include "tests/app/qt_test_environment.h"
-#include "ui/qt/controls.h"
-#include "ui/qt/dialog_window.h"
+#include <arkseal/app/arkseal.h>
+#include <arkseal/app/arkseal_dlg.h>
+#include <arkseal/app/status_text.h>
+#include <arkseal/job/job_result.h>
+#include <arkseal/tests/app/qt_test_environment.h>
+#include <arkseal/ui/qt/controls.h>
+#include <arkseal/ui/qt/dialog_window.h>
 
 namespace arkseal {
 namespace {
@@ -185,8 +185,8 @@ TEST_F(RealWindowTest, ThePassphraseFieldsExposeNoText) {
             const int length = textInterface->characterCount();
             EXPECT_TRUE(holdsNone(textInterface->text(0, length)));
             for (int offset = 0; offset < length; ++offset) {
-                for (auto boundary : {QAccessible::CharBoundary, QAccessible::WordBoundary,
-                                      QAccessible::LineBoundary}) {
+                for (auto boundary :
+                     {QAccessible::CharBoundary, QAccessible::WordBoundary, QAccessible::LineBoundary}) {
                     int start = 0, end = 0;
                     EXPECT_TRUE(holdsNone(textInterface->textAtOffset(offset, boundary, &start, &end)));
                     EXPECT_TRUE(holdsNone(textInterface->textBeforeOffset(offset, boundary, &start, &end)));

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/arkseal.h"
-#include "bignum/big_arithmetic.h"
+#include <arkseal/app/arkseal.h>
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
 
 namespace arkseal {
 namespace {

@@ -1,5 +1,5 @@
 // The status line's sentences.
-#include "app/status_text.h"
+#include <arkseal/app/status_text.h>
 
 #include <gtest/gtest.h>
 

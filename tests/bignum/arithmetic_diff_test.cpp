@@ -5,9 +5,9 @@
 
 #include <functional>
 
-#include "bignum/big_arithmetic.h"
-#include "tests/bignum/gmp_bridge.h"
-#include "tests/bignum/workspace_fixture.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/tests/bignum/gmp_bridge.h>
+#include <arkseal/tests/bignum/workspace_fixture.h>
 
 namespace arkseal::test {
 namespace {

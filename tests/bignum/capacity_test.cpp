@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/modular_power.h"
-#include "bignum/montgomery.h"
-#include "bignum/primes.h"
-#include "bignum/random_numbers.h"
-#include "tests/bignum/gmp_bridge.h"
-#include "tests/bignum/workspace_fixture.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/montgomery/modular_power.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/bignum/primes/primes.h>
+#include <arkseal/bignum/primes/random_numbers.h>
+#include <arkseal/tests/bignum/gmp_bridge.h>
+#include <arkseal/tests/bignum/workspace_fixture.h>
 
 namespace arkseal::test {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "tests/bignum/gmp_bridge.h"
-#include "tests/bignum/workspace_fixture.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/tests/bignum/gmp_bridge.h>
+#include <arkseal/tests/bignum/workspace_fixture.h>
 
 namespace arkseal::test {
 namespace {

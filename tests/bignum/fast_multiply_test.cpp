@@ -1,6 +1,6 @@
 // Fixed-size multiplication kernels and Montgomery reduction, checked against GMP.
 
-#include "bignum/fast_multiply.h"
+#include <arkseal/bignum/products/fast_multiply.h>
 
 #include <gmp.h>
 #include <gtest/gtest.h>

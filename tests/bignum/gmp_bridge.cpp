@@ -1,4 +1,4 @@
-#include "tests/bignum/gmp_bridge.h"
+#include <arkseal/tests/bignum/gmp_bridge.h>
 
 #include <climits>
 

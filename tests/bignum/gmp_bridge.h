@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_system.h>
 
 namespace arkseal::test {
 

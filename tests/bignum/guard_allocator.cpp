@@ -1,4 +1,4 @@
-#include "tests/bignum/guard_allocator.h"
+#include <arkseal/tests/bignum/guard_allocator.h>
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "bignum/number_system.h"
+#include <arkseal/bignum/workspace/number_system.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>

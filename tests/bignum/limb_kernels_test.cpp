@@ -10,8 +10,8 @@
 #include <random>
 #include <vector>
 
-#include "bignum/limb_karatsuba.h"
-#include "bignum/recursive_division.h"
+#include <arkseal/bignum/division/recursive_division.h>
+#include <arkseal/bignum/products/limb_karatsuba.h>
 
 namespace arkseal {
 namespace {

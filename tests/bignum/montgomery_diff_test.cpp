@@ -9,11 +9,11 @@
 #include <sstream>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/modular_power.h"
-#include "bignum/montgomery.h"
-#include "tests/bignum/gmp_bridge.h"
-#include "tests/bignum/workspace_fixture.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/montgomery/modular_power.h>
+#include <arkseal/bignum/montgomery/montgomery.h>
+#include <arkseal/tests/bignum/gmp_bridge.h>
+#include <arkseal/tests/bignum/workspace_fixture.h>
 
 namespace arkseal::test {
 namespace {

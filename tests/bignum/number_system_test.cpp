@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/number_system.h"
-#include "bignum/random_words.h"
-#include "tests/bignum/gmp_bridge.h"
-#include "tests/bignum/workspace_fixture.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/workspace/number_system.h>
+#include <arkseal/bignum/workspace/random_words.h>
+#include <arkseal/tests/bignum/gmp_bridge.h>
+#include <arkseal/tests/bignum/workspace_fixture.h>
 
 namespace arkseal::test {
 namespace {

@@ -6,12 +6,12 @@
 #include <random>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/primes.h"
-#include "bignum/random_numbers.h"
-#include "bignum/random_words.h"
-#include "tests/bignum/gmp_bridge.h"
-#include "tests/bignum/workspace_fixture.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/primes/primes.h>
+#include <arkseal/bignum/primes/random_numbers.h>
+#include <arkseal/bignum/workspace/random_words.h>
+#include <arkseal/tests/bignum/gmp_bridge.h>
+#include <arkseal/tests/bignum/workspace_fixture.h>
 
 namespace arkseal::test {
 namespace {

@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-#include "bignum/number_system.h"
-#include "tests/bignum/gmp_bridge.h"
-#include "tests/bignum/guard_allocator.h"
+#include <arkseal/bignum/workspace/number_system.h>
+#include <arkseal/tests/bignum/gmp_bridge.h>
+#include <arkseal/tests/bignum/guard_allocator.h>
 
 namespace arkseal::test {
 

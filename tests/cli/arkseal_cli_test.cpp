@@ -22,15 +22,15 @@
 #include <thread>
 #include <vector>
 
-#include "job/crypt_job.h"
-#include "job/human_units.h"
-#include "job/transform_file_thread.h"
-#include "tests/cli/cli_process.h"
-#include "tests/guard/content_fixtures.h"
-#include "tests/job/reference_file_cipher.h"
-#include "tests/job/temp_files.h"
-#include "ui/core/message_box.h"
-#include "ui/core/worker_thread.h"
+#include <arkseal/job/crypt_job.h>
+#include <arkseal/job/human_units.h>
+#include <arkseal/job/transform_file_thread.h>
+#include <arkseal/tests/cli/cli_process.h>
+#include <arkseal/tests/guard/content_fixtures.h>
+#include <arkseal/tests/job/reference_file_cipher.h>
+#include <arkseal/tests/job/temp_files.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/core/worker_thread.h>
 
 namespace arkseal {
 namespace {
@@ -288,7 +288,8 @@ TEST_F(ArksealCliTest, RefusalsChangeNothing) {
          "link-to-zero: The file is not a regular file but a character device"},
         {{"--passphrase-file", good, "encrypt", first, second, first}, "name each file once"},
         {{"--passphrase-file", good, "encrypt", first, link}, "name each file once"},
-        {{"--passphrase-file", good, "encrypt", first, ""}, "'': Could not open file to encrypt. No file name was given."},
+        {{"--passphrase-file", good, "encrypt", first, ""},
+         "'': Could not open file to encrypt. No file name was given."},
         {{"encrypt", first, second}, "no terminal to ask for the passphrase"},
         {{"--passphrase-file", PassphraseFile(""), "encrypt", first}, "no passphrase in"},
         {{"--passphrase-file", PassphraseFile(std::string(257, 'x')), "encrypt", first}, "longer than 256 bytes"},

@@ -1,6 +1,6 @@
 // File names as a terminal shows them: bare when harmless, else quoted as
 // ls --quoting-style=shell-escape does, every control character escaped.
-#include "cli/shell_quoted.h"
+#include <arkseal/cli/shell_quoted.h>
 
 #include <gtest/gtest.h>
 
@@ -19,9 +19,11 @@ TEST(ShellQuotedTest, QuotesWhatATerminalOrAShellWouldTakeForSomethingElse) {
         {"a\nb", "'a'$'\\n''b'"},
         {"\x1b]0;owned\x07", "$'\\033'']0;owned'$'\\a'"},
         {"tab\there", "'tab'$'\\t''here'"},
-        {"x\xc2\x9b" "2J", "'x'$'\\302'$'\\233''2J'"},  // C1 control (CSI) in UTF-8
-        {"bad\xff", "'bad'$'\\377'"},                   // not UTF-8
-        {"\xe2\x80", "$'\\342'$'\\200'"},                // cut short
+        {"x\xc2\x9b"
+         "2J",
+         "'x'$'\\302'$'\\233''2J'"},       // C1 control (CSI) in UTF-8
+        {"bad\xff", "'bad'$'\\377'"},      // not UTF-8
+        {"\xe2\x80", "$'\\342'$'\\200'"},  // cut short
     };
     for (const auto& [name, shown] : cases) EXPECT_EQ(ShellQuoted(name), shown) << name;
 }

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "crypto/aes.h"
-#include "tests/crypto/aes_paths.h"
-#include "tests/crypto/openssl_oracle.h"
+#include <arkseal/crypto/aes.h>
+#include <arkseal/tests/crypto/aes_paths.h>
+#include <arkseal/tests/crypto/openssl_oracle.h>
 
 namespace arkseal {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "crypto/aes.h"
-#include "crypto/aes_rounds.h"
+#include <arkseal/crypto/aes.h>
+#include <arkseal/crypto/aes_rounds.h>
 
 namespace arkseal::test {
 

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "crypto/passphrase_digest.h"
-#include "tests/bignum/workspace_fixture.h"
-#include "tests/crypto/openssl_oracle.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/tests/bignum/workspace_fixture.h>
+#include <arkseal/tests/crypto/openssl_oracle.h>
 
 namespace arkseal {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "crypto/passphrase_digest.h"
-#include "crypto/sha512.h"
-#include "tests/crypto/openssl_oracle.h"
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/crypto/sha512.h>
+#include <arkseal/tests/crypto/openssl_oracle.h>
 
 namespace arkseal {
 namespace {

@@ -6,10 +6,10 @@
 #include <random>
 #include <sstream>
 
-#include "crypto/passphrase_digest.h"
-#include "crypto/stream_cipher.h"
-#include "tests/crypto/aes_paths.h"
-#include "tests/crypto/openssl_oracle.h"
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/crypto/stream_cipher.h>
+#include <arkseal/tests/crypto/aes_paths.h>
+#include <arkseal/tests/crypto/openssl_oracle.h>
 
 namespace arkseal {
 namespace {

@@ -16,9 +16,9 @@
 #include <ostream>
 #include <string>
 
-#include "bignum/big_arithmetic.h"
-#include "curve/curve_key_pair.h"
-#include "tests/curve/fixed_entropy.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/curve/curve_key_pair.h>
+#include <arkseal/tests/curve/fixed_entropy.h>
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <memory>
 #include <random>
 
-#include "bignum/exponent_recoding.h"
-#include "curve/curve_point.h"
-#include "tests/curve/openssl_curve.h"
+#include <arkseal/bignum/arithmetic/exponent_recoding.h>
+#include <arkseal/curve/curve_point.h>
+#include <arkseal/tests/curve/openssl_curve.h>
 
 namespace arkseal {
 namespace {

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "bignum/big_arithmetic.h"
-#include "curve/strong_random.h"
-#include "tests/curve/openssl_curve.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/curve/strong_random.h>
+#include <arkseal/tests/curve/openssl_curve.h>
 
 namespace arkseal::test {
 

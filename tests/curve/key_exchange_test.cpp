@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "crypto/passphrase_digest.h"
-#include "crypto/stream_cipher.h"
-#include "curve/key_exchange.h"
-#include "curve/strong_random.h"
-#include "tests/curve/fixed_entropy.h"
-#include "tests/curve/openssl_curve.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/crypto/stream_cipher.h>
+#include <arkseal/curve/key_exchange.h>
+#include <arkseal/curve/strong_random.h>
+#include <arkseal/tests/curve/fixed_entropy.h>
+#include <arkseal/tests/curve/openssl_curve.h>
 
 namespace arkseal {
 namespace {

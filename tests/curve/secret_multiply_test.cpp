@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "bignum/field256.h"
-#include "curve/curve_key_pair.h"
-#include "curve/curve_point.h"
-#include "curve/generator_comb.h"
-#include "curve/order_reduction.h"
-#include "curve/secret_multiply.h"
-#include "tests/curve/fixed_entropy.h"
-#include "tests/curve/openssl_curve.h"
+#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/curve/curve_key_pair.h>
+#include <arkseal/curve/curve_point.h>
+#include <arkseal/curve/generator_comb.h>
+#include <arkseal/curve/order_reduction.h>
+#include <arkseal/curve/secret_multiply.h>
+#include <arkseal/tests/curve/fixed_entropy.h>
+#include <arkseal/tests/curve/openssl_curve.h>
 
 namespace arkseal {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "curve/random_source.h"
-#include "curve/sha1.h"
-#include "tests/crypto/openssl_oracle.h"
+#include <arkseal/curve/random_source.h>
+#include <arkseal/curve/sha1.h>
+#include <arkseal/tests/crypto/openssl_oracle.h>
 
 namespace arkseal {
 namespace {

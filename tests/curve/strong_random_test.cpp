@@ -7,10 +7,10 @@
 
 #include <vector>
 
-#include "bignum/big_arithmetic.h"
-#include "bignum/conversions.h"
-#include "bignum/random_words.h"
-#include "curve/strong_random.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/bignum/conversion/conversions.h>
+#include <arkseal/bignum/workspace/random_words.h>
+#include <arkseal/curve/strong_random.h>
 
 namespace arkseal {
 namespace {

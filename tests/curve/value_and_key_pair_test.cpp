@@ -3,12 +3,12 @@
 
 #include <sstream>
 
-#include "bignum/big_arithmetic.h"
-#include "curve/curve_key_pair.h"
-#include "curve/point_value.h"
-#include "curve/strong_random.h"
-#include "tests/curve/fixed_entropy.h"
-#include "tests/curve/openssl_curve.h"
+#include <arkseal/bignum/arithmetic/big_arithmetic.h>
+#include <arkseal/curve/curve_key_pair.h>
+#include <arkseal/curve/point_value.h>
+#include <arkseal/curve/strong_random.h>
+#include <arkseal/tests/curve/fixed_entropy.h>
+#include <arkseal/tests/curve/openssl_curve.h>
 
 namespace arkseal {
 namespace {

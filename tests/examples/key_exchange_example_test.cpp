@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/job/temp_files.h"
+#include <arkseal/tests/job/temp_files.h>
 
 namespace {
 

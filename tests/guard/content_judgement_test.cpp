@@ -1,13 +1,13 @@
 // The checks before a job: byte entropy, libmagic's type, and the rules
 // that raise a concern, on small files of known types, their encryptions
 // (by the independent reference cipher) and random bytes.
-#include "guard/content_judgement.h"
+#include <arkseal/guard/content_judgement.h>
 
 #include <gtest/gtest.h>
 
-#include "tests/guard/content_fixtures.h"
-#include "tests/job/reference_file_cipher.h"
-#include "tests/job/temp_files.h"
+#include <arkseal/tests/guard/content_fixtures.h>
+#include <arkseal/tests/job/reference_file_cipher.h>
+#include <arkseal/tests/job/temp_files.h>
 
 namespace arkseal {
 namespace {

@@ -1,6 +1,6 @@
 // zxcvbn's estimate turned into a time at the attacker's rate, the weak
 // threshold, and the time in words.
-#include "guard/passphrase_strength.h"
+#include <arkseal/guard/passphrase_strength.h>
 
 #include <gtest/gtest.h>
 

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "crypto/passphrase_digest.h"
-#include "job/in_place_job.h"
-#include "job/journal.h"
-#include "tests/job/reference_file_cipher.h"
-#include "tests/job/temp_files.h"
+#include <arkseal/crypto/passphrase_digest.h>
+#include <arkseal/job/in_place_job.h>
+#include <arkseal/job/journal.h>
+#include <arkseal/tests/job/reference_file_cipher.h>
+#include <arkseal/tests/job/temp_files.h>
 
 namespace arkseal {
 namespace {

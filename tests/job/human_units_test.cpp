@@ -1,5 +1,5 @@
 // Sizes and durations as people read them.
-#include "job/human_units.h"
+#include <arkseal/job/human_units.h>
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/crypto/openssl_oracle.h"
+#include <arkseal/tests/crypto/openssl_oracle.h>
 
 namespace arkseal::test {
 

@@ -1,7 +1,7 @@
 // The worker on real files, without a user interface: a recording window
 // takes its progress posts and a recording presenter its message boxes.
 // Results are checked against an OpenSSL-based reference of the format.
-#include "job/transform_file_thread.h"
+#include <arkseal/job/transform_file_thread.h>
 
 #include <gtest/gtest.h>
 
@@ -20,17 +20,17 @@
 #include <utility>
 #include <vector>
 
-#include "job/block_job.h"
-#include "job/crypt_job.h"
-#include "job/file_claim.h"
-#include "job/file_io.h"
-#include "job/human_units.h"
-#include "job/job_texts.h"
-#include "job/journal.h"
-#include "tests/job/reference_file_cipher.h"
-#include "tests/job/temp_files.h"
-#include "ui/core/message_box.h"
-#include "ui/core/worker_thread.h"
+#include <arkseal/job/block_job.h>
+#include <arkseal/job/crypt_job.h>
+#include <arkseal/job/file_claim.h>
+#include <arkseal/job/file_io.h>
+#include <arkseal/job/human_units.h>
+#include <arkseal/job/job_texts.h>
+#include <arkseal/job/journal.h>
+#include <arkseal/tests/job/reference_file_cipher.h>
+#include <arkseal/tests/job/temp_files.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/core/worker_thread.h>
 
 namespace arkseal {
 namespace {
@@ -482,7 +482,8 @@ TEST_F(TransformFileThreadTest, FileFailuresStopTheJobSayHowFarItGotAndCanBeResu
          "Could not write the file (Input/output error).\nThe first " + SizeWithBytesText(kChunk + 1000) + total +
              hint},
         {path, Call::kFdatasync, 1, 0, kChunk,
-         "Could not save the file to disk (Input/output error).\nThe first " + SizeWithBytesText(kChunk) + total + hint},
+         "Could not save the file to disk (Input/output error).\nThe first " + SizeWithBytesText(kChunk) + total +
+             hint},
         {journal, Call::kPwrite, 3, 0, kChunk,
          "Could not write the job's journal (Input/output error).\nThe first " + SizeWithBytesText(kChunk) + total +
              hint},
@@ -564,8 +565,8 @@ TEST_F(TransformFileThreadTest, TheLengthAtTheStartIsTheJobsLength) {
          JobStep::kDone,
          "777 bytes were added to the file by another program while it was processed; they were left as they are."},
         {"truncated", [&] { std::filesystem::resize_file(path, kChunk + 10); }, JobStep::kShrunk,
-         "The file was cut short by another program while it was processed: it is no longer " + SizeWithBytesText(size) +
-             " long.\nThe first " + SizeWithBytesText(kChunk) + " of " + SizeText(size) +
+         "The file was cut short by another program while it was processed: it is no longer " +
+             SizeWithBytesText(size) + " long.\nThe first " + SizeWithBytesText(kChunk) + " of " + SizeText(size) +
              " were processed; the rest of the file is unchanged." + resume},
         {"replaced",
          [&] {

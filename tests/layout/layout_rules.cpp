@@ -1,11 +1,12 @@
-#include "tests/layout/layout_rules.h"
+#include <arkseal/tests/layout/layout_rules.h>
 
 #include <algorithm>
 #include <functional>
 #include <regex>
 #include <sstream>
+#include <string_view>
 
-#include "tests/layout/source_scan.h"
+#include <arkseal/tests/layout/source_scan.h>
 
 namespace arkseal::layout {
 
@@ -17,13 +18,29 @@ std::string Finding(const std::string& path, int line, const std::string& what) 
     return path + ":" + std::to_string(line) + ": " + what;
 }
 
-// The quoted includes that name a file of the tree (includes run from the
-// top: "crypto/aes.h"), with their lines.
+constexpr std::string_view kIncludeRoot = "arkseal/";
+
+// The file of the tree an include of `file` names, relative to root; empty
+// when it names none.
+std::string TreeFileNamed(const fs::path& root, const std::string& file, const Include& include) {
+    if (include.angled) {
+        if (!include.target.starts_with(kIncludeRoot)) return "";
+        const std::string target = include.target.substr(kIncludeRoot.size());
+        return fs::is_regular_file(root / target) ? target : "";
+    }
+    const std::string beside = (fs::path(file).parent_path() / include.target).lexically_normal().generic_string();
+    if (fs::is_regular_file(root / beside)) return beside;
+    return fs::is_regular_file(root / include.target) ? include.target : "";
+}
+
+// The tree's files that a file includes, with their lines: <arkseal/x/y.h>
+// names root/x/y.h; a quoted include names a file of the includer's own
+// folder or, failing that, one from the root.
 std::vector<std::pair<int, std::string>> TreeIncludes(const fs::path& root, const std::string& file) {
     std::vector<std::pair<int, std::string>> found;
     for (const Include& include : IncludesOf(ReadFile(root / file))) {
-        if (!include.angled && fs::is_regular_file(root / include.target))
-            found.emplace_back(include.line, include.target);
+        if (const std::string target = TreeFileNamed(root, file, include); !target.empty())
+            found.emplace_back(include.line, target);
     }
     return found;
 }
@@ -227,6 +244,56 @@ std::vector<std::string> IncludeCircles(const fs::path& root) {
     }
     std::vector<std::string> findings;
     for (const std::string& circle : CircleFinder(edges).Circles()) findings.push_back("include circle: " + circle);
+    return findings;
+}
+
+std::vector<std::string> IncludeStyle(const fs::path& root, const std::set<std::string>& ownFileLayers) {
+    std::vector<std::string> findings;
+    for (const std::string& file : SourceFiles(root)) {
+        const std::string folder = fs::path(file).parent_path().generic_string();
+        for (const Include& include : IncludesOf(ReadFile(root / file))) {
+            const std::string target = TreeFileNamed(root, file, include);
+            if (include.angled && include.target.starts_with(kIncludeRoot) && target.empty()) {
+                findings.push_back(Finding(file, include.line, "includes <" + include.target + ">, no file of the tree"));
+            } else if (!include.angled && !target.empty() &&
+                       !(ownFileLayers.count(LayerOf(file)) && fs::path(target).parent_path() == folder)) {
+                findings.push_back(Finding(file, include.line,
+                                           "includes \"" + include.target + "\"; the tree's files are included as <" +
+                                               std::string(kIncludeRoot) + target + ">"));
+            }
+        }
+    }
+    return findings;
+}
+
+std::vector<std::string> SubfoldersAgainst(const fs::path& root, const std::string& folder,
+                                           const std::vector<std::string>& order) {
+    // The subfolder a path of the folder lies in, or "" for none of the order.
+    auto subfolderOf = [&](const std::string& path) -> std::string {
+        const std::string rest = path.substr(folder.size() + 1);
+        const std::size_t slash = rest.find('/');
+        if (slash == std::string::npos) return "";
+        const std::string sub = rest.substr(0, slash);
+        return std::find(order.begin(), order.end(), sub) != order.end() ? sub : "";
+    };
+    auto rank = [&](const std::string& sub) { return std::find(order.begin(), order.end(), sub) - order.begin(); };
+    std::vector<std::string> findings;
+    for (const std::string& file : SourceFiles(root)) {
+        if (!file.starts_with(folder + "/")) continue;
+        const std::string sub = subfolderOf(file);
+        if (sub.empty()) {
+            findings.push_back(Finding(file, 1, "lies in none of " + folder + "/'s subfolders"));
+            continue;
+        }
+        for (const auto& [line, target] : TreeIncludes(root, file)) {
+            if (!target.starts_with(folder + "/")) continue;
+            const std::string targetSub = subfolderOf(target);
+            if (!targetSub.empty() && rank(targetSub) > rank(sub)) {
+                findings.push_back(
+                    Finding(file, line, folder + "/" + sub + " includes " + target + ", which lies above it"));
+            }
+        }
+    }
     return findings;
 }
 

@@ -5,7 +5,10 @@
 //   the dependency graph, and the graph has no circle;
 // - a library links only libraries of its own layer or of layers below it,
 //   and only the Qt side links Qt;
-// - no header includes itself through other headers.
+// - no header includes itself through other headers;
+// - the tree's files are included by one name, <arkseal/folder/file.h>;
+// - inside a folder split into ordered subfolders (bignum/), includes run
+//   only from a subfolder to itself or to one before it.
 // Each check returns its findings, "path:line: what", empty when the tree
 // keeps the rule.
 #pragma once
@@ -47,5 +50,16 @@ std::vector<std::string> LinksAgainst(const std::filesystem::path& root, const L
 
 // Circles of includes between the tree's files.
 std::vector<std::string> IncludeCircles(const std::filesystem::path& root);
+
+// Includes of the tree's files written otherwise than <arkseal/path/from/the/root.h>:
+// in quotes (except a file of ownFileLayers naming a file of its own folder,
+// as a program outside the tree names its own files), or angled under
+// arkseal/ but naming no file of the tree.
+std::vector<std::string> IncludeStyle(const std::filesystem::path& root, const std::set<std::string>& ownFileLayers);
+
+// Files of `folder` in none of the subfolders of `order` (lowest first), and
+// includes from one of its subfolders to one later in the order.
+std::vector<std::string> SubfoldersAgainst(const std::filesystem::path& root, const std::string& folder,
+                                           const std::vector<std::string>& order);
 
 }  // namespace arkseal::layout

@@ -1,7 +1,8 @@
 // The tree keeps its layout rules (only ui/qt/ sees Qt; includes run down
-// the dependency graph; no include circles), and the checks find each kind
-// of breach in a small planted tree.
-#include "tests/layout/layout_rules.h"
+// the dependency graph and down bignum's subfolders; no include circles; one
+// include style), and the checks find each kind of breach in a small planted
+// tree.
+#include <arkseal/tests/layout/layout_rules.h>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/job/temp_files.h"
+#include <arkseal/tests/job/temp_files.h>
 
 namespace arkseal::layout {
 namespace {
@@ -22,8 +23,9 @@ namespace fs = std::filesystem;
 const Layering kTreeLayering{
     .dependsOn =
         {
-            {"bignum", {}},
-            {"crypto", {"bignum"}},
+            {"base", {}},
+            {"bignum", {"base"}},
+            {"crypto", {"bignum", "base"}},
             {"curve", {"crypto", "bignum"}},
             {"ui/core", {}},
             {"ui/qt", {"ui/core"}},
@@ -32,10 +34,14 @@ const Layering kTreeLayering{
             {"cli", {"job", "guard", "ui/core"}},
             {"app", {"job", "guard", "ui/qt", "bignum"}},
             // The examples build against the installed libraries only.
-            {"examples", {"curve", "crypto", "bignum"}},
+            {"examples", {"curve", "crypto", "bignum", "base"}},
         },
     .above = {"tests", "bench"},
 };
+
+// bignum/'s subfolders, lowest first: each may include those before it.
+const std::vector<std::string> kBignumOrder{"kernels",    "products", "division",   "workspace", "arithmetic",
+                                            "conversion", "field256", "montgomery", "primes"};
 
 // The main dialog's tests drive the real widgets, so they alone outside
 // ui/qt/ speak Qt; the dialog itself (app/) uses only the layer's names.
@@ -66,6 +72,16 @@ TEST(TreeLayout, LibrariesLinkDownTheDependencyGraph) {
 
 TEST(TreeLayout, NoIncludeCircles) {
     const std::vector<std::string> findings = IncludeCircles(ARKSEAL_SOURCE_DIR);
+    EXPECT_TRUE(findings.empty()) << Joined(findings);
+}
+
+TEST(TreeLayout, IncludesRunDownBignumsSubfolders) {
+    const std::vector<std::string> findings = SubfoldersAgainst(ARKSEAL_SOURCE_DIR, "bignum", kBignumOrder);
+    EXPECT_TRUE(findings.empty()) << Joined(findings);
+}
+
+TEST(TreeLayout, TheTreesFilesAreIncludedByOneName) {
+    const std::vector<std::string> findings = IncludeStyle(ARKSEAL_SOURCE_DIR, {"examples"});
     EXPECT_TRUE(findings.empty()) << Joined(findings);
 }
 
@@ -107,14 +123,14 @@ TEST_F(PlantedTree, QtHeadersAndNamesAreFoundOutsideTheQtSideOnly) {
 }
 
 TEST_F(PlantedTree, IncludesAgainstTheGraphAreFound) {
-    Plant("bignum/low.h", "#pragma once\n/* #include \"curve/high.h\" */\n#include \"curve/high.h\"\n");
-    Plant("curve/high.h", "#pragma once\n#include \"bignum/low.h\"\n#include <vector>\n");
+    Plant("bignum/low.h", "#pragma once\n/* #include <arkseal/curve/high.h> */\n#include <arkseal/curve/high.h>\n");
+    Plant("curve/high.h", "#pragma once\n#include <arkseal/bignum/low.h>\n#include <vector>\n");
     Plant("crypto/cipher.h", "#pragma once\n");
-    Plant("job/worker.cpp", "#include \"tests/helper.h\"\n#include \"crypto/cipher.h\"\n");
-    Plant("cli/main.cpp", "#include \"crypto/cipher.h\"\n#include \"ui/core/window.h\"\n");
-    Plant("ui/core/window.h", "#pragma once\n#include \"ui/qt/dialog.h\"\n");
-    Plant("ui/qt/dialog.h", "#pragma once\n#include \"ui/core/window.h\"\n");
-    Plant("tests/helper.h", "#pragma once\n#include \"cli/main.cpp\"\n");
+    Plant("job/worker.cpp", "#include \"tests/helper.h\"\n#include <arkseal/crypto/cipher.h>\n");
+    Plant("cli/main.cpp", "#include <arkseal/crypto/cipher.h>\n#include <arkseal/ui/core/window.h>\n");
+    Plant("ui/core/window.h", "#pragma once\n#include <arkseal/ui/qt/dialog.h>\n");
+    Plant("ui/qt/dialog.h", "#pragma once\n#include <arkseal/ui/core/window.h>\n");
+    Plant("tests/helper.h", "#pragma once\n#include <arkseal/cli/main.cpp>\n");
     Plant("stray/file.cpp", "int x;\n");
 
     const std::vector<std::string> findings = IncludesAgainst(Root(), kTreeLayering);
@@ -123,6 +139,43 @@ TEST_F(PlantedTree, IncludesAgainstTheGraphAreFound) {
         "job/worker.cpp:1: job includes tests/helper.h, which it does not build on",
         "stray/file.cpp:1: lies in stray/, which is no layer of the dependency graph",
         "ui/core/window.h:2: ui/core includes ui/qt/dialog.h, which it does not build on",
+    };
+    EXPECT_EQ(findings, expected);
+}
+
+TEST_F(PlantedTree, SubfolderIncludesAgainstTheOrderAreFound) {
+    Plant("bignum/kernels/loops.h", "#pragma once\n#include <arkseal/bignum/products/product.h>\n");
+    Plant("bignum/products/product.h", "#pragma once\n#include <arkseal/bignum/kernels/loops.h>\n");
+    Plant("bignum/products/product.cpp",
+          "#include <arkseal/bignum/products/product.h>\n\n#include <arkseal/bignum/primes/primes.h>\n");
+    Plant("bignum/primes/primes.h", "#pragma once\n#include <arkseal/bignum/kernels/loops.h>\n");
+    Plant("bignum/flat.cpp", "#include <arkseal/bignum/kernels/loops.h>\n");
+    Plant("bignum/unlisted/odd.h", "#pragma once\n");
+    Plant("crypto/user.cpp", "#include <arkseal/bignum/primes/primes.h>\n");
+
+    const std::vector<std::string> findings = SubfoldersAgainst(Root(), "bignum", {"kernels", "products", "primes"});
+    const std::vector<std::string> expected{
+        "bignum/flat.cpp:1: lies in none of bignum/'s subfolders",
+        "bignum/kernels/loops.h:2: bignum/kernels includes bignum/products/product.h, which lies above it",
+        "bignum/products/product.cpp:3: bignum/products includes bignum/primes/primes.h, which lies above it",
+        "bignum/unlisted/odd.h:1: lies in none of bignum/'s subfolders",
+    };
+    EXPECT_EQ(findings, expected);
+}
+
+TEST_F(PlantedTree, IncludesOutsideTheOneStyleAreFound) {
+    Plant("crypto/aes.h", "#pragma once\n");
+    Plant("crypto/aes.cpp", "#include \"crypto/aes.h\"\n#include \"aes.h\"\n#include <arkseal/crypto/aes.h>\n");
+    Plant("job/run.cpp", "#include <arkseal/crypto/gone.h>\n#include \"zxcvbn.h\"\n#include <vector>\n");
+    Plant("examples/demo/framing.h", "#pragma once\n");
+    Plant("examples/demo/main.cpp", "#include \"framing.h\"\n#include \"crypto/aes.h\"\n");
+
+    const std::vector<std::string> findings = IncludeStyle(Root(), {"examples"});
+    const std::vector<std::string> expected{
+        "crypto/aes.cpp:1: includes \"crypto/aes.h\"; the tree's files are included as <arkseal/crypto/aes.h>",
+        "crypto/aes.cpp:2: includes \"aes.h\"; the tree's files are included as <arkseal/crypto/aes.h>",
+        "examples/demo/main.cpp:2: includes \"crypto/aes.h\"; the tree's files are included as <arkseal/crypto/aes.h>",
+        "job/run.cpp:1: includes <arkseal/crypto/gone.h>, no file of the tree",
     };
     EXPECT_EQ(findings, expected);
 }
@@ -165,10 +218,10 @@ TEST_F(PlantedTree, CirclesAreFoundInTheGraphAndBetweenFiles) {
     EXPECT_EQ(IncludesAgainst(Root(), circular),
               std::vector<std::string>{"the dependency graph has a circle: bignum -> crypto -> bignum"});
 
-    Plant("job/a.h", "#pragma once\n#include \"job/b.h\"\n");
-    Plant("job/b.h", "#pragma once\n#include \"job/c.h\"\n");
-    Plant("job/c.h", "#pragma once\n#include \"job/a.h\"\n");
-    Plant("job/d.cpp", "#include \"job/a.h\"\n#include \"job/c.h\"\n");
+    Plant("job/a.h", "#pragma once\n#include <arkseal/job/b.h>\n");
+    Plant("job/b.h", "#pragma once\n#include <arkseal/job/c.h>\n");
+    Plant("job/c.h", "#pragma once\n#include <arkseal/job/a.h>\n");
+    Plant("job/d.cpp", "#include <arkseal/job/a.h>\n#include <arkseal/job/c.h>\n");
     EXPECT_EQ(IncludeCircles(Root()),
               std::vector<std::string>{"include circle: job/a.h -> job/b.h -> job/c.h -> job/a.h"});
 }

@@ -1,4 +1,4 @@
-#include "tests/layout/source_scan.h"
+#include <arkseal/tests/layout/source_scan.h>
 
 #include <algorithm>
 #include <cctype>

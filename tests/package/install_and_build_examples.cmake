@@ -14,7 +14,8 @@ file(REMOVE_RECURSE ${WORK_DIR})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 foreach(file
-    include/arkseal/bignum/number_system.h
+    include/arkseal/base/wipe.h
+    include/arkseal/bignum/workspace/number_system.h
     include/arkseal/crypto/stream_cipher.h
     include/arkseal/curve/key_exchange.h
     lib/cmake/Arkseal/ArksealConfig.cmake
@@ -23,21 +24,22 @@ foreach(file
     message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
-foreach(internal include/arkseal/bignum/word_kernels.h include/arkseal/curve/curve_internal.h)
+foreach(internal include/arkseal/bignum/kernels/word_kernels.h include/arkseal/curve/curve_internal.h)
   if(EXISTS ${prefix}/${internal})
     message(FATAL_ERROR "an internal header was installed: ${internal}")
   endif()
 endforeach()
 
-# Every installed header compiles on its own include path: none of them
-# reaches for a header that stayed behind.
+# Every installed header compiles with only the prefix's include folder on
+# the include path, named as a consumer names it (<arkseal/crypto/aes.h>):
+# none of them reaches for a header that stayed behind.
 file(GLOB_RECURSE headers RELATIVE ${prefix}/include/arkseal ${prefix}/include/arkseal/*.h)
 set(all_headers ${WORK_DIR}/all_headers.cpp)
 file(WRITE ${all_headers} "")
 foreach(header ${headers})
-  file(APPEND ${all_headers} "#include \"${header}\"\n")
+  file(APPEND ${all_headers} "#include <arkseal/${header}>\n")
 endforeach()
-run(${CXX_COMPILER} -std=c++20 -fsyntax-only -Wall -Wextra -I${prefix}/include/arkseal ${all_headers})
+run(${CXX_COMPILER} -std=c++20 -fsyntax-only -Wall -Wextra -I${prefix}/include ${all_headers})
 
 # Nothing of the source or build tree is visible to the examples: only the
 # prefix, through the package.

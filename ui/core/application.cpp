@@ -1,4 +1,4 @@
-#include "ui/core/application.h"
+#include <arkseal/ui/core/application.h>
 
 namespace arkseal {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/core/resources.h"
-#include "ui/core/window.h"
+#include <arkseal/ui/core/resources.h>
+#include <arkseal/ui/core/window.h>
 
 namespace arkseal {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/core/messages.h"
+#include <arkseal/ui/core/messages.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "ui/core/icon.h"
+#include <arkseal/ui/core/icon.h>
 
 namespace arkseal {
 

@@ -2,7 +2,7 @@
 // static icon control.
 #pragma once
 
-#include "ui/core/resources.h"
+#include <arkseal/ui/core/resources.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "ui/core/menu.h"
+#include <arkseal/ui/core/menu.h>
 
 namespace arkseal {
 

@@ -1,10 +1,10 @@
-#include "ui/core/message_box.h"
+#include <arkseal/ui/core/message_box.h>
 
 #include <cstdio>
 #include <mutex>
 #include <utility>
 
-#include "ui/core/application.h"
+#include <arkseal/ui/core/application.h>
 
 namespace arkseal {
 
@@ -34,10 +34,9 @@ MessageBoxPresenter SetMessageBoxPresenter(MessageBoxPresenter replacement) {
 
 MessageBoxPresenter SetMessageBoxPresenter(MessageBoxRecorder recorder) {
     if (!recorder) return SetMessageBoxPresenter(MessageBoxPresenter());
-    return SetMessageBoxPresenter(
-        MessageBoxPresenter([recorder = std::move(recorder)](Window* owner, const std::string& caption,
-                                                             const std::string& text, unsigned type,
-                                                             const ButtonTexts&) {
+    return SetMessageBoxPresenter(MessageBoxPresenter(
+        [recorder = std::move(recorder)](Window* owner, const std::string& caption, const std::string& text,
+                                         unsigned type, const ButtonTexts&) {
             recorder(owner, caption, text);
             return DefaultAnswer(type);
         }));

@@ -23,7 +23,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/core/window.h"
+#include <arkseal/ui/core/window.h>
 
 namespace arkseal {
 

@@ -15,7 +15,7 @@
 
 #include <span>
 
-#include "ui/core/messages.h"
+#include <arkseal/ui/core/messages.h>
 
 namespace arkseal {
 

@@ -1,6 +1,6 @@
-#include "ui/core/resources.h"
+#include <arkseal/ui/core/resources.h>
 
-#include "ui/core/application.h"
+#include <arkseal/ui/core/application.h>
 
 namespace arkseal {
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <string>
 
-#include "ui/core/dialog_template.h"
+#include <arkseal/ui/core/dialog_template.h>
 
 namespace arkseal {
 

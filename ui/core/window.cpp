@@ -1,8 +1,8 @@
-#include "ui/core/window.h"
+#include <arkseal/ui/core/window.h>
 
 #include <cstdio>
 
-#include "ui/core/message_box.h"
+#include <arkseal/ui/core/message_box.h>
 
 namespace arkseal {
 

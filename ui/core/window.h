@@ -12,8 +12,8 @@
 #include <functional>
 #include <string>
 
-#include "ui/core/message_map.h"
-#include "ui/core/messages.h"
+#include <arkseal/ui/core/message_map.h>
+#include <arkseal/ui/core/messages.h>
 
 namespace arkseal {
 

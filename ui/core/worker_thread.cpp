@@ -1,4 +1,4 @@
-#include "ui/core/worker_thread.h"
+#include <arkseal/ui/core/worker_thread.h>
 
 #include <map>
 #include <mutex>

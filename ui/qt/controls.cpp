@@ -1,12 +1,12 @@
-#include "ui/qt/controls.h"
+#include <arkseal/ui/qt/controls.h>
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolTip>
 #include <QWidget>
 
-#include "ui/qt/dialog_window.h"
-#include "ui/qt/progress_bar_widget.h"
+#include <arkseal/ui/qt/dialog_window.h>
+#include <arkseal/ui/qt/progress_bar_widget.h>
 
 namespace arkseal {
 

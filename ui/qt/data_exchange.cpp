@@ -1,4 +1,4 @@
-#include "ui/qt/data_exchange.h"
+#include <arkseal/ui/qt/data_exchange.h>
 
 #include <string.h>
 
@@ -7,8 +7,8 @@
 #include <QValidator>
 #include <functional>
 
-#include "ui/qt/dialog.h"
-#include "ui/qt/dialog_window.h"
+#include <arkseal/ui/qt/dialog.h>
+#include <arkseal/ui/qt/dialog_window.h>
 
 namespace arkseal {
 

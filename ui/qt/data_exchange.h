@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ui/qt/controls.h"
+#include <arkseal/ui/qt/controls.h>
 
 namespace arkseal {
 

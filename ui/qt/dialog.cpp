@@ -1,16 +1,16 @@
-#include "ui/qt/dialog.h"
+#include <arkseal/ui/qt/dialog.h>
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
 
-#include "ui/core/application.h"
-#include "ui/core/message_box.h"
-#include "ui/qt/data_exchange.h"
-#include "ui/qt/dialog_window.h"
-#include "ui/qt/icon_images.h"
-#include "ui/qt/posted_message_event.h"
+#include <arkseal/ui/core/application.h>
+#include <arkseal/ui/core/message_box.h>
+#include <arkseal/ui/qt/data_exchange.h>
+#include <arkseal/ui/qt/dialog_window.h>
+#include <arkseal/ui/qt/icon_images.h>
+#include <arkseal/ui/qt/posted_message_event.h>
 
 namespace arkseal {
 
@@ -141,8 +141,7 @@ QMessageBox::Icon IconOf(unsigned type) {
 
 QPushButton* AddAnswer(QMessageBox& box, const std::string& text, QMessageBox::StandardButton standard,
                        QMessageBox::ButtonRole role, const char* name) {
-    QPushButton* button =
-        text.empty() ? box.addButton(standard) : box.addButton(QString::fromLocal8Bit(text), role);
+    QPushButton* button = text.empty() ? box.addButton(standard) : box.addButton(QString::fromLocal8Bit(text), role);
     button->setObjectName(name);
     return button;
 }
@@ -156,8 +155,8 @@ int Dialog::ShowMessageBox(const std::string& caption, const std::string& text, 
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         return Window::ShowMessageBox(caption, text, type, buttons);
     }
-    QMessageBox box(IconOf(type), QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text),
-                    QMessageBox::NoButton, Widget());
+    QMessageBox box(IconOf(type), QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text), QMessageBox::NoButton,
+                    Widget());
     if ((type & 0xF) != MB_YESNO) {
         box.setObjectName("message_box");
         box.addButton(QMessageBox::Ok);

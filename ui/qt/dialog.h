@@ -16,9 +16,9 @@
 #include <memory>
 #include <string>
 
-#include "ui/core/icon.h"
-#include "ui/core/menu.h"
-#include "ui/core/window.h"
+#include <arkseal/ui/core/icon.h>
+#include <arkseal/ui/core/menu.h>
+#include <arkseal/ui/core/window.h>
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "ui/qt/dialog_units.h"
+#include <arkseal/ui/qt/dialog_units.h>
 
 #include <QFontMetrics>
 

@@ -1,8 +1,7 @@
-#include "ui/qt/dialog_window.h"
+#include <arkseal/ui/qt/dialog_window.h>
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <algorithm>
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -15,15 +14,16 @@
 #include <QRegularExpression>
 #include <QTimerEvent>
 #include <QUrl>
+#include <algorithm>
 
-#include "ui/core/dropped_files.h"
-#include "ui/qt/dialog.h"
-#include "ui/qt/dialog_units.h"
-#include "ui/qt/icon_images.h"
-#include "ui/qt/password_accessibility.h"
-#include "ui/qt/posted_message_event.h"
-#include "ui/qt/progress_bar_widget.h"
-#include "ui/qt/static_text_widget.h"
+#include <arkseal/ui/core/dropped_files.h>
+#include <arkseal/ui/qt/dialog.h>
+#include <arkseal/ui/qt/dialog_units.h>
+#include <arkseal/ui/qt/icon_images.h>
+#include <arkseal/ui/qt/password_accessibility.h>
+#include <arkseal/ui/qt/posted_message_event.h>
+#include <arkseal/ui/qt/progress_bar_widget.h>
+#include <arkseal/ui/qt/static_text_widget.h>
 
 namespace arkseal {
 

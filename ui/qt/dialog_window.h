@@ -7,9 +7,9 @@
 #include <map>
 #include <vector>
 
-#include "ui/core/dialog_template.h"
-#include "ui/core/menu.h"
-#include "ui/core/messages.h"
+#include <arkseal/ui/core/dialog_template.h>
+#include <arkseal/ui/core/menu.h>
+#include <arkseal/ui/core/messages.h>
 
 namespace arkseal {
 

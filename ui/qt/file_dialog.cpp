@@ -1,12 +1,12 @@
-#include "ui/qt/file_dialog.h"
+#include <arkseal/ui/qt/file_dialog.h>
 
 #include <QFile>
 #include <QFileDialog>
 #include <QStringList>
 #include <mutex>
 
-#include "ui/core/application.h"
-#include "ui/qt/dialog.h"
+#include <arkseal/ui/core/application.h>
+#include <arkseal/ui/qt/dialog.h>
 
 namespace arkseal {
 

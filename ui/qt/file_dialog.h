@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/core/window.h"
+#include <arkseal/ui/core/window.h>
 
 namespace arkseal {
 

@@ -1,4 +1,4 @@
-#include "ui/qt/icon_images.h"
+#include <arkseal/ui/qt/icon_images.h>
 
 namespace arkseal {
 

@@ -4,7 +4,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-#include "ui/core/icon.h"
+#include <arkseal/ui/core/icon.h>
 
 namespace arkseal {
 

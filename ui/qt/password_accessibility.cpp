@@ -1,4 +1,4 @@
-#include "ui/qt/password_accessibility.h"
+#include <arkseal/ui/qt/password_accessibility.h>
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -41,20 +41,18 @@ void Filter(QAccessibleEvent* event) {
     switch (event->type()) {
         case QAccessible::TextInserted: {
             const auto* inserted = static_cast<QAccessibleTextInsertEvent*>(event);
-            QAccessibleTextInsertEvent masked(field, inserted->changePosition(),
-                                              Masked(inserted->textInserted()));
+            QAccessibleTextInsertEvent masked(field, inserted->changePosition(), Masked(inserted->textInserted()));
             return Forward(&masked);
         }
         case QAccessible::TextRemoved: {
             const auto* removed = static_cast<QAccessibleTextRemoveEvent*>(event);
-            QAccessibleTextRemoveEvent masked(field, removed->changePosition(),
-                                              Masked(removed->textRemoved()));
+            QAccessibleTextRemoveEvent masked(field, removed->changePosition(), Masked(removed->textRemoved()));
             return Forward(&masked);
         }
         case QAccessible::TextUpdated: {
             const auto* updated = static_cast<QAccessibleTextUpdateEvent*>(event);
-            QAccessibleTextUpdateEvent masked(field, updated->changePosition(),
-                                              Masked(updated->textRemoved()), Masked(updated->textInserted()));
+            QAccessibleTextUpdateEvent masked(field, updated->changePosition(), Masked(updated->textRemoved()),
+                                              Masked(updated->textInserted()));
             return Forward(&masked);
         }
         case QAccessible::ValueChanged: {

@@ -1,4 +1,4 @@
-#include "ui/qt/posted_message_event.h"
+#include <arkseal/ui/qt/posted_message_event.h>
 
 namespace arkseal {
 

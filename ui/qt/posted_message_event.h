@@ -3,7 +3,7 @@
 
 #include <QEvent>
 
-#include "ui/core/messages.h"
+#include <arkseal/ui/core/messages.h>
 
 namespace arkseal {
 

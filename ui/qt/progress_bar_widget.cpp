@@ -1,4 +1,4 @@
-#include "ui/qt/progress_bar_widget.h"
+#include <arkseal/ui/qt/progress_bar_widget.h>
 
 #include <algorithm>
 
@@ -30,7 +30,8 @@ void ProgressBarWidget::Show() {
         setValue(0);
         return;
     }
-    const auto span = static_cast<unsigned __int128>(static_cast<std::uint64_t>(upper_) - static_cast<std::uint64_t>(lower_));
+    const auto span =
+        static_cast<unsigned __int128>(static_cast<std::uint64_t>(upper_) - static_cast<std::uint64_t>(lower_));
     const auto done = static_cast<unsigned __int128>(static_cast<std::uint64_t>(std::clamp(position_, lower_, upper_)) -
                                                      static_cast<std::uint64_t>(lower_));
     setValue(static_cast<int>(done * kSteps / span));

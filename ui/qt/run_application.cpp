@@ -1,13 +1,13 @@
-#include "ui/qt/run_application.h"
+#include <arkseal/ui/qt/run_application.h>
 
 #include <QApplication>
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "ui/core/application.h"
-#include "ui/core/worker_thread.h"
-#include "ui/qt/termination_signals.h"
+#include <arkseal/ui/core/application.h>
+#include <arkseal/ui/core/worker_thread.h>
+#include <arkseal/ui/qt/termination_signals.h>
 
 namespace arkseal {
 

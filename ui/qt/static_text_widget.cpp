@@ -1,4 +1,4 @@
-#include "ui/qt/static_text_widget.h"
+#include <arkseal/ui/qt/static_text_widget.h>
 
 #include <QPainter>
 #include <QTextLayout>

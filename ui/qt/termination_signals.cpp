@@ -1,4 +1,4 @@
-#include "ui/qt/termination_signals.h"
+#include <arkseal/ui/qt/termination_signals.h>
 
 #include <fcntl.h>
 #include <unistd.h>
