@@ -196,7 +196,7 @@ LRESULT CArksealDlg::OnDropFiles(WPARAM files, LPARAM) {
 // The checks run in a fixed order: the texts' lengths, the file, then the
 // passphrases. The previous worker has closed its file before it set done;
 // its thread is waited for as well, so two workers never overlap.
-void CArksealDlg::StartJob(int direction) {
+void CArksealDlg::StartJob(JobMode asked) {
     WaitForThread(m_worker);
     m_worker = 0;
     theJob.stopRequested = false;
@@ -220,14 +220,15 @@ void CArksealDlg::StartJob(int direction) {
         RefuseStart(kMismatch);
         return;
     }
-    if (!ConfirmStart(direction)) {
+    const std::optional<JobMode> mode = ConfirmStart(asked);
+    if (!mode) {
         theJob.ClearPassphrase();
         SetStatus(NotStartedText(kAnsweredNo));
         return;
     }
     theJob.failure.clear();
     m_jobStart = std::chrono::steady_clock::now();
-    DisableStartButtons(direction != 0 ? m_btnEncrypt : m_btnDecrypt);
+    DisableStartButtons(asked == JobMode::kEncrypt ? m_btnEncrypt : m_btnDecrypt);
     m_progress.SetRange(0, 1000);
     m_progress.SetPos(0);
     // The job has its copy of the passphrase: the dialog keeps none, and
@@ -236,7 +237,7 @@ void CArksealDlg::StartJob(int direction) {
     WipeText(m_confirm);
     UpdateData(false);
     theJob.owner = this;
-    theJob.encryptFlag = static_cast<std::uint8_t>(direction);
+    theJob.mode = *mode;
     m_jobRunning = true;
     m_worker = BeginThread(TransformFileThread, &theJob);
 }
@@ -253,19 +254,18 @@ void CArksealDlg::RefuseStart(const char* message) {
 // file is neither plain nor encrypted, so its content asks nothing). Else
 // the content first: a file that should not be touched at all makes the
 // passphrase's strength moot.
-bool CArksealDlg::ConfirmStart(int direction) {
-    theJob.resumeFlag = 0;
+std::optional<JobMode> CArksealDlg::ConfirmStart(JobMode asked) {
     if (const std::optional<UnfinishedJob> unfinished = LookForUnfinishedJob(WorkerFileIo(), theJob.fileName)) {
-        if (!Ask(ResumeQuestion(*unfinished))) return false;
-        theJob.resumeFlag = 1;
-        return true;
+        if (!Ask(ResumeQuestion(*unfinished))) return std::nullopt;
+        return JobMode::kResume;
     }
-    const bool encrypt = direction != 0;
+    const bool encrypt = asked == JobMode::kEncrypt;
     const std::string content = ContentQuestion(theJob.fileName, encrypt, m_passphrase);
-    if (!content.empty() && !Ask(content)) return false;
-    if (!encrypt) return true;
+    if (!content.empty() && !Ask(content)) return std::nullopt;
+    if (!encrypt) return asked;
     const std::string passphrase = PassphraseQuestion(m_passphrase);
-    return passphrase.empty() || Ask(passphrase);
+    if (!passphrase.empty() && !Ask(passphrase)) return std::nullopt;
+    return asked;
 }
 
 bool CArksealDlg::Ask(const std::string& question) {
@@ -300,7 +300,7 @@ void CArksealDlg::OnPassphraseChange() {
 }
 
 void CArksealDlg::ShowJobEnd() {
-    const bool encrypt = theJob.resumeFlag != 0 ? theJob.result.encrypt : theJob.encryptFlag != 0;
+    const bool encrypt = theJob.mode == JobMode::kResume ? theJob.result.encrypt : theJob.mode == JobMode::kEncrypt;
     if (!theJob.failure.empty()) {
         SetStatus(JobFailedText(encrypt, theJob.fileName, theJob.failure));
         return;

@@ -11,8 +11,10 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
+#include <arkseal/job/job_mode.h>
 #include <arkseal/ui/core/icon.h>
 #include <arkseal/ui/core/worker_thread.h>
 #include <arkseal/ui/qt/controls.h>
@@ -54,18 +56,19 @@ protected:
 private:
     LRESULT OnSysCommand(WPARAM command, LPARAM lParam);
     void OnBrowse();
-    void OnEncrypt() { StartJob(1); }
-    void OnDecrypt() { StartJob(0); }
+    void OnEncrypt() { StartJob(JobMode::kEncrypt); }
+    void OnDecrypt() { StartJob(JobMode::kDecrypt); }
     LRESULT OnJobProgress(WPARAM, LPARAM);
     LRESULT OnDropFiles(WPARAM files, LPARAM);
     LRESULT OnEndSession(WPARAM, LPARAM);
     void OnPassphraseChange();
 
-    void StartJob(int direction);
+    void StartJob(JobMode asked);
     void RefuseStart(const char* message);
-    // Asks the questions the file's content and the passphrase call for;
-    // false when the user answers No to one.
-    bool ConfirmStart(int direction);
+    // Asks the questions the file and the passphrase call for: the mode to
+    // run (kResume for a file with an unfinished job the user agrees to
+    // finish, else the one asked), nothing when the user answers No.
+    std::optional<JobMode> ConfirmStart(JobMode asked);
     bool Ask(const std::string& question);
     void ShowJobEnd();
     void DisableStartButtons(Button& startedBy);

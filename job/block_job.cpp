@@ -20,11 +20,6 @@ struct Keying {
     std::uint8_t digest[64] = {};
 };
 
-JobMode ModeOf(const CryptJob& job) {
-    if (job.resumeFlag != 0) return JobMode::kResume;
-    return job.encryptFlag != 0 ? JobMode::kEncrypt : JobMode::kDecrypt;
-}
-
 }  // namespace
 
 void JobBlockObserver::Started(std::int64_t length, std::int64_t position) {
@@ -53,7 +48,7 @@ JobResult RunBlockJob(CryptJob& job, JobObserver& observer) {
                                          keying->digest);
     job.ClearPassphrase();
     InPlaceJob inPlace(WorkerFileIo(), WorkerJobTuning(), observer);
-    job.result = inPlace.Run(job.fileName, ModeOf(job), keying->digest);
+    job.result = inPlace.Run(job.fileName, job.mode, keying->digest);
     return job.result;
 }
 

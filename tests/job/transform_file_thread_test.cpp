@@ -189,8 +189,7 @@ protected:
         job_.started = 0;
         job_.done = 0;
         job_.owner = &window_;
-        job_.encryptFlag = encrypt ? 1 : 0;
-        job_.resumeFlag = resume ? 1 : 0;
+        job_.mode = resume ? JobMode::kResume : encrypt ? JobMode::kEncrypt : JobMode::kDecrypt;
         job_.failure.clear();
         WaitForThread(BeginThread(TransformFileThread, &job_));
         // The job block carries the words of a job that ended early: those of
