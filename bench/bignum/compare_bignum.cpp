@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
+#include <arkseal/bench/bignum/bench_numbers.h>
 #include <arkseal/bignum/arithmetic/big_arithmetic.h>
 #include <arkseal/bignum/conversion/conversions.h>
 #include <arkseal/bignum/workspace/number_system.h>
-#include <arkseal/bench/bignum/bench_numbers.h>
 
 namespace {
 

@@ -19,11 +19,11 @@
 #include <random>
 #include <vector>
 
+#include <arkseal/bench/bignum/bench_numbers.h>
 #include <arkseal/bignum/arithmetic/big_arithmetic.h>
 #include <arkseal/bignum/montgomery/modular_power.h>
 #include <arkseal/bignum/montgomery/montgomery.h>
 #include <arkseal/bignum/workspace/number_system.h>
-#include <arkseal/bench/bignum/bench_numbers.h>
 
 namespace {
 
