@@ -236,7 +236,7 @@ LRESULT CArksealDlg::OnDropFiles(WPARAM files, LPARAM) {
 // The checks run in a fixed order: the texts' lengths, the file, then the
 // passphrases. The previous worker has closed its file before it set done;
 // its thread is waited for as well, so two workers never overlap.
-void CArksealDlg::StartJob(int direction) {
+void CArksealDlg::StartJob(JobMode asked) {
     WaitForThread(m_worker);
     m_worker = 0;
     theJob.stopRequested = false;
@@ -244,25 +244,25 @@ void CArksealDlg::StartJob(int direction) {
     theJob.done = 0;
     theJob.position = 0;
     UpdateData(true);
-    const JobMode mode = direction != 0 ? JobMode::kEncrypt : JobMode::kDecrypt;
     if (!theJob.SetFileName(m_fileName)) {
-        RefuseStart(mode, kFileNameTooLong);
+        RefuseStart(asked, kFileNameTooLong);
         return;
     }
     if (!theJob.SetPassphrase(m_passphrase)) {
-        RefuseStart(mode, m_passphrase.find('\0') != std::string::npos ? kPassphraseHasNul : kPassphraseTooLong);
+        RefuseStart(asked, m_passphrase.find('\0') != std::string::npos ? kPassphraseHasNul : kPassphraseTooLong);
         return;
     }
     if (const std::string refusal = RefusalOfFile(theJob.fileName); !refusal.empty()) {
         const std::string file = theJob.fileName[0] != '\0' ? std::string(theJob.fileName) + ": " : std::string();
-        RefuseStart(mode, CannotOpenText(mode) + "\n" + file + refusal);
+        RefuseStart(asked, CannotOpenText(asked) + "\n" + file + refusal);
         return;
     }
     if (m_passphrase != m_confirm) {
-        RefuseStart(mode, kMismatch);
+        RefuseStart(asked, kMismatch);
         return;
     }
-    if (!ConfirmStart(direction)) {
+    const std::optional<JobMode> mode = ConfirmStart(asked);
+    if (!mode) {
         theJob.ClearPassphrase();
         SetStatus(NotStartedText(kAnsweredNo));
         return;
@@ -270,11 +270,11 @@ void CArksealDlg::StartJob(int direction) {
     theJob.failure.clear();
     m_jobStart = std::chrono::steady_clock::now();
     m_speedStartPosition = -1;
-    DisableStartButtons(direction != 0 ? m_btnEncrypt : m_btnDecrypt);
+    DisableStartButtons(asked == JobMode::kEncrypt ? m_btnEncrypt : m_btnDecrypt);
     m_progress.SetRange(0, 1000);
     m_progress.SetPos(0);
     theJob.owner = this;
-    theJob.encryptFlag = static_cast<std::uint8_t>(direction);
+    theJob.mode = *mode;
     m_jobRunning = true;
     // The job has its copy of the passphrase: the dialog keeps none, and
     // the push empties both fields.
@@ -300,21 +300,20 @@ void CArksealDlg::RefuseStart(JobMode mode, const std::string& reason) {
 // file is neither plain nor encrypted, so its content asks nothing). Else
 // the content first: a file that should not be touched at all makes the
 // passphrase's strength moot.
-bool CArksealDlg::ConfirmStart(int direction) {
-    theJob.resumeFlag = 0;
+std::optional<JobMode> CArksealDlg::ConfirmStart(JobMode asked) {
     if (const std::optional<UnfinishedJob> unfinished = LookForUnfinishedJob(WorkerFileIo(), theJob.fileName)) {
-        if (!Ask(ResumeQuestion(theJob.fileName, *unfinished), kFinishTheJob)) return false;
-        theJob.resumeFlag = 1;
+        if (!Ask(ResumeQuestion(theJob.fileName, *unfinished), kFinishTheJob)) return std::nullopt;
         m_jobEncrypt = unfinished->encrypt;
-        return true;
+        return JobMode::kResume;
     }
-    const bool encrypt = direction != 0;
+    const bool encrypt = asked == JobMode::kEncrypt;
     m_jobEncrypt = encrypt;
     const Question content = ContentQuestion(theJob.fileName, encrypt, m_passphrase);
-    if (!content.text.empty() && !Ask(content.text, content.buttons)) return false;
-    if (!encrypt) return true;
+    if (!content.text.empty() && !Ask(content.text, content.buttons)) return std::nullopt;
+    if (!encrypt) return asked;
     const Question passphrase = PassphraseQuestion(theJob.fileName, m_passphrase);
-    return passphrase.text.empty() || Ask(passphrase.text, passphrase.buttons);
+    if (!passphrase.text.empty() && !Ask(passphrase.text, passphrase.buttons)) return std::nullopt;
+    return asked;
 }
 
 // The second answer, the safe one, is the default.
@@ -375,17 +374,17 @@ void CArksealDlg::ShowJobProgress() {
     if (m_speedStartPosition >= 0 && now - m_speedStart >= kSpeedAfter && position > m_speedStartPosition) {
         speed = static_cast<double>(position - m_speedStartPosition) / running.count();
     }
-    SetStatus(JobProgressText(ModeOf(theJob), m_jobEncrypt, theJob.fileName, position, theJob.fileLength, speed));
+    SetStatus(JobProgressText(theJob.mode, m_jobEncrypt, theJob.fileName, position, theJob.fileLength, speed));
     m_progressShown = now;
 }
 
 void CArksealDlg::ShowJobEnd() {
     if (!theJob.failure.empty()) {
-        SetStatus(JobFailedText(ModeOf(theJob), m_jobEncrypt, theJob.fileName, theJob.failure));
+        SetStatus(JobFailedText(theJob.mode, m_jobEncrypt, theJob.fileName, theJob.failure));
         return;
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_jobStart;
-    SetStatus(JobDoneText(ModeOf(theJob), m_jobEncrypt, theJob.fileName, theJob.fileLength, elapsed.count()));
+    SetStatus(JobDoneText(theJob.mode, m_jobEncrypt, theJob.fileName, theJob.fileLength, elapsed.count()));
 }
 
 LRESULT CArksealDlg::OnJobProgress(WPARAM, LPARAM) {

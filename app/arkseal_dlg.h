@@ -13,9 +13,10 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
-#include <arkseal/job/in_place_job.h>
+#include <arkseal/job/job_mode.h>
 #include <arkseal/ui/core/icon.h>
 #include <arkseal/ui/core/worker_thread.h>
 #include <arkseal/ui/qt/controls.h>
@@ -68,8 +69,8 @@ protected:
 private:
     LRESULT OnSysCommand(WPARAM command, LPARAM lParam);
     void OnBrowse();
-    void OnEncrypt() { StartJob(1); }
-    void OnDecrypt() { StartJob(0); }
+    void OnEncrypt() { StartJob(JobMode::kEncrypt); }
+    void OnDecrypt() { StartJob(JobMode::kDecrypt); }
     LRESULT OnJobProgress(WPARAM, LPARAM);
     LRESULT OnDropFiles(WPARAM files, LPARAM);
     LRESULT OnEndSession(WPARAM, LPARAM);
@@ -78,12 +79,13 @@ private:
     void OnPassphraseLimit() { RefuseText(m_editPassphrase, kPassphraseLimit); }
     void OnConfirmLimit() { RefuseText(m_editConfirm, kPassphraseLimit); }
 
-    void StartJob(int direction);
+    void StartJob(JobMode asked);
     // Refuses the start in a box that names the file after the reason.
-    void RefuseStart(JobMode mode, const std::string& reason);
-    // Asks the questions the file's content and the passphrase call for;
-    // false when the user answers No to one.
-    bool ConfirmStart(int direction);
+    void RefuseStart(JobMode asked, const std::string& reason);
+    // Asks the questions the file and the passphrase call for: the mode to
+    // run (kResume for a file with an unfinished job the user agrees to
+    // finish, else the one asked), nothing when the user answers No to one.
+    std::optional<JobMode> ConfirmStart(JobMode asked);
     bool Ask(const std::string& question, const ButtonTexts& buttons);
     void RefuseText(Edit& field, const char* why);
     void ShowJobProgress();

@@ -7,7 +7,7 @@
 #include <string>
 
 #include <arkseal/guard/passphrase_strength.h>
-#include <arkseal/job/in_place_job.h>
+#include <arkseal/job/job_mode.h>
 
 namespace arkseal {
 

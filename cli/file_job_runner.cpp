@@ -167,8 +167,7 @@ std::vector<std::optional<JobResult>> FileJobRunner::Run(
             finish(index, refused);
             return;
         }
-        job->encryptFlag = mode_ == JobMode::kEncrypt ? 1 : 0;
-        job->resumeFlag = mode_ == JobMode::kResume ? 1 : 0;
+        job->mode = mode_;
         RunningFile file;
         file.index = index;
         file.worker = StartWorker(fileJob.get());

@@ -3,7 +3,7 @@
 #include <arkseal/curve/curve_point.h>
 
 #include <arkseal/bignum/arithmetic/big_arithmetic.h>
-#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/field256/field_routes.h>
 #include <arkseal/bignum/montgomery/montgomery.h>
 #include <arkseal/curve/curve_internal.h>
 

@@ -1,13 +1,12 @@
 // Jacobian points on the four-limb field, for curves with A = -3: the
-// formulas of jacobian_formulas.h over the field route's operations (Ops is
-// field256::PortableOps or field256::MulxOps), and the complete forms built
-// on them by masks.
+// formulas of jacobian_formulas.h over a field route's operations (Ops, one
+// of field_routes.h's), and the complete forms built on them by masks.
 //
 // Every routine takes the same path for every value. Outputs may alias
 // inputs.
 #pragma once
 
-#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/field256/field_routes.h>
 #include <arkseal/curve/jacobian_formulas.h>
 
 namespace arkseal::curve_detail {

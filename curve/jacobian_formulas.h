@@ -20,9 +20,10 @@
 //
 // The field's operations type Ops has static Multiply, Square, Add,
 // Subtract and Halve (f, inputs..., output), outputs allowed to alias
-// inputs; for A other than -3 and 0 also SetA and MultiplyByA; optionally
-// DoublingFirst, DoublingSecond and MultiplyFour (field256::IfmaOps), which
-// take products off the chain to a second multiplier.
+// inputs; for A other than -3 and 0 also SetA and MultiplyByA; and the
+// constant kVectorUnit, true when it also has DoublingFirst, DoublingSecond
+// and MultiplyFour (field_routes.h's IFMA route), which take products off
+// the chain to a second multiplier.
 // FieldTraits<Field> gives the rest: the temporaries, zero masks, copies,
 // the one, and whether the field may branch on values.
 #pragma once
@@ -50,7 +51,7 @@ void Double(const Field& f, const Point& P, Point& R) {
     using Traits = FieldTraits<Field>;
     typename Traits::Temporaries temporaries(f);
     const auto z2 = temporaries[0], M = temporaries[1], T = temporaries[2], S = temporaries[3], t = temporaries[4];
-    if constexpr (a == CurveA::MinusThree && !normalised && requires { &Ops::DoublingFirst; }) {
+    if constexpr (a == CurveA::MinusThree && !normalised && Ops::kVectorUnit) {
         // Z', Z^2 and T, then S and T^2 on a second multiplier, beside the
         // slope's products M and M^2 on the first.
         Limb T52[5];
@@ -199,7 +200,7 @@ void AddFormulasInSequence(const Field& f, const PointP& P, const PointA& PA, Po
     Ops::Add(f, S2, S2, S2);
     Ops::Add(f, S2, R, S2);  // V
     Ops::Multiply(f, PA.Z, H, out.Z);
-    if constexpr (requires { &Ops::MultiplyFour; }) {
+    if constexpr (Ops::kVectorUnit) {
         // Z' = Z_PA H Z_P, H^2 T and H^3 at once (a lane repeats H^3).
         Ops::Square(f, H, A1);
         const Value* const x[4] = {mixed ? A1 : out.Z, A1, A1, A1};
@@ -219,7 +220,7 @@ void AddFormulasInSequence(const Field& f, const PointP& P, const PointA& PA, Po
 // field has them.
 template <class Ops, bool mixed, class Field, class PointP, class PointA, class PointOut>
 void AddFormulas(const Field& f, const PointP& P, const PointA& PA, PointOut& out, Limb& hZero, Limb& rZero) {
-    if constexpr (!mixed && requires { &Ops::MultiplyFour; }) {
+    if constexpr (!mixed && Ops::kVectorUnit) {
         typename FieldTraits<Field>::Temporaries temporaries(f);
         AddFormulasInLanes<Ops>(f, P, PA, out, hZero, rZero, temporaries);
     } else {

@@ -6,6 +6,7 @@
 #include <arkseal/curve/order_reduction.h>
 
 #include <arkseal/base/wipe.h>
+#include <arkseal/bignum/field256/field_routes.h>
 #include <arkseal/curve/curve_domain.h>
 
 namespace arkseal::curve_detail {

@@ -76,6 +76,8 @@ struct GeneralField {};
 constexpr GeneralField kGeneralField;
 
 struct GeneralOps {
+    static constexpr bool kVectorUnit = false;
+
     static void Multiply(GeneralField, const std::uint32_t* x, const std::uint32_t* y, BigNumber z) {
         MontgomeryMultiply(x, y, z);
     }

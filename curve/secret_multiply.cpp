@@ -19,7 +19,6 @@
 #include <arkseal/curve/secret_multiply.h>
 
 #include <cstring>
-#include <type_traits>
 
 #include <arkseal/base/wipe.h>
 #include <arkseal/curve/secret_multiply_lanes.h>
@@ -136,7 +135,7 @@ void MultiplyPrimeOrder(const Field& f, const Limb k[4], const Affine& P, Jacobi
     constexpr int windows = 64 * 4 / kWindowBits + 1;
     Digit digits[windows];
     for (int i = 0; i < windows; ++i) digits[i] = BoothDigit(Bits(k, 4, kWindowBits * i - 1, kWindowBits + 1));
-    if constexpr (std::is_same_v<Ops, field256::IfmaOps>) {
+    if constexpr (Ops::kVectorUnit) {
         MultiplyPrimeOrderInLanes(f, P, digits, windows, R);
         SecureWipe(digits, sizeof digits);
         return;

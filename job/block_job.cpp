@@ -22,11 +22,6 @@ struct Keying {
 
 }  // namespace
 
-JobMode ModeOf(const CryptJob& job) {
-    if (job.resumeFlag != 0) return JobMode::kResume;
-    return job.encryptFlag != 0 ? JobMode::kEncrypt : JobMode::kDecrypt;
-}
-
 void JobBlockObserver::Started(std::int64_t length, std::int64_t position) {
     job_.fileLength.store(length);
     job_.position.store(position);
@@ -53,7 +48,7 @@ JobResult RunBlockJob(CryptJob& job, JobObserver& observer) {
                                          keying->digest);
     job.ClearPassphrase();
     InPlaceJob inPlace(WorkerFileIo(), WorkerJobTuning(), observer);
-    job.result = inPlace.Run(job.fileName, ModeOf(job), keying->digest);
+    job.result = inPlace.Run(job.fileName, job.mode, keying->digest);
     return job.result;
 }
 

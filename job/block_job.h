@@ -25,10 +25,6 @@ protected:
     CryptJob& job_;
 };
 
-// What the block asks for: encrypt, decrypt, or finish the file's
-// unfinished job.
-JobMode ModeOf(const CryptJob& job);
-
 // Digests the block's passphrase (its SHA-512; the first 32 bytes key the
 // cipher), wipes the block's copy, then encrypts, decrypts or resumes the
 // file as the block asks. Stores how the job ended in the block's result

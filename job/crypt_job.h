@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include <arkseal/job/job_mode.h>
 #include <arkseal/job/job_result.h>
 #include <arkseal/ui/core/messages.h>
 #include <arkseal/ui/core/window.h>
@@ -44,9 +45,8 @@ public:
     // Overwrites the whole passphrase buffer with zeros.
     void ClearPassphrase();
 
-    Window* owner = nullptr;       // receives WM_JOB_PROGRESS, owns the worker's message boxes
-    std::uint8_t encryptFlag = 0;  // 1 encrypt, 0 decrypt
-    std::uint8_t resumeFlag = 0;   // 1: finish the file's unfinished job, in its journal's direction
+    Window* owner = nullptr;           // receives WM_JOB_PROGRESS, owns the worker's message boxes
+    JobMode mode = JobMode::kDecrypt;  // what the worker does to the file
     char* const fileName;
     char* const passphrase;
     std::atomic<std::int64_t> position{0};    // bytes transformed so far; offset of the next chunk

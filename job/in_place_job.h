@@ -35,6 +35,7 @@
 #include <arkseal/crypto/stream_cipher.h>
 #include <arkseal/job/file_io.h>
 #include <arkseal/job/io_thread.h>
+#include <arkseal/job/job_mode.h>
 #include <arkseal/job/job_result.h>
 #include <arkseal/job/journal.h>
 #include <arkseal/job/journal_secrets.h>
@@ -44,8 +45,6 @@ namespace arkseal {
 
 // Bytes read, transformed and written back per pass.
 inline constexpr std::size_t kJobChunkSize = 0x40000;
-
-enum class JobMode { kEncrypt, kDecrypt, kResume };
 
 // What the job reports while it runs, and how it is asked to stop.
 class JobObserver {

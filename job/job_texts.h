@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include <arkseal/job/in_place_job.h>
+#include <arkseal/job/job_mode.h>
 
 namespace arkseal {
 

@@ -22,7 +22,7 @@ protected:
 // A failure box names the file and what failed before saying why.
 std::string BoxText(const CryptJob& job, const JobResult& result, const std::string& text) {
     if (result.step == JobStep::kDone) return text;
-    return JobGerund(ModeOf(job), result.encrypt) + " " + job.fileName + " failed.\n" + text;
+    return JobGerund(job.mode, result.encrypt) + " " + job.fileName + " failed.\n" + text;
 }
 
 unsigned BoxType(const JobResult& result) {

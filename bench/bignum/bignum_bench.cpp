@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include <arkseal/bench/bignum/bench_numbers.h>
 #include <arkseal/bignum/arithmetic/big_arithmetic.h>
 #include <arkseal/bignum/conversion/conversions.h>
 #include <arkseal/bignum/kernels/word_kernels.h>
@@ -24,29 +25,19 @@ struct Workspace {
     ~Workspace() { DestroyNumberSystem(); }
 };
 
-std::vector<std::uint32_t> RandomWords(int n, std::uint64_t seed) {
+// n words of the top bit set from a generator seeded with seed.
+bench::Words SeededWords(int n, std::uint64_t seed) {
     std::mt19937_64 rng(seed);
-    std::vector<std::uint32_t> words(static_cast<std::size_t>(n));
-    for (auto& w : words) w = static_cast<std::uint32_t>(rng());
-    words.back() |= 0x80000000u;
-    return words;
+    return bench::RandomWordsOfLength(n, rng);
 }
 
-BigNumber NewFromWords(const std::vector<std::uint32_t>& words) {
-    BigNumber x = NewBig(0);
-    for (std::size_t i = 0; i < words.size(); ++i) x[i + 1] = words[i];
-    x[0] = static_cast<std::uint32_t>(words.size());
-    return x;
-}
-
-void SetMpz(mpz_t v, const std::vector<std::uint32_t>& words) {
-    mpz_import(v, words.size(), -1, sizeof(std::uint32_t), 0, 0, words.data());
-}
+using bench::NewFromWords;
+using bench::ToMpz;
 
 void ArksealMultiply(benchmark::State& state) {
     Workspace w;
     const int n = static_cast<int>(state.range(0));
-    BigNumber x = NewFromWords(RandomWords(n, 1)), y = NewFromWords(RandomWords(n, 2)), z = NewBig(0);
+    BigNumber x = NewFromWords(SeededWords(n, 1)), y = NewFromWords(SeededWords(n, 2)), z = NewBig(0);
     for (auto _ : state) {
         BigMultiply(x, y, z);
         benchmark::DoNotOptimize(z[1]);
@@ -59,7 +50,7 @@ void ArksealMultiply(benchmark::State& state) {
 // The word kernel alone, without the number layer's checks and lengths.
 void ArksealMultiplyKernel(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    const std::vector<std::uint32_t> x = RandomWords(n, 1), y = RandomWords(n, 2);
+    const std::vector<std::uint32_t> x = SeededWords(n, 1), y = SeededWords(n, 2);
     std::vector<std::uint32_t> z(2 * static_cast<std::size_t>(n));
     for (auto _ : state) {
         MultiplyWords(z.data(), x.data(), n, y.data(), n);
@@ -71,8 +62,8 @@ void GmpMultiply(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     mpz_t x, y, z;
     mpz_inits(x, y, z, nullptr);
-    SetMpz(x, RandomWords(n, 1));
-    SetMpz(y, RandomWords(n, 2));
+    ToMpz(x, SeededWords(n, 1));
+    ToMpz(y, SeededWords(n, 2));
     mpz_realloc2(z, static_cast<mp_bitcnt_t>(64 * n + 64));
     for (auto _ : state) {
         mpz_mul(z, x, y);
@@ -84,7 +75,7 @@ void GmpMultiply(benchmark::State& state) {
 void ArksealSquare(benchmark::State& state) {
     Workspace w;
     const int n = static_cast<int>(state.range(0));
-    BigNumber x = NewFromWords(RandomWords(n, 3)), z = NewBig(0);
+    BigNumber x = NewFromWords(SeededWords(n, 3)), z = NewBig(0);
     for (auto _ : state) {
         BigMultiply(x, x, z);
         benchmark::DoNotOptimize(z[1]);
@@ -97,7 +88,7 @@ void GmpSquare(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     mpz_t x, z;
     mpz_inits(x, z, nullptr);
-    SetMpz(x, RandomWords(n, 3));
+    ToMpz(x, SeededWords(n, 3));
     mpz_realloc2(z, static_cast<mp_bitcnt_t>(64 * n + 64));
     for (auto _ : state) {
         mpz_mul(z, x, x);
@@ -111,7 +102,7 @@ void GmpSquare(benchmark::State& state) {
 void ArksealDivide(benchmark::State& state) {
     Workspace w;
     const int n = static_cast<int>(state.range(0));
-    BigNumber dividend = NewFromWords(RandomWords(2 * n, 4)), y = NewFromWords(RandomWords(n, 5));
+    BigNumber dividend = NewFromWords(SeededWords(2 * n, 4)), y = NewFromWords(SeededWords(n, 5));
     BigNumber x = NewBig(0), q = NewBig(0);
     for (auto _ : state) {
         BigCopy(dividend, x);
@@ -128,8 +119,8 @@ void GmpDivide(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     mpz_t dividend, x, y, q, r;
     mpz_inits(dividend, x, y, q, r, nullptr);
-    SetMpz(dividend, RandomWords(2 * n, 4));
-    SetMpz(y, RandomWords(n, 5));
+    ToMpz(dividend, SeededWords(2 * n, 4));
+    ToMpz(y, SeededWords(n, 5));
     for (auto _ : state) {
         mpz_set(x, dividend);
         mpz_tdiv_qr(q, r, x, y);
@@ -140,7 +131,7 @@ void GmpDivide(benchmark::State& state) {
 
 void ArksealToDecimal2048(benchmark::State& state) {
     Workspace w;
-    BigNumber x = NewFromWords(RandomWords(64, 6));
+    BigNumber x = NewFromWords(SeededWords(64, 6));
     char text[700];
     for (auto _ : state) benchmark::DoNotOptimize(BigToString(x, text));
     FreeBig(x);
@@ -149,7 +140,7 @@ void ArksealToDecimal2048(benchmark::State& state) {
 void GmpToDecimal2048(benchmark::State& state) {
     mpz_t x;
     mpz_init(x);
-    SetMpz(x, RandomWords(64, 6));
+    ToMpz(x, SeededWords(64, 6));
     char text[700];
     for (auto _ : state) benchmark::DoNotOptimize(mpz_get_str(text, 10, x));
     mpz_clear(x);
@@ -157,7 +148,7 @@ void GmpToDecimal2048(benchmark::State& state) {
 
 void ArksealFromDecimal2048(benchmark::State& state) {
     Workspace w;
-    BigNumber x = NewFromWords(RandomWords(64, 6));
+    BigNumber x = NewFromWords(SeededWords(64, 6));
     char text[700];
     BigToString(x, text);
     for (auto _ : state) benchmark::DoNotOptimize(BigFromString(x, text));
@@ -167,7 +158,7 @@ void ArksealFromDecimal2048(benchmark::State& state) {
 void GmpFromDecimal2048(benchmark::State& state) {
     mpz_t x;
     mpz_init(x);
-    SetMpz(x, RandomWords(64, 6));
+    ToMpz(x, SeededWords(64, 6));
     char text[700];
     mpz_get_str(text, 10, x);
     for (auto _ : state) benchmark::DoNotOptimize(mpz_set_str(x, text, 10));

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include <arkseal/bench/bignum/bench_numbers.h>
 #include <arkseal/bignum/arithmetic/big_arithmetic.h>
 #include <arkseal/bignum/conversion/conversions.h>
 #include <arkseal/bignum/workspace/number_system.h>
@@ -29,25 +30,13 @@
 namespace {
 
 using arkseal::BigNumber;
-using Words = std::vector<std::uint32_t>;
+using arkseal::bench::LoadWords;
+using arkseal::bench::RandomWordsOfLength;
+using arkseal::bench::ToMpz;
+using arkseal::bench::Words;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRounds = 41;
-
-Words RandomWords(int n, std::mt19937& rng) {
-    Words w(static_cast<std::size_t>(n));
-    for (auto& d : w) d = static_cast<std::uint32_t>(rng());
-    w.back() |= 0x80000000u;
-    return w;
-}
-
-void Load(const Words& w, BigNumber x) {
-    arkseal::BigZero(x);
-    for (std::size_t i = 0; i < w.size(); ++i) x[i + 1] = w[i];
-    x[0] = static_cast<std::uint32_t>(w.size());
-}
-
-void ToMpz(mpz_t r, const Words& w) { mpz_import(r, w.size(), -1, sizeof(std::uint32_t), 0, 0, w.data()); }
 
 bool Same(const std::uint32_t* x, const mpz_t v) {
     mpz_t ours;
@@ -92,10 +81,10 @@ void Compare(const char* kind, int words, Ours ours, Gmp gmp, bool checked) {
 }
 
 void CompareProduct(int words, bool square, std::mt19937& rng) {
-    const Words a = RandomWords(words, rng), b = square ? a : RandomWords(words, rng);
+    const Words a = RandomWordsOfLength(words, rng), b = square ? a : RandomWordsOfLength(words, rng);
     BigNumber x = arkseal::NewBig(0), y = arkseal::NewBig(0), z = arkseal::NewBig(0);
-    Load(a, x);
-    Load(b, y);
+    LoadWords(a, x);
+    LoadWords(b, y);
     const BigNumber second = square ? x : y;
     mpz_t gx, gy, gz;
     mpz_inits(gx, gy, gz, nullptr);
@@ -116,10 +105,10 @@ void CompareProduct(int words, bool square, std::mt19937& rng) {
 // Both sides copy the dividend back each time: our division leaves the
 // remainder in it.
 void CompareDivision(int words, std::mt19937& rng) {
-    const Words a = RandomWords(2 * words, rng), b = RandomWords(words, rng);
+    const Words a = RandomWordsOfLength(2 * words, rng), b = RandomWordsOfLength(words, rng);
     BigNumber dividend = arkseal::NewBig(0), x = arkseal::NewBig(0), y = arkseal::NewBig(0), q = arkseal::NewBig(0);
-    Load(a, dividend);
-    Load(b, y);
+    LoadWords(a, dividend);
+    LoadWords(b, y);
     mpz_t gd, gx, gy, gq, gr;
     mpz_inits(gd, gx, gy, gq, gr, nullptr);
     ToMpz(gd, a);
@@ -147,9 +136,9 @@ void CompareDivision(int words, std::mt19937& rng) {
 }
 
 void CompareDecimal(int words, std::mt19937& rng) {
-    const Words a = RandomWords(words, rng);
+    const Words a = RandomWordsOfLength(words, rng);
     BigNumber x = arkseal::NewBig(0), back = arkseal::NewBig(0);
-    Load(a, x);
+    LoadWords(a, x);
     mpz_t gx;
     mpz_init(gx);
     ToMpz(gx, a);

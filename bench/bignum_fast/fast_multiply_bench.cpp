@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include <arkseal/bench/bignum/bench_numbers.h>
 #include <arkseal/bignum/products/fast_multiply.h>
 
 namespace {
@@ -30,23 +31,10 @@ using arkseal::FastMontgomeryInverse;
 using arkseal::FastMontgomeryReduce;
 using arkseal::KaratsubaMultiply;
 using arkseal::KaratsubaSquare;
-using Words = std::vector<std::uint32_t>;
-
-Words RandomWords(int n, std::mt19937& rng) {
-    Words w(n);
-    for (auto& d : w) d = rng();
-    return w;
-}
-
-// An odd modulus of exactly n words.
-Words RandomModulus(int n, std::mt19937& rng) {
-    Words m = RandomWords(n, rng);
-    m[0] |= 1;
-    m[n - 1] |= 0x80000000;
-    return m;
-}
-
-void ToMpz(mpz_t r, const Words& w) { mpz_import(r, w.size(), -1, sizeof(std::uint32_t), 0, 0, w.data()); }
+using arkseal::bench::RandomModulus;
+using arkseal::bench::RandomWords;
+using arkseal::bench::ToMpz;
+using arkseal::bench::Words;
 
 Words FromMpz(const mpz_t v, int n) {
     Words w(n, 0);

@@ -19,6 +19,7 @@
 #include <random>
 #include <vector>
 
+#include <arkseal/bench/bignum/bench_numbers.h>
 #include <arkseal/bignum/arithmetic/big_arithmetic.h>
 #include <arkseal/bignum/montgomery/modular_power.h>
 #include <arkseal/bignum/montgomery/montgomery.h>
@@ -27,40 +28,22 @@
 namespace {
 
 using arkseal::BigNumber;
-using Words = std::vector<std::uint32_t>;
+using arkseal::bench::LoadWords;
+using arkseal::bench::RandomModulus;
+using arkseal::bench::RandomWords;
+using arkseal::bench::ToMpz;
+using arkseal::bench::Words;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRounds = 7;
 
-Words RandomWords(int n, std::mt19937& rng) {
-    Words w(n);
-    for (auto& d : w) d = rng();
-    return w;
-}
-
-// An odd modulus of exactly n words; operands below it.
-Words RandomModulus(int n, std::mt19937& rng) {
-    Words m = RandomWords(n, rng);
-    m[0] |= 1;
-    m[n - 1] |= 0x80000000u;
-    return m;
-}
-
+// Operands below the modulus m.
 Words Below(const Words& m, std::mt19937& rng) {
     Words w = RandomWords(int(m.size()), rng);
     w.back() = m.back() - 1;
     return w;
 }
 
-void Load(const Words& w, BigNumber x) {
-    arkseal::BigZero(x);
-    int n = int(w.size());
-    while (n > 0 && w[n - 1] == 0) --n;
-    for (int i = 0; i < n; ++i) x[i + 1] = w[i];
-    x[0] = std::uint32_t(n);
-}
-
-void ToMpz(mpz_t r, const Words& w) { mpz_import(r, w.size(), -1, sizeof(std::uint32_t), 0, 0, w.data()); }
 
 BIGNUM* ToBn(const Words& w) {
     std::vector<unsigned char> bytes(w.size() * 4);
@@ -114,9 +97,9 @@ void CompareProduct(std::mt19937& rng) {
     constexpr int kWords = 8;
     const Words m = RandomModulus(kWords, rng), a = Below(m, rng), b = Below(m, rng);
     BigNumber n = arkseal::NewBig(0), x = arkseal::NewBig(0), y = arkseal::NewBig(0), w = arkseal::NewBig(0);
-    Load(m, n);
-    Load(a, x);
-    Load(b, y);
+    LoadWords(m, n);
+    LoadWords(a, x);
+    LoadWords(b, y);
     arkseal::MontgomerySetModulus(n);
 
     mpz_t gm, ga, gb, gw;
@@ -156,9 +139,9 @@ void ComparePower(int bits, std::mt19937& rng) {
     const int words = bits / 32;
     const Words m = RandomModulus(words, rng), a = Below(m, rng), e = RandomWords(words, rng);
     BigNumber n = arkseal::NewBig(0), x = arkseal::NewBig(0), f = arkseal::NewBig(0), w = arkseal::NewBig(0);
-    Load(m, n);
-    Load(a, x);
-    Load(e, f);
+    LoadWords(m, n);
+    LoadWords(a, x);
+    LoadWords(e, f);
 
     mpz_t gm, ga, ge, gw;
     mpz_inits(gm, ga, ge, gw, nullptr);

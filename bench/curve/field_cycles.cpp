@@ -12,9 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
-#include <type_traits>
 
-#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/field256/field_routes.h>
 #include <arkseal/bignum/montgomery/montgomery.h>
 #include <arkseal/curve/jacobian256.h>
 #include <arkseal/tests/curve/openssl_curve.h>
@@ -69,7 +68,7 @@ void Measure(const char* route, const Field& f, int rounds) {
                                                        Ops::Square(f, d, d);
                                                    }) / 4);
     std::printf("  sum, latency          %7.1f\n", Cycles(rounds, [&] { Ops::Add(f, a, y, a); }));
-    if constexpr (std::is_same_v<Ops, field256::IfmaOps>) {
+    if constexpr (Ops::kVectorUnit) {
         Limb T52[5];
         std::printf("  doubling's IFMA products, latency      %7.1f\n", Cycles(rounds, [&] {
                         field256::IfmaDoublingFirst(f, a, b, b, c, T52);

@@ -134,7 +134,7 @@ double JobSeconds(CryptJob& job, CountingWindow& window, const std::string& path
     job.started = 0;
     job.done = 0;
     job.owner = &window;
-    job.encryptFlag = encrypt ? 1 : 0;
+    job.mode = encrypt ? JobMode::kEncrypt : JobMode::kDecrypt;
     const auto start = Clock::now();
     WaitForThread(BeginThread(TransformFileThread, &job));
     return Seconds(start);

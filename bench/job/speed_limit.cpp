@@ -135,7 +135,7 @@ double InProcessJobSeconds(const std::string& path, bool encrypt) {
     job.SetFileName(path);
     job.SetPassphrase(kPassphrase);
     job.owner = &window;
-    job.encryptFlag = encrypt ? 1 : 0;
+    job.mode = encrypt ? JobMode::kEncrypt : JobMode::kDecrypt;
     const auto start = Clock::now();
     WaitForThread(BeginThread(TransformFileThread, &job));
     return Seconds(start);

@@ -17,13 +17,13 @@
  * after a first block of the quotient's length modulo n; a block shorter
  * than n divides the top limbs of the dividend by as many top limbs of v and
  * corrects the same way. Short divisors and short blocks take the schoolbook
- * rows (limb_division.cpp). Every half division has a top part of v as its
- * divisor, with v's top two limbs, so one reciprocal serves all.
+ * rows (schoolbook_division.cpp). Every half division has a top part of v as
+ * its divisor, with v's top two limbs, so one reciprocal serves all.
  */
 #include <arkseal/bignum/division/recursive_division.h>
 
-#include <arkseal/bignum/division/limb_division.h>
 #include <arkseal/bignum/division/limb_reciprocal.h>
+#include <arkseal/bignum/division/schoolbook_division.h>
 #include <arkseal/bignum/kernels/row_loops.h>
 
 namespace arkseal {

@@ -1,14 +1,7 @@
 // The four-limb field of the workspace's modulus, the conversions between
-// limbs and numbers, and the choice of the product's route.
+// limbs and numbers, and the inversion.
 #include <arkseal/bignum/field256/field256.h>
 
-#include <atomic>
-
-#if defined(__x86_64__)
-#include <cpuid.h>
-#endif
-
-#include <arkseal/base/processor_features.h>
 #include <arkseal/base/wipe.h>
 #include <arkseal/bignum/workspace/number_internal.h>
 
@@ -35,7 +28,7 @@ void Build(const std::uint32_t* modulus, Field& f) {
     for (int i = 0; i < 256; ++i) Add(f, r, r, r);
     Copy(r, f.one);
     for (int i = 0; i < 256; ++i) Add(f, r, r, r);
-    PortableOps::Multiply(f, r, r, f.cube);
+    Multiply(f, r, r, f.cube);
     constexpr Limb kLow52 = (Limb{1} << 52) - 1;
     f.p52[0] = f.p[0] & kLow52;
     f.p52[1] = (f.p[0] >> 52 | f.p[1] << 12) & kLow52;
@@ -206,14 +199,7 @@ void FromSigned62(const Signed62 s, Element x) {
 // The low 64 bits of a value whose limbs 0 and 1 are in [0, 2^62).
 Limb LowWord(const Signed62 x) { return static_cast<Limb>(x[0]) | static_cast<Limb>(x[1]) << 62; }
 
-Route DefaultRoute() {
-    if (IfmaAvailable()) return Route::Ifma;
-    return MulxAvailable() ? Route::Mulx : Route::Portable;
-}
-
 }  // namespace
-
-std::atomic<Route> activeRoute{DefaultRoute()};
 
 const Field* CurrentField() {
     const NumberSystem& s = *CurrentNumberSystem();
@@ -280,30 +266,6 @@ void InvertPlain(const Field& field, const Element x, Element z) {
     SecureWipe(g, sizeof g);
     SecureWipe(inverse, sizeof inverse);
     SecureWipe(&t, sizeof t);
-}
-
-bool MulxAvailable() {
-#if defined(__x86_64__)
-    return processor::HasLeaf7Ebx(bit_BMI2 | bit_ADX);
-#else
-    return false;
-#endif
-}
-
-bool IfmaAvailable() {
-#if defined(__x86_64__)
-    return MulxAvailable() && processor::HasLeaf7Ebx(bit_AVX512F | bit_AVX512DQ | bit_AVX512IFMA | bit_AVX512VL) &&
-           processor::Avx512StateSaved();
-#else
-    return false;
-#endif
-}
-
-bool SelectRoute(Route route) {
-    if (route == Route::Mulx && !MulxAvailable()) return false;
-    if (route == Route::Ifma && !IfmaAvailable()) return false;
-    activeRoute.store(route, std::memory_order_relaxed);
-    return true;
 }
 
 }  // namespace arkseal::field256

@@ -15,7 +15,7 @@
 // (those would be compiled here for AVX-512 and could be the copy the linker
 // keeps for every caller) except field256_lanes.h's, which only files built
 // for AVX-512 include.
-#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/field256/field256_ifma.h>
 
 #if defined(__x86_64__) && defined(__AVX512IFMA__) && defined(__AVX512VL__) && defined(__AVX512DQ__)
 

@@ -1,7 +1,7 @@
 // Montgomery product on limbs (see montgomery_kernel.h): by columns for
 // moduli of up to 8 limbs, except 4 limbs (the 256-bit moduli) on the mulx
 // and IFMA routes, which take the four-limb field's mulx product
-// (field256.h); by rows above, by rows on words for odd lengths.
+// (field_routes.h); by rows above, by rows on words for odd lengths.
 //
 // The rows are rows::MontgomeryRows (row_loops.h), the columns
 // comba::MontgomeryColumns (comba_columns.h).
@@ -9,7 +9,7 @@
 
 #include <type_traits>
 
-#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/field256/field_routes.h>
 #include <arkseal/bignum/kernels/comba_columns.h>
 #include <arkseal/bignum/kernels/limb.h>
 #include <arkseal/bignum/kernels/row_loops.h>
@@ -87,37 +87,6 @@ __attribute__((noinline)) std::uint32_t ColumnProduct(std::uint32_t* zw, const s
     return std::uint32_t(t[K]);
 }
 
-#if defined(__x86_64__)
-
-// Four limbs, the 256-bit moduli, on the mulx route: the four-limb field's
-// product. Its result is below 2^256, so the top bit is 0. (On the portable
-// route the columns here beat the field's rows for one product between
-// general numbers, while the rows' shorter dependency chains win inside the
-// point formulas.)
-__attribute__((noinline)) std::uint32_t MulxFieldProduct(std::uint32_t* zw, const std::uint32_t* xw,
-                                                         const std::uint32_t* yw, const std::uint32_t* mw,
-                                                         Limb factor) {
-    field256::Field f;
-    field256::Element x, y, z;
-#pragma GCC unroll 4
-    for (int i = 0; i < 4; ++i) {
-        f.p[i] = LoadLimb(mw + 2 * i);
-        x[i] = LoadLimb(xw + 2 * i);
-        y[i] = LoadLimb(yw + 2 * i);
-    }
-    f.factor = factor;
-    if (xw == yw) {
-        field256::MulxOps::Square(f, x, z);
-    } else {
-        field256::MulxOps::Multiply(f, x, y, z);
-    }
-#pragma GCC unroll 4
-    for (int i = 0; i < 4; ++i) StoreLimb(zw + 2 * i, z[i]);
-    return 0;
-}
-
-#endif
-
 }  // namespace
 
 std::uint32_t MontgomeryProductWords(std::uint32_t* z, const std::uint32_t* x, const std::uint32_t* y,
@@ -131,9 +100,10 @@ std::uint32_t MontgomeryProductWords(std::uint32_t* z, const std::uint32_t* x, c
         case 2: return ColumnProduct<2>(z, x, y, m, limbFactor);
         case 3: return ColumnProduct<3>(z, x, y, m, limbFactor);
         case 4:
-#if defined(__x86_64__)
-            if (field256::ActiveRoute() != field256::Route::Portable) return MulxFieldProduct(z, x, y, m, limbFactor);
-#endif
+            if (field256::RouteTakesEightWordProducts()) {
+                field256::MultiplyEightWords(z, x, y, m, limbFactor);
+                return 0;  // the product is below 2^256: no top bit
+            }
             return ColumnProduct<4>(z, x, y, m, limbFactor);
         case 5: return ColumnProduct<5>(z, x, y, m, limbFactor);
         case 6: return ColumnProduct<6>(z, x, y, m, limbFactor);

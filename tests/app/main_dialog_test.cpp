@@ -491,7 +491,7 @@ bool FinishUnfinishedJob(const std::string& path, const std::string& passphrase)
     Window owner;
     EXPECT_TRUE(job.SetFileName(path) && job.SetPassphrase(passphrase));
     job.owner = &owner;
-    job.resumeFlag = 1;
+    job.mode = JobMode::kResume;
     WaitForThread(BeginThread(TransformFileThread, &job));
     EXPECT_EQ(job.result.step, JobStep::kDone);
     return true;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include <arkseal/bignum/arithmetic/big_arithmetic.h>
-#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/field256/field_routes.h>
 #include <arkseal/bignum/montgomery/montgomery.h>
 #include <arkseal/tests/curve/openssl_curve.h>
 

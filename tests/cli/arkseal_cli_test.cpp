@@ -111,7 +111,7 @@ void RunDialogJob(const std::string& path, const std::string& passphrase, bool e
     ASSERT_TRUE(job.SetFileName(path));
     ASSERT_TRUE(job.SetPassphrase(passphrase));
     job.owner = &owner;
-    job.encryptFlag = encrypt ? 1 : 0;
+    job.mode = encrypt ? JobMode::kEncrypt : JobMode::kDecrypt;
     WaitForThread(BeginThread(TransformFileThread, &job));
     SetMessageBoxPresenter(nullptr);
     EXPECT_TRUE(messages.empty()) << messages.front();

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include <arkseal/bignum/field256/field256.h>
+#include <arkseal/bignum/field256/field_routes.h>
 #include <arkseal/curve/curve_key_pair.h>
 #include <arkseal/curve/curve_point.h>
 #include <arkseal/curve/generator_comb.h>

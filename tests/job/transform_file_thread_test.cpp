@@ -192,8 +192,7 @@ protected:
         job_.started = 0;
         job_.done = 0;
         job_.owner = &window_;
-        job_.encryptFlag = encrypt ? 1 : 0;
-        job_.resumeFlag = resume ? 1 : 0;
+        job_.mode = resume ? JobMode::kResume : encrypt ? JobMode::kEncrypt : JobMode::kDecrypt;
         job_.failure.clear();
         WaitForThread(BeginThread(TransformFileThread, &job_));
         // The job block carries the words of a job that ended early: those of
@@ -203,7 +202,7 @@ protected:
         if (job_.result.step != JobStep::kDone) {
             EXPECT_EQ(job_.failure, JobResultText(job_.result, path));
             if (job_.result.step != JobStep::kStopped) {
-                const std::string heading = JobGerund(ModeOf(job_), job_.result.encrypt) + " " + path + " failed.\n";
+                const std::string heading = JobGerund(job_.mode, job_.result.encrypt) + " " + path + " failed.\n";
                 ASSERT_EQ(messages_, std::vector<std::string>{heading + job_.failure});
                 messages_.front().erase(0, heading.size());
             }
